@@ -1,0 +1,12 @@
+#pragma once
+
+#include "platform/ControlLayout.h"
+
+#include <vector>
+
+// The static layout of the main window: every control, in stacking order within its layer.
+const std::vector<platform::ControlSpec> &Form1Layout();
+
+// Designed client area of the main window, twips.
+inline constexpr double Form1ClientWidth = 15120;
+inline constexpr double Form1ClientHeight = 10650;

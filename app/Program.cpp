@@ -1,0 +1,80 @@
+#include "app/Program.h"
+
+#include "app/Form1.h"
+#include "app/Module1.h"
+#include "platform/EventLoop.h"
+#include "registration/frmList.h"
+
+#include <QDir>
+
+namespace {
+constexpr double OuterHeight = 11520; // 768 pixels
+} // namespace
+
+Program::Program() : m_form(std::make_unique<Form1>())
+{
+    Form1 &form = *m_form;
+    connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });
+    connect(form.itemend, &QAction::triggered, this, [] { platform::EndProgram(); });
+    // Closing the main window through its frame ends the program as "終了(&Q)" does.
+    connect(&form, &Form1::closedByFrame, this, [] { platform::EndProgram(); });
+    connect(form.ItemSetDir, &QAction::triggered, this, &Program::openRegistration);
+}
+
+Program::~Program()
+{
+    delete m_registration;
+}
+
+void Program::start()
+{
+    platform::YieldingHandler handler;
+    Form1 &form = *m_form;
+    Module1::Reset();
+
+    // Centre with the designed size, then force the outer height; the top edge stays where
+    // centring the designed height put it.
+    form.setTwipsLeft((form.screenWidthTwips() - form.twipsWidth()) / 2);
+    form.setTwipsTop((form.screenHeightTwips() - form.twipsHeight()) / 2);
+    form.setTwipsHeight(OuterHeight);
+
+    form.HasSelection = 0;
+    form.PenDown = 0;
+    form.TimerTicks = 0;
+    form.BrushRadius = 50;
+    Module1::EditMode = QStringLiteral("3");
+
+    InitImageDir();
+    Module1::DataDir = Module1::ImageDir;
+
+    form.show();
+    createRegistration();
+    m_registration->show();
+    form.HScroll1->show();
+    platform::Yield();
+    form.Picture1->show();
+    platform::Yield();
+}
+
+void Program::InitImageDir()
+{
+    QString dir = QDir::currentPath();
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    Module1::ImageDir = dir;
+}
+
+void Program::createRegistration()
+{
+    // A window of the main window's, so it stays above it without blocking it.
+    m_registration = new frmList(m_form.get());
+}
+
+void Program::openRegistration()
+{
+    if (!m_registration)
+        createRegistration();
+    m_registration->setDrive(Module1::ChosenDrive);
+    m_registration->setPath(Module1::ChosenDir);
+    m_registration->bringToFront();
+}

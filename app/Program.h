@@ -1,0 +1,39 @@
+#pragma once
+
+// The running program: the main window, the registration window while it exists, start-up,
+// the menu and the two ways of ending.
+
+#include "registration/frmList.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class Form1;
+
+class Program final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Program)
+public:
+    Program();
+    ~Program() override;
+
+    Form1 &form() const { return *m_form; }
+    frmList *registration() const { return m_registration; }
+
+    // Centres the main window, sets the start values, shows step 1 and opens the registration
+    // window above it; returns when both windows are shown.
+    void start();
+
+    // ImageDir := the current directory with one trailing "/".
+    static void InitImageDir();
+
+private:
+    void openRegistration(); // "ディレクトリの指定(&D)"
+    void createRegistration();
+
+    std::unique_ptr<Form1> m_form;
+    QPointer<frmList> m_registration;
+};

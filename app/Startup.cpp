@@ -1,0 +1,32 @@
+#include "app/Startup.h"
+
+#include "app/AppIcon.h"
+#include "app/Program.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+
+namespace {
+
+std::unique_ptr<Program> g_program;
+
+// The program's windows go before the application does.
+void EndTovimaru()
+{
+    g_program.reset();
+}
+
+} // namespace
+
+void StartTovimaru()
+{
+    static const bool cleanupAdded = (qAddPostRoutine(EndTovimaru), true);
+    Q_UNUSED(cleanupAdded);
+    g_program.reset();
+    // One look on every desktop: Fusion paints the buttons' back colours as designed.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setWindowIcon(AppIcon());
+    QApplication::setQuitOnLastWindowClosed(false);
+    g_program = std::make_unique<Program>();
+    g_program->start();
+}

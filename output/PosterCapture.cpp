@@ -1,0 +1,34 @@
+#include "output/PosterCapture.h"
+
+#include "platform/Twips.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace output {
+
+platform::Picture CapturePoster(QWidget *mainClient)
+{
+    return GrabWindowArea(mainClient, PosterRect.left(), PosterRect.top(), PosterRect.width(), PosterRect.height());
+}
+
+platform::Picture GrabWindowArea(QWidget *client, int left, int top, int width, int height)
+{
+    QImage bitmap(QSize(width, height) * platform::CaptureDensity, QImage::Format_RGB32);
+    bitmap.setDevicePixelRatio(platform::CaptureDensity);
+    // Parts of the rectangle outside the client area stay black.
+    bitmap.fill(Qt::black);
+    const QRect inside = QRect(left, top, width, height) & client->rect();
+    if (!inside.isEmpty()) {
+        client->render(&bitmap, inside.topLeft() - QPoint(left, top), QRegion(inside),
+                       QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
+    return BitmapToPicture(bitmap);
+}
+
+platform::Picture BitmapToPicture(const QImage &bitmap)
+{
+    return platform::Picture::fromImage(bitmap);
+}
+
+} // namespace output

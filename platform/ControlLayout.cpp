@@ -1,0 +1,177 @@
+#include "platform/ControlLayout.h"
+
+#include "platform/Controls.h"
+
+#include <QApplication>
+#include <QPalette>
+
+namespace platform {
+
+namespace {
+constexpr char LayerProperty[] = "tovimaruLayer";
+} // namespace
+
+QColor Resolve(const ColorSpec &spec)
+{
+    const QPalette palette = QApplication::palette();
+    switch (spec.kind) {
+    case ColorSpec::Rgb:
+        return QColor::fromRgb(spec.rgb);
+    case ColorSpec::SystemWindow:
+        return palette.color(QPalette::Base);
+    case ColorSpec::SystemWindowText:
+        return palette.color(QPalette::Text);
+    case ColorSpec::SystemButtonFace:
+        return palette.color(QPalette::Button);
+    case ColorSpec::Default:
+        break;
+    }
+    return QColor();
+}
+
+QString ControlName(const ControlSpec &spec)
+{
+    const QString name = QString::fromUtf8(spec.name);
+    return spec.index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(spec.index);
+}
+
+namespace {
+
+QWidget *Create(QWidget *parent, const ControlSpec &spec)
+{
+    const QString caption = spec.caption ? QString::fromUtf8(spec.caption) : QString();
+    const QFont font = MakeFont(spec.face, spec.fontSize, spec.fontStyle);
+    const QColor back = Resolve(spec.backColor);
+    const QColor fore = Resolve(spec.foreColor);
+
+    auto place = [&](auto *control) {
+        control->setObjectName(ControlName(spec));
+        control->setIndex(spec.index);
+        control->setFont(font);
+        control->setTwipsGeometry(spec.left, spec.top, spec.width, spec.height);
+        control->setAccessibleName(caption.isEmpty() ? control->objectName() : caption);
+        return control;
+    };
+
+    switch (spec.kind) {
+    case ControlKind::Button: {
+        auto *button = place(new CommandButton(parent));
+        button->setCaption(caption);
+        if (back.isValid())
+            button->setBackColor(back);
+        if (fore.isValid())
+            button->setForeColor(fore);
+        return button;
+    }
+    case ControlKind::Label: {
+        auto *label = place(new Label(parent));
+        label->setCaption(caption);
+        label->setBackColor(back);
+        label->setForeColor(fore);
+        label->setBorderStyle(spec.borderStyle);
+        return label;
+    }
+    case ControlKind::KeyLabel: {
+        auto *key = place(new KeyLabel(parent));
+        key->setCaption(caption);
+        key->setBackColor(back);
+        return key;
+    }
+    case ControlKind::PictureBox: {
+        auto *box = place(new PictureBox(parent));
+        box->setBackColor(back);
+        box->setForeColor(fore);
+        return box;
+    }
+    case ControlKind::Image: {
+        auto *image = place(new ImageControl(parent));
+        image->setBorderStyle(spec.borderStyle);
+        return image;
+    }
+    case ControlKind::RichTextBox: {
+        auto *text = place(new RichTextBox(parent));
+        text->setFontSize(spec.fontSize);
+        text->setBorderStyle(spec.borderStyle);
+        if (back.isValid())
+            text->setBackColor(back);
+        if (fore.isValid())
+            text->setForeColor(fore);
+        return text;
+    }
+    case ControlKind::PlainTextBox: {
+        auto *text = place(new PlainTextBox(parent));
+        text->setText(caption);
+        return text;
+    }
+    case ControlKind::HScrollBar:
+    case ControlKind::VScrollBar: {
+        auto *bar = place(new ScrollBar(spec.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, parent));
+        bar->setRange(spec.range.minimum, spec.range.maximum);
+        bar->setSingleStep(spec.range.smallChange);
+        bar->setPageStep(spec.range.largeChange);
+        bar->setValue(spec.range.value);
+        return bar;
+    }
+    case ControlKind::CheckBox: {
+        auto *check = place(new CheckBox(parent));
+        check->setCaption(caption);
+        if (back.isValid())
+            check->setBackColor(back);
+        return check;
+    }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void BuildControls(QWidget *parent, std::span<const ControlSpec> table)
+{
+    for (const ControlSpec &spec : table) {
+        QWidget *control = Create(parent, spec);
+        control->setProperty(LayerProperty, static_cast<int>(spec.layer));
+        control->setEnabled(spec.enabled);
+        if (!spec.visible)
+            control->hide();
+    }
+    // Stack all children by layer, each layer in creation order.
+    QList<QWidget *> controls;
+    for (QObject *child : parent->children()) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (widget && !widget->isWindow())
+            controls.append(widget);
+    }
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const QWidget *a, const QWidget *b) { return LayerOf(a) < LayerOf(b); });
+    for (QWidget *widget : controls)
+        widget->raise();
+}
+
+Layer LayerOf(const QWidget *control)
+{
+    const QVariant layer = control->property(LayerProperty);
+    return layer.isValid() ? static_cast<Layer>(layer.toInt()) : Layer::Panel;
+}
+
+void BringToFront(QWidget *control)
+{
+    control->raise();
+    QWidget *parent = control->parentWidget();
+    if (!parent)
+        return;
+    // Raising a control put it above every sibling; lift the siblings of higher layers above it
+    // again, layer by layer, each keeping the order it had.
+    const Layer own = LayerOf(control);
+    QList<QWidget *> higher;
+    for (QObject *child : parent->children()) { // children() runs from back to front
+        auto *sibling = qobject_cast<QWidget *>(child);
+        if (sibling && sibling != control && !sibling->isWindow() && LayerOf(sibling) > own)
+            higher.append(sibling);
+    }
+    std::stable_sort(higher.begin(), higher.end(),
+                     [](const QWidget *a, const QWidget *b) { return LayerOf(a) < LayerOf(b); });
+    for (QWidget *sibling : higher)
+        sibling->raise();
+}
+
+} // namespace platform

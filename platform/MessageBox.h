@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+// A modal message box with the error icon, the text, the title and one OK button, exactly as
+// given; returns when the user has pressed OK.
+void ShowErrorMessage(QWidget *parent, const QString &text, const QString &title);
+
+} // namespace platform

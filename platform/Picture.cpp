@@ -1,0 +1,290 @@
+#include "platform/Picture.h"
+
+#include "platform/PictureFormats.h"
+#include "platform/Twips.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+#include <cmath>
+#include <mutex>
+
+namespace platform {
+
+struct Picture::Data
+{
+    Kind kind = Kind::Empty;
+    QSize himetric;       // natural size
+    QSizeF logical;       // natural size in logical pixels (96 dpi)
+    QImage image;         // Raster: the pixels, devicePixelRatio = decoded / natural
+    QByteArray metafile;  // Metafile: the file's bytes, for playing it
+    QSize metafilePixels; // Metafile: the pixel size image() gives it
+};
+
+namespace {
+
+using formats::Format;
+
+// Qt checks its limit against every image buffer a handler allocates, for the whole process; set
+// to the cap of one picture, one setting covers every load.
+void limitImageAllocations()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        QImageReader::setAllocationLimit(int(formats::MaxPictureBytes >> 20)); // in MiB
+    });
+}
+
+QSize himetricOf(const QSizeF &logicalPixels)
+{
+    const auto himetric = [](qreal pixels) {
+        return int(std::lround(TwipsToHimetric(PixelsToTwips(pixels))));
+    };
+    return QSize(himetric(logicalPixels.width()), himetric(logicalPixels.height()));
+}
+
+// The largest pixel size a picture is decoded or rendered at: the caller's bound (a thumbnail
+// cell, say), never more than MaxDecodedSide on either side.
+QSize decodeLimit(const QSize &decodeBound)
+{
+    const QSize maximum(MaxDecodedSide, MaxDecodedSide);
+    if (!decodeBound.isValid())
+        return maximum;
+    return decodeBound.boundedTo(maximum).expandedTo(QSize(1, 1));
+}
+
+bool fitsWithin(const QSize &size, const QSize &limit)
+{
+    return size.width() <= limit.width() && size.height() <= limit.height();
+}
+
+// size scaled down to fit limit, keeping its proportions; never scaled up, never below 1 x 1.
+QSize fitWithin(const QSize &size, const QSize &limit)
+{
+    if (fitsWithin(size, limit))
+        return size;
+    return size.scaled(limit, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+// libjpeg decodes at 1/2, 1/4 or 1/8 of the size for a fraction of the work and memory. Taking
+// the largest of those that fits (rather than the exact fit, which Qt would reach by decoding at
+// the next larger scale and resampling) keeps a 24-megapixel photo at 3000 x 2000 = 24 MB instead
+// of a 96 MB decode. Sizes are rounded down so that Qt picks that very scale.
+QSize jpegDecodeSize(const QSize &natural, const QSize &limit)
+{
+    if (fitsWithin(natural, limit))
+        return natural;
+    for (const int denominator : {2, 4, 8}) {
+        const QSize reduced = QSize(natural.width() / denominator, natural.height() / denominator)
+                                      .expandedTo(QSize(1, 1));
+        if (fitsWithin(reduced, limit))
+            return reduced;
+    }
+    return fitWithin(natural, limit);
+}
+
+qreal densityOf(const QSize &pixels, const QSizeF &logical)
+{
+    // By the long side: the short one of a very wide picture may have been rounded up to 1.
+    return logical.width() >= logical.height() ? pixels.width() / logical.width()
+                                               : pixels.height() / logical.height();
+}
+
+// One conversion for drawing: premultiplied where there is alpha, plain 32-bit otherwise.
+QImage toDrawingFormat(const QImage &image)
+{
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                         : QImage::Format_RGB32);
+}
+
+// The whole file, or nothing for anything that is not a readable regular file within the cap.
+QByteArray readPictureFile(const QString &path)
+{
+    // A FIFO or a device named like a picture would block open() or never end.
+    if (!QFileInfo(path).isFile())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > formats::MaxPictureBytes)
+        return {};
+    // The size taken once: if the file grows meanwhile, the rest is not read.
+    return file.read(file.size());
+}
+
+QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, const QSize &limit)
+{
+    const QSize size =
+            format == Format::Jpeg ? jpegDecodeSize(natural, limit) : fitWithin(natural, limit);
+    QImage image;
+    if (format == Format::Jpeg) {
+        if (size != natural)
+            reader.setScaledSize(size);
+    } else {
+        // BMP and GIF are decoded at full size and scaled afterwards, and on the way to a scaled
+        // copy every pixel takes 32 bits.
+        if (qint64(natural.width()) * natural.height() * 4 > formats::MaxPictureBytes)
+            return {};
+        // Qt's BMP decoder leaves the pixels that RLE skip codes pass over as the allocator gave
+        // them, so one file decodes differently each time. It reuses an image of the right size
+        // and format handed to it: a cleared one makes those pixels palette index 0, as in a
+        // freshly created Windows DIB.
+        if (format == Format::Bmp) {
+            const QImage::Format pixelFormat = reader.imageFormat();
+            if (pixelFormat != QImage::Format_Invalid) {
+                image = QImage(natural, pixelFormat);
+                if (image.isNull())
+                    return {};
+                image.fill(0);
+            }
+        }
+    }
+    if (!reader.read(&image))
+        return {};
+    if (image.size() != size)
+        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+std::shared_ptr<const Picture::Data> loadRaster(Format format, const QByteArray &bytes,
+                                                const QSize &limit)
+{
+    if (!formats::isStructurallySound(format, bytes))
+        return nullptr;
+    limitImageAllocations();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(false); // EXIF orientation is not applied, to the size or the pixels
+    // Qt must decode what was checked above.
+    if (reader.format() != formats::qtFormatName(format))
+        return nullptr;
+    QSize natural = reader.size(); // from the header only
+    natural.setHeight(qAbs(natural.height())); // top-down BMPs report a negative height
+    if (!formats::isPlausibleNaturalSize(natural))
+        return nullptr;
+
+    QImage image = decodeRaster(format, reader, natural, limit);
+    if (image.isNull())
+        return nullptr;
+    image = toDrawingFormat(image);
+    image.setDevicePixelRatio(densityOf(image.size(), QSizeF(natural)));
+
+    auto data = std::make_shared<Picture::Data>();
+    data->kind = Picture::Kind::Raster;
+    data->logical = QSizeF(natural);
+    data->himetric = himetricOf(data->logical);
+    data->image = std::move(image);
+    return data;
+}
+
+std::shared_ptr<const Picture::Data> loadMetafile(const QByteArray &bytes, const QSize &limit)
+{
+    const std::optional<formats::MetafileHeader> header = formats::readPlaceableMetafile(bytes);
+    if (!header)
+        return nullptr;
+    auto data = std::make_shared<Picture::Data>();
+    data->kind = Picture::Kind::Metafile;
+    data->himetric = header->himetric;
+    data->logical = header->logicalPixels;
+    data->metafile = bytes;
+    data->metafilePixels = fitWithin(header->logicalPixels.toSize().expandedTo(QSize(1, 1)), limit);
+    return data;
+}
+
+} // namespace
+
+Picture::Picture() = default;
+
+Picture::Picture(std::shared_ptr<const Data> data)
+    : m_data(std::move(data))
+{
+}
+
+Picture Picture::fromImage(const QImage &image)
+{
+    if (image.isNull())
+        return Picture();
+    auto data = std::make_shared<Data>();
+    data->kind = Kind::Raster;
+    data->image = toDrawingFormat(image); // keeps the devicePixelRatio
+    data->logical = image.deviceIndependentSize();
+    data->himetric = himetricOf(data->logical);
+    return Picture(std::move(data));
+}
+
+Picture::Kind Picture::kind() const
+{
+    return m_data ? m_data->kind : Kind::Empty;
+}
+
+bool Picture::isEmpty() const
+{
+    return !m_data;
+}
+
+QSize Picture::himetricSize() const
+{
+    return m_data ? m_data->himetric : QSize(0, 0);
+}
+
+QSizeF Picture::logicalSize() const
+{
+    return m_data ? m_data->logical : QSizeF(0, 0);
+}
+
+QImage Picture::image() const
+{
+    if (!m_data)
+        return QImage();
+    if (m_data->kind == Kind::Raster)
+        return m_data->image;
+    // Until metafiles are played, their rendering is a transparent sheet of their size. It is
+    // made on demand, not kept: drawing it would change nothing.
+    QImage sheet(m_data->metafilePixels, QImage::Format_ARGB32_Premultiplied);
+    if (sheet.isNull())
+        return QImage();
+    sheet.fill(Qt::transparent);
+    sheet.setDevicePixelRatio(densityOf(sheet.size(), m_data->logical));
+    return sheet;
+}
+
+void Picture::drawStretched(QPainter &painter, const QRectF &target) const
+{
+    if (kind() != Kind::Raster)
+        return; // a metafile draws nothing until it is played
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, m_data->image);
+    painter.restore();
+}
+
+void Picture::drawUnscaled(QPainter &painter, const QPointF &topLeft) const
+{
+    // The natural size, not the decoded one: a picture decoded smaller still covers its size.
+    drawStretched(painter, QRectF(topLeft, logicalSize()));
+}
+
+Picture LoadPicture(const QString &path, const QSize &decodeBound)
+{
+    if (path.isEmpty())
+        return Picture();
+    const QByteArray bytes = readPictureFile(path);
+    const Format format = formats::sniffFormat(bytes);
+    switch (format) {
+    case Format::Bmp:
+    case Format::Jpeg:
+    case Format::Gif:
+        return Picture(loadRaster(format, bytes, decodeLimit(decodeBound)));
+    case Format::PlaceableWmf:
+        return Picture(loadMetafile(bytes, decodeLimit(decodeBound)));
+    case Format::Unknown:
+        break;
+    }
+    return Picture();
+}
+
+} // namespace platform

@@ -1,0 +1,78 @@
+#pragma once
+
+// Picture objects: what an image control shows stretched, what a picture box shows unscaled
+// from its top-left corner, and what is printed or saved. A Picture is a cheap value that shares
+// one immutable decoded image; "releasing the old picture" is dropping the last copy.
+
+#include <QImage>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+
+#include <memory>
+
+class QPainter;
+class QRectF;
+class QPointF;
+
+namespace platform {
+
+class Picture final
+{
+public:
+    enum class Kind { Empty, Raster, Metafile };
+
+    Picture(); // the empty picture, 0 x 0
+
+    // A raster picture of the given pixels. Its natural size is the image's logical size
+    // (pixels / devicePixelRatio) at 96 dpi, so a capture of 707 x 499 logical pixels held at a
+    // higher density still measures 707 x 499 pixels = 18706 x 13203 HIMETRIC.
+    static Picture fromImage(const QImage &image);
+
+    Kind kind() const;
+    bool isEmpty() const;
+
+    // Natural size in HIMETRIC (0.01 mm); 0 x 0 for the empty picture.
+    QSize himetricSize() const;
+    int widthHimetric() const { return himetricSize().width(); }
+    int heightHimetric() const { return himetricSize().height(); }
+
+    // Natural size in logical pixels (96 dpi).
+    QSizeF logicalSize() const;
+
+    // The decoded pixels, with devicePixelRatio = decoded pixels / natural logical pixels, so that
+    // their logical size is the natural size whatever size they were decoded at; a null image for
+    // the empty picture. A metafile gives its rendering at natural size.
+    QImage image() const;
+
+    // Draws the picture stretched to fill target (in the painter's logical coordinates).
+    void drawStretched(QPainter &painter, const QRectF &target) const;
+    // Draws the picture at its natural size with its top-left corner at topLeft.
+    void drawUnscaled(QPainter &painter, const QPointF &topLeft) const;
+
+    // True when both are copies of one picture object (not merely equal pixels).
+    bool isSameObject(const Picture &other) const { return m_data == other.m_data; }
+
+    struct Data;
+
+private:
+    explicit Picture(std::shared_ptr<const Data> data);
+    friend Picture LoadPicture(const QString &path, const QSize &decodeBound);
+
+    std::shared_ptr<const Data> m_data;
+};
+
+// Opens a picture file by path (BMP, DIB, RLE, JPEG, GIF's first frame, WMF with a placeable
+// header), deciding the format by content. "" gives the empty picture. A file that is missing,
+// not a picture, truncated, claims absurd dimensions or has a broken header also gives the empty
+// picture: never a crash, a hang or an allocation beyond a fixed cap.
+//
+// decodeBound, when valid, is the largest pixel size worth decoding (a thumbnail cell, say):
+// larger raster pictures are decoded scaled down to fit it (JPEG decodes at 1/2, 1/4, 1/8 scale),
+// while the natural size stays the file's. Without it, pictures are decoded up to a fixed bound.
+Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize());
+
+// The pixels of the largest raster picture LoadPicture decodes in full.
+inline constexpr int MaxDecodedSide = 4096;
+
+} // namespace platform

@@ -1,0 +1,301 @@
+#include "platform/PictureFormats.h"
+
+#include <QtEndian>
+
+#include <cmath>
+#include <cstring>
+
+namespace platform::formats {
+
+namespace {
+
+// Little-endian reads at offset; the callers have checked that the bytes are there.
+quint16 u16(QByteArrayView b, qsizetype offset)
+{
+    return qFromLittleEndian<quint16>(b.data() + offset);
+}
+qint16 s16(QByteArrayView b, qsizetype offset)
+{
+    return qFromLittleEndian<qint16>(b.data() + offset);
+}
+quint32 u32(QByteArrayView b, qsizetype offset)
+{
+    return qFromLittleEndian<quint32>(b.data() + offset);
+}
+qint32 s32(QByteArrayView b, qsizetype offset)
+{
+    return qFromLittleEndian<qint32>(b.data() + offset);
+}
+quint8 byteAt(QByteArrayView b, qsizetype offset)
+{
+    return static_cast<quint8>(b[offset]);
+}
+
+bool startsWith(QByteArrayView bytes, const char *signature, qsizetype length)
+{
+    return bytes.size() >= length && std::memcmp(bytes.data(), signature, size_t(length)) == 0;
+}
+
+// --- BMP -------------------------------------------------------------------------------------
+
+bool isSoundBmp(QByteArrayView b)
+{
+    constexpr qsizetype FileHeaderSize = 14;
+    if (b.size() < FileHeaderSize + 4)
+        return false;
+    const qint64 pixelOffset = u32(b, 10);
+    const qint64 headerSize = u32(b, 14);
+    // The header and the start of the pixels lie within the file (else Qt's decoder would seek
+    // past the end of the data to look for them).
+    if (FileHeaderSize + headerSize > b.size() || pixelOffset >= b.size())
+        return false;
+
+    qint64 width = 0;
+    qint64 height = 0;
+    int bitCount = 0;
+    quint32 compression = 0; // BI_RGB
+    if (headerSize == 12) { // OS/2 1.x core header: 16-bit sizes, never compressed
+        width = u16(b, 18);
+        height = u16(b, 20);
+        bitCount = u16(b, 24);
+    } else if (headerSize >= 16) {
+        width = s32(b, 18);
+        height = s32(b, 22);
+        bitCount = u16(b, 28);
+        if (headerSize >= 20)
+            compression = u32(b, 30);
+    } else {
+        return false;
+    }
+
+    // OS/2 2.x's 64-byte header gives 3 and 4 other meanings (Huffman 1D, RLE24) than Windows
+    // headers (BITFIELDS, JPEG).
+    const bool os2Header = headerSize == 64;
+    const bool runLength = compression == 1 || compression == 2 || (os2Header && compression == 4);
+    if (runLength)
+        return height > 0; // the RLE codes walk the rows bottom-up: a top-down RLE is corrupt
+
+    const bool uncompressed =
+        compression == 0 || (!os2Header && (compression == 3 || compression == 6));
+    if (!uncompressed)
+        return true; // embedded JPEG/PNG, Huffman...: Qt decides
+    if (width <= 0 || height == 0 || bitCount <= 0 || bitCount > 64)
+        return false;
+    const qint64 stride = (width * bitCount + 31) / 32 * 4;
+    const qint64 rows = height < 0 ? -height : height;
+    // A short file would leave Qt's decoder with rows of whatever the allocator gave it.
+    return rows <= (b.size() - pixelOffset) / stride;
+}
+
+// --- JPEG ------------------------------------------------------------------------------------
+
+// Walks the markers from SOI to EOI the way libjpeg does: segments are skipped by their
+// length (so an FF D9 inside an embedded EXIF thumbnail does not count), bytes between markers
+// are skipped (entropy-coded data, or the junk libjpeg warns about and skips too), and stuffed
+// FF 00 and restart markers inside scans are passed over. Whatever follows EOI is ignored, so
+// files with data appended after the picture still load.
+bool isCompleteJpeg(QByteArrayView b)
+{
+    if (!startsWith(b, "\xFF\xD8", 2))
+        return false;
+    const qsizetype size = b.size();
+    qsizetype pos = 2; // after SOI
+    while (true) {
+        const void *ff = std::memchr(b.data() + pos, 0xFF, size_t(size - pos));
+        if (!ff)
+            return false;
+        pos = static_cast<const char *>(ff) - b.data();
+        while (pos < size && byteAt(b, pos) == 0xFF) // fill bytes
+            ++pos;
+        if (pos >= size)
+            return false;
+        const quint8 marker = byteAt(b, pos++);
+        if (marker == 0xD9) // EOI
+            return true;
+        const bool standalone = marker == 0x00 // stuffed byte in a scan
+                || (marker >= 0xD0 && marker <= 0xD7) // RSTn
+                || marker == 0x01 || marker == 0xD8; // TEM, a stray SOI
+        if (standalone)
+            continue;
+        if (size - pos < 2)
+            return false;
+        const quint16 length = qFromBigEndian<quint16>(b.data() + pos);
+        if (length < 2 || length > size - pos)
+            return false;
+        pos += length;
+    }
+}
+
+// --- GIF -------------------------------------------------------------------------------------
+
+// The position after a chain of data sub-blocks (length byte, data) ended by a zero length;
+// nothing when the data ends first.
+std::optional<qsizetype> skipSubBlocks(QByteArrayView b, qsizetype pos)
+{
+    while (pos < b.size()) {
+        const quint8 length = byteAt(b, pos);
+        pos += 1 + length;
+        if (length == 0)
+            return pos;
+    }
+    return std::nullopt;
+}
+
+qsizetype colorTableBytes(quint8 packedFields)
+{
+    return (packedFields & 0x80) ? qsizetype(3) << ((packedFields & 0x07) + 1) : 0;
+}
+
+// Only the first image matters: it is all the picture shows, so an animation cut short after its
+// first frame still loads.
+bool isCompleteGifFirstImage(QByteArrayView b)
+{
+    constexpr qsizetype ScreenDescriptorEnd = 13;
+    if (b.size() < ScreenDescriptorEnd)
+        return false;
+    qsizetype pos = ScreenDescriptorEnd + colorTableBytes(byteAt(b, 10));
+    while (pos < b.size()) {
+        switch (byteAt(b, pos)) {
+        case 0x21: { // extension: introducer, label, sub-blocks
+            const auto next = skipSubBlocks(b, pos + 2);
+            if (!next)
+                return false;
+            pos = *next;
+            break;
+        }
+        case 0x2C: { // image descriptor (10 bytes), local colour table, LZW code size, data
+            constexpr qsizetype DescriptorSize = 10;
+            if (b.size() - pos < DescriptorSize)
+                return false;
+            pos += DescriptorSize + colorTableBytes(byteAt(b, pos + 9));
+            if (pos >= b.size())
+                return false;
+            // Codes start one bit wider than the minimum code size and stop at 12 bits, so a
+            // minimum above 11 cannot even express its clear code.
+            if (byteAt(b, pos) > 11)
+                return false;
+            return skipSubBlocks(b, pos + 1).has_value();
+        }
+        default: // the trailer before any image, or not a block at all
+            return false;
+        }
+    }
+    return false;
+}
+
+// --- WMF -------------------------------------------------------------------------------------
+
+bool hasSoundRecords(QByteArrayView b, qsizetype pos)
+{
+    constexpr qsizetype RecordHeaderSize = 6; // uint32 size in 16-bit words, uint16 function
+    constexpr quint32 MinRecordWords = 3;
+    while (b.size() - pos >= RecordHeaderSize) {
+        const quint32 words = u32(b, pos);
+        const quint16 function = u16(b, pos + 4);
+        // A size below 3 words would not move past the record itself, and a player trusting it
+        // would loop for ever.
+        if (words < MinRecordWords || qint64(words) > (b.size() - pos) / 2)
+            return false;
+        if (function == 0x0000) // META_EOF
+            return true;
+        pos += qsizetype(words) * 2;
+    }
+    return false;
+}
+
+} // namespace
+
+bool isPlausibleNaturalSize(const QSizeF &px)
+{
+    return px.width() > 0 && px.height() > 0 && px.width() <= MaxNaturalSide
+            && px.height() <= MaxNaturalSide && px.width() * px.height() <= MaxNaturalArea;
+}
+
+Format sniffFormat(QByteArrayView bytes)
+{
+    if (startsWith(bytes, "BM", 2))
+        return Format::Bmp;
+    if (startsWith(bytes, "\xFF\xD8", 2))
+        return Format::Jpeg;
+    if (startsWith(bytes, "GIF87a", 6) || startsWith(bytes, "GIF89a", 6))
+        return Format::Gif;
+    if (startsWith(bytes, "\xD7\xCD\xC6\x9A", 4))
+        return Format::PlaceableWmf;
+    return Format::Unknown;
+}
+
+QByteArray qtFormatName(Format format)
+{
+    switch (format) {
+    case Format::Bmp:
+        return QByteArrayLiteral("bmp");
+    case Format::Jpeg:
+        return QByteArrayLiteral("jpeg");
+    case Format::Gif:
+        return QByteArrayLiteral("gif");
+    case Format::PlaceableWmf:
+    case Format::Unknown:
+        break;
+    }
+    return {};
+}
+
+bool isStructurallySound(Format format, QByteArrayView bytes)
+{
+    switch (format) {
+    case Format::Bmp:
+        return isSoundBmp(bytes);
+    case Format::Jpeg:
+        return isCompleteJpeg(bytes);
+    case Format::Gif:
+        return isCompleteGifFirstImage(bytes);
+    case Format::PlaceableWmf:
+    case Format::Unknown:
+        break;
+    }
+    return false;
+}
+
+std::optional<MetafileHeader> readPlaceableMetafile(QByteArrayView b)
+{
+    constexpr qsizetype PlaceableHeaderSize = 22;
+    constexpr qsizetype MetaHeaderSize = 18;
+    if (sniffFormat(b) != Format::PlaceableWmf || b.size() < PlaceableHeaderSize + MetaHeaderSize)
+        return std::nullopt;
+
+    // The checksum at offset 20 is not checked: it covers only these 20 bytes, which are checked
+    // for sense below anyway, and says nothing about the records that follow, which the walk
+    // checks. libwmf ignores it as well and plays such files.
+    const int left = s16(b, 6);
+    const int top = s16(b, 8);
+    const int right = s16(b, 10);
+    const int bottom = s16(b, 12);
+    const int unitsPerInch = u16(b, 14);
+    // An inverted box is refused rather than mirrored or normalised: the box is the only source
+    // of the size and placement of the drawing, and a writer that got its corners the wrong way
+    // round cannot be trusted with the rest of it.
+    if (unitsPerInch == 0 || right <= left || bottom <= top)
+        return std::nullopt;
+
+    // In int, not int16: 32767 - (-32768) is the full 16-bit range.
+    const int width = right - left;
+    const int height = bottom - top;
+    MetafileHeader header;
+    header.logicalPixels = QSizeF(width * 96.0 / unitsPerInch, height * 96.0 / unitsPerInch);
+    header.himetric = QSize(int(std::lround(width * 2540.0 / unitsPerInch)),
+                            int(std::lround(height * 2540.0 / unitsPerInch)));
+    if (!isPlausibleNaturalSize(header.logicalPixels) || header.himetric.isEmpty())
+        return std::nullopt;
+
+    // METAHEADER: type 1 (memory) or 2 (disk), header size 9 words. Its file-size field is not
+    // needed: the record walk bounds everything by the real data.
+    const quint16 type = u16(b, PlaceableHeaderSize);
+    const quint16 headerWords = u16(b, PlaceableHeaderSize + 2);
+    if ((type != 1 && type != 2) || headerWords != MetaHeaderSize / 2)
+        return std::nullopt;
+    if (!hasSoundRecords(b, PlaceableHeaderSize + MetaHeaderSize))
+        return std::nullopt;
+    return header;
+}
+
+} // namespace platform::formats

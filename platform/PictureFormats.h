@@ -1,0 +1,57 @@
+#pragma once
+
+// Cheap looks at the bytes of a picture file before any decoder sees them: which format the
+// content is, whether a raster file is complete and sound enough to hand to Qt, and the natural
+// size of a placeable metafile. Every read is bounds-checked against the data; nothing here
+// allocates or takes longer than one pass over the bytes.
+
+#include <QByteArrayView>
+#include <QSize>
+#include <QSizeF>
+
+#include <optional>
+
+namespace platform::formats {
+
+// The most one picture may cost: its file's bytes, and each image buffer decoded from it.
+inline constexpr qint64 MaxPictureBytes = qint64(256) << 20;
+
+// The largest natural size taken seriously, in logical pixels: a side up to 65535 (the largest a
+// GIF or a 16-bit coordinate can express) and an area up to 16384 x 16384 (Qt's own ceiling for
+// BMP and GIF headers). Beyond that a header is lying, or the picture is useless on a poster.
+inline constexpr double MaxNaturalSide = 65535.0;
+inline constexpr double MaxNaturalArea = 16384.0 * 16384.0;
+
+bool isPlausibleNaturalSize(const QSizeF &logicalPixels);
+
+enum class Format { Unknown, Bmp, Jpeg, Gif, PlaceableWmf };
+
+// The format the first bytes announce, with the same signatures Qt's handlers look for; the
+// file name plays no part. A metafile without the placeable header is Unknown.
+Format sniffFormat(QByteArrayView bytes);
+
+// The name QImageReader::format() gives the raster formats; empty for the others.
+QByteArray qtFormatName(Format format);
+
+// False when a raster file is cut short or has a header no loader should trust:
+// - BMP: an uncompressed file shorter than its pixel offset + rows x stride, or an RLE file
+//   that claims top-down rows (RLE bitmaps are always bottom-up);
+// - JPEG: no end-of-image marker after the last segment (trailing bytes after it are fine);
+// - GIF: the first image's data blocks end before their terminator, or no image at all.
+// Everything else (pixel data, palettes, LZW codes) is left to Qt's decoders.
+bool isStructurallySound(Format format, QByteArrayView bytes);
+
+struct MetafileHeader
+{
+    QSize himetric;       // natural size, HIMETRIC
+    QSizeF logicalPixels; // the same at 96 dpi
+};
+
+// The natural size of a metafile with the placeable (Aldus) header, once the header, the
+// METAHEADER after it and the chain of records up to the end-of-file record have been checked.
+// Nothing for a metafile without the placeable header, a zero, inverted or absurd bounding box,
+// zero units per inch, a record size that is too small or runs past the data, or a missing
+// end-of-file record.
+std::optional<MetafileHeader> readPlaceableMetafile(QByteArrayView bytes);
+
+} // namespace platform::formats

@@ -1,0 +1,125 @@
+#include "platform/Window.h"
+
+#include "platform/Twips.h"
+
+#include <QEvent>
+#include <QMenuBar>
+#include <QScreen>
+#include <QGuiApplication>
+
+namespace platform {
+
+Window::Window(const QString &name, double clientWidth, double clientHeight, const QColor &backColor,
+               QWidget *parent)
+    : QMainWindow(parent),
+      m_client(new QWidget(this)),
+      m_back(backColor),
+      m_clientWidth(static_cast<float>(clientWidth)),
+      m_clientHeight(static_cast<float>(clientHeight))
+{
+    setObjectName(name);
+    m_client->setObjectName(name + QStringLiteral(".client"));
+    m_client->setAutoFillBackground(true);
+    QPalette palette = m_client->palette();
+    palette.setColor(QPalette::Window, backColor);
+    m_client->setPalette(palette);
+    setCentralWidget(m_client);
+    applyGeometry();
+}
+
+void Window::setCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+    setAccessibleName(caption.isEmpty() ? objectName() : caption);
+}
+
+QMargins Window::frame() const
+{
+    // Only meaningful once the window system has put a frame round the window.
+    if (!testAttribute(Qt::WA_WState_Created) || !isVisible())
+        return m_appliedFrame;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+double Window::twipsWidth() const
+{
+    const QMargins f = frame();
+    return PixelsToTwips(TwipsToPixels(m_clientWidth) + f.left() + f.right());
+}
+
+double Window::twipsHeight() const
+{
+    if (m_outerHeight >= 0)
+        return m_outerHeight;
+    const QMargins f = frame();
+    const int menu = menuWidget() ? menuWidget()->sizeHint().height() : 0;
+    return PixelsToTwips(TwipsToPixels(m_clientHeight) + menu + f.top() + f.bottom());
+}
+
+void Window::setTwipsLeft(double left)
+{
+    m_left = static_cast<float>(left);
+    applyGeometry();
+}
+
+void Window::setTwipsTop(double top)
+{
+    m_top = static_cast<float>(top);
+    applyGeometry();
+}
+
+void Window::setTwipsHeight(double height)
+{
+    m_outerHeight = static_cast<float>(height);
+    applyGeometry();
+}
+
+void Window::applyGeometry()
+{
+    m_appliedFrame = frame();
+    const QMargins f = m_appliedFrame;
+    const int menu = menuWidget() ? menuWidget()->sizeHint().height() : 0;
+    const int width = TwipsToPixels(m_clientWidth);
+    int height = TwipsToPixels(m_clientHeight) + menu;
+    if (m_outerHeight >= 0)
+        height = std::max(menu + 1, TwipsToPixels(m_outerHeight) - f.top() - f.bottom());
+    if (minimumSize() != QSize(width, height) || maximumSize() != QSize(width, height))
+        setFixedSize(width, height);
+    // move() places the frame's top-left corner, as the original desktop does.
+    move(TwipsToPixels(m_left), TwipsToPixels(m_top));
+}
+
+double Window::screenWidthTwips() const
+{
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return PixelsToTwips(s->geometry().width());
+}
+
+double Window::screenHeightTwips() const
+{
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return PixelsToTwips(s->geometry().height());
+}
+
+void Window::bringToFront()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+bool Window::event(QEvent *event)
+{
+    const bool result = QMainWindow::event(event);
+    // The window system frames the window after it is shown: place and size it again, so the
+    // held outer geometry holds with the real frame.
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        && frame() != m_appliedFrame)
+        applyGeometry();
+    return result;
+}
+
+} // namespace platform

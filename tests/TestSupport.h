@@ -1,0 +1,49 @@
+#pragma once
+
+// Helpers shared by the program's tests: finding the program's windows and controls by name,
+// and answering the modal dialogs the program opens.
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace testing {
+
+// The top-level window with that object name, or nullptr.
+inline QWidget *TopLevel(const QString &name)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == name)
+            return widget;
+    }
+    return nullptr;
+}
+
+// A control of a window by object name ("Command11", "Image3(10)").
+template<class T = QWidget>
+T *Control(const QString &window, const QString &name)
+{
+    QWidget *top = TopLevel(window);
+    return top ? top->findChild<T *>(name) : nullptr;
+}
+
+// Answers the next modal dialog once it is open: inspect() sees it, then it is accepted.
+// Polls every 10 ms for at most two seconds, so a test never hangs on a dialog.
+inline void AnswerNextModal(std::function<void(QDialog *)> inspect, int tries = 200)
+{
+    QTimer::singleShot(10, [inspect, tries] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            if (inspect)
+                inspect(dialog);
+            dialog->accept();
+            return;
+        }
+        if (tries > 0)
+            AnswerNextModal(inspect, tries - 1);
+    });
+}
+
+} // namespace testing
