@@ -2,6 +2,8 @@
 
 #include "app/Form1.h"
 #include "app/Module1.h"
+#include "app/Wizard.h"
+#include "drawing/Drawing.h"
 #include "platform/EventLoop.h"
 #include "registration/frmList.h"
 
@@ -11,7 +13,10 @@ namespace {
 constexpr double OuterHeight = 11520; // 768 pixels
 } // namespace
 
-Program::Program() : m_form(std::make_unique<Form1>())
+Program::Program()
+    : m_form(std::make_unique<Form1>()),
+      m_wizard(new WizardController(*m_form, this)),
+      m_drawing(new DrawingController(*m_form, this))
 {
     Form1 &form = *m_form;
     connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });

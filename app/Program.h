@@ -10,7 +10,9 @@
 
 #include <memory>
 
+class DrawingController;
 class Form1;
+class WizardController;
 
 class Program final : public QObject
 {
@@ -22,6 +24,7 @@ public:
 
     Form1 &form() const { return *m_form; }
     frmList *registration() const { return m_registration; }
+    DrawingController &drawing() const { return *m_drawing; }
 
     // Centres the main window, sets the start values, shows step 1 and opens the registration
     // window above it; returns when both windows are shown.
@@ -35,5 +38,7 @@ private:
     void createRegistration();
 
     std::unique_ptr<Form1> m_form;
+    WizardController *m_wizard;
+    DrawingController *m_drawing;
     QPointer<frmList> m_registration;
 };

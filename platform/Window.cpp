@@ -29,7 +29,9 @@ Window::Window(const QString &name, double clientWidth, double clientHeight, con
 
 void Window::setCaption(const QString &caption)
 {
-    setWindowTitle(caption);
+    m_caption = caption;
+    // An empty title would make the window system show the program's name instead.
+    setWindowTitle(caption.isEmpty() ? QStringLiteral(" ") : caption);
     setAccessibleName(caption.isEmpty() ? objectName() : caption);
 }
 

@@ -22,7 +22,7 @@ public:
     Window(const QString &name, double clientWidth, double clientHeight, const QColor &backColor,
            QWidget *parent = nullptr);
 
-    QString caption() const { return windowTitle(); }
+    QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
 
     // The client area: every control of the window is its child.
@@ -55,6 +55,7 @@ private:
     QMargins frame() const;
 
     QWidget *m_client;
+    QString m_caption;
     QColor m_back;
     float m_clientWidth, m_clientHeight;
     float m_left = 0, m_top = 0;

@@ -1,0 +1,233 @@
+#include "app/Wizard.h"
+
+#include "app/Form1.h"
+#include "app/Module1.h"
+#include "app/Poster.h"
+#include "output/PosterCapture.h"
+#include "platform/EventLoop.h"
+
+using platform::Yield;
+using platform::YieldingHandler;
+
+const QString WizardController::StepCaption1 = QStringLiteral("１．かみのいろを きめます");
+const QString WizardController::StepCaption2 = QStringLiteral("２．がぞうを　はります");
+const QString WizardController::StepCaption3 = QStringLiteral("３．もじを　はります");
+const QString WizardController::StepCaption4 = QStringLiteral("４．しあげ／ほぞんします");
+
+WizardController::WizardController(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
+{
+    connect(form.Command11, &QPushButton::clicked, this, &WizardController::ForwardFromStep1);
+    connect(form.Command6, &QPushButton::clicked, this, &WizardController::ForwardFromStep2);
+    connect(form.Command4, &QPushButton::clicked, this, &WizardController::ForwardFromStep3);
+    connect(form.Command5, &QPushButton::clicked, this, &WizardController::BackFromStep2);
+    connect(form.Command15, &QPushButton::clicked, this, &WizardController::BackFromStep3);
+    connect(form.Command16, &QPushButton::clicked, this, &WizardController::BackFromStep4);
+}
+
+void WizardController::ShowGalleryCells()
+{
+    for (int i = 0; i < Module1::ThumbCount && i < 10; ++i)
+        m_form.Image1[i]->show();
+}
+
+void WizardController::ForwardFromStep1()
+{
+    YieldingHandler handler;
+    Form1 &f = m_form;
+    f.Label5->setCaption(StepCaption2);
+    f.Label2->show();
+    f.Command1->show();
+    f.Command2->show();
+    f.Command5->setEnabled(true);
+    f.Command6->show();
+    f.Command10->show();
+    f.Command11->hide();
+    f.Command12->hide();
+    f.Command13->hide();
+    f.Command19->hide();
+    f.HScroll1->hide();
+    f.VScroll1->show();
+    // Both captures are taken while the paper is still shown: the still picture under the
+    // pictures of step 2, and the paper's own picture for the way back to step 1.
+    f.Image2->setPicture(output::CapturePoster(f.client()));
+    f.Picture1->setPicture(output::CapturePoster(f.client()));
+    f.Picture1->hide();
+    Yield();
+    ShowGalleryCells();
+}
+
+void WizardController::ForwardFromStep2()
+{
+    YieldingHandler handler;
+    Form1 &f = m_form;
+    f.Label5->setCaption(StepCaption3);
+    f.Label2->hide();
+    for (int i = 0; i < 10; ++i) {
+        f.Image1[i]->hide();
+        if (!Poster::IsPlaced(*f.Image3[i])) {
+            f.Image3[i]->hide();
+            f.Image3[i]->setTwipsWidth(Poster::PictureSlotWidth);
+            f.Image3[i]->setTwipsHeight(Poster::PictureSlotHeight);
+        }
+    }
+    f.Image3[10]->hide();
+    for (int i = 0; i < 10; ++i) {
+        f.Text1[i]->show();
+        f.Text1[i]->setBorderStyle(0);
+        f.Image3[i]->setBorderStyle(0);
+    }
+    for (auto *button : {f.Command1, f.Command2, f.Command4, f.Command9, f.Command15, f.Command17, f.Command18, f.Command21})
+        button->show();
+    f.Command5->hide();
+    f.Command6->hide();
+    f.Command10->hide();
+    f.VScroll1->hide();
+    Yield();
+    f.Text1[0]->setFocus();
+}
+
+void WizardController::ForwardFromStep3()
+{
+    YieldingHandler handler;
+    Form1 &f = m_form;
+    for (int i = 0; i < 10; ++i) {
+        f.Text1[i]->show();
+        f.Text1[i]->setBorderStyle(0);
+        f.Image3[i]->setBorderStyle(0);
+    }
+    // The poster is repainted without selection borders before it is captured.
+    Yield();
+    f.HasSelection = 0;
+    f.Picture2->setPicture(output::CapturePoster(f.client()));
+    f.Picture2->show();
+    Yield();
+    f.Label5->setCaption(StepCaption4);
+    for (int i = 0; i < 10; ++i) {
+        f.Image1[i]->hide();
+        if (!Poster::IsPlaced(*f.Image3[i])) {
+            f.Image3[i]->setTwipsWidth(Poster::PictureSlotWidth);
+            f.Image3[i]->setTwipsHeight(Poster::PictureSlotHeight);
+        }
+        f.Image3[i]->hide();
+        if (!Poster::IsPlaced(*f.Text1[i]))
+            Poster::GiveStandardSize(*f.Text1[i]);
+        f.Text1[i]->hide();
+    }
+    f.Command1->hide();
+    f.Command2->hide();
+    f.Command4->setEnabled(false);
+    f.Command9->hide();
+    f.Command14->show();
+    f.Command15->hide();
+    f.Command16->show();
+    f.Command17->hide();
+    f.Command18->hide();
+    f.Command20->show();
+    f.Command21->hide();
+    f.Command13->show();
+    f.HScroll1->show();
+    Yield();
+}
+
+void WizardController::BackFromStep2()
+{
+    YieldingHandler handler;
+    Form1 &f = m_form;
+    f.Label5->setCaption(StepCaption1);
+    f.Label2->hide();
+    f.Command1->hide();
+    f.Command2->hide();
+    f.Command5->setEnabled(false);
+    f.Command6->hide();
+    f.Command10->hide();
+    for (auto *button : {f.Command11, f.Command12, f.Command13, f.Command19})
+        button->show();
+    f.HScroll1->show();
+    f.VScroll1->hide();
+    for (int i = 0; i < 10; ++i) {
+        f.Image1[i]->hide();
+        // Every picture slot becomes free again; its top and its picture stay.
+        platform::ImageControl &slot = *f.Image3[i];
+        slot.hide();
+        slot.setTwipsHeight(Poster::PictureSlotHeight);
+        slot.setTwipsWidth(Poster::PictureSlotWidth);
+        slot.setTwipsLeft(Poster::FreeSlotLeft);
+        // Every text goes home; its text stays.
+        platform::RichTextBox &text = *f.Text1[i];
+        text.hide();
+        text.setTwipsHeight(Poster::TextSlotHeight);
+        text.setTwipsWidth(Poster::TextSlotWidth);
+        text.setTwipsLeft(Poster::TextHomeLeft);
+        text.setTwipsTop(Poster::TextHomeTop(i));
+        text.setFontSize(Poster::TextSlotFontSize);
+    }
+    Yield();
+    f.HasSelection = 0;
+    f.Picture1->show();
+    Yield();
+}
+
+void WizardController::BackFromStep3()
+{
+    YieldingHandler handler;
+    Form1 &f = m_form;
+    f.Label5->setCaption(StepCaption2);
+    f.Label2->show();
+    for (int i = 0; i < 10; ++i) {
+        f.Text1[i]->setBorderStyle(0);
+        f.Image3[i]->setBorderStyle(0);
+        if (!Poster::IsPlaced(*f.Text1[i])) {
+            f.Text1[i]->hide();
+            Poster::GiveStandardSize(*f.Text1[i]);
+        }
+    }
+    f.Command1->show();
+    f.Command2->show();
+    f.Command4->hide();
+    f.Command5->show();
+    f.Command6->show();
+    f.Command9->hide();
+    f.Command10->show();
+    for (auto *button : {f.Command11, f.Command12, f.Command13, f.Command15, f.Command17, f.Command18, f.Command19, f.Command21})
+        button->hide();
+    f.VScroll1->show();
+    Yield();
+    ShowGalleryCells();
+}
+
+void WizardController::BackFromStep4()
+{
+    YieldingHandler handler;
+    Form1 &f = m_form;
+    f.Label5->setCaption(StepCaption3);
+    for (int i = 0; i < 10; ++i) {
+        f.Text1[i]->setBorderStyle(0);
+        f.Image3[i]->setBorderStyle(0);
+        f.Image1[i]->hide();
+        if (Poster::IsPlaced(*f.Image3[i]))
+            f.Image3[i]->show();
+        if (!Poster::IsPlaced(*f.Text1[i]))
+            Poster::GiveStandardSize(*f.Text1[i]);
+        f.Text1[i]->show();
+    }
+    f.Command1->show();
+    f.Command2->show();
+    f.Command4->setEnabled(true);
+    f.Command5->hide();
+    f.Command6->hide();
+    f.Command9->show();
+    f.Command10->hide();
+    f.Command14->hide();
+    f.Command15->show();
+    f.Command16->hide();
+    f.Command20->hide();
+    f.Command13->hide();
+    f.Command19->hide();
+    f.Command17->show();
+    f.Command18->show();
+    f.Command21->show();
+    f.HScroll1->hide();
+    f.Picture2->hide();
+    Yield();
+    f.Text1[0]->setFocus();
+}
