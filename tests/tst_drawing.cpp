@@ -73,6 +73,7 @@ private slots:
     void oneDotPerClickWithAnyButton();
     void movesDrawOnlyWhileAButtonIsHeld();
     void releaseOutsideThePaperEndsTheStroke();
+    void dotsSurviveARepaint();
     void dotSizeFollowsTheBarMidStroke();
     void penColourAppliesFromTheNextDot();
     void startUpPenIsInvisibleOnStartUpPaper();
@@ -141,6 +142,16 @@ void TestDrawing::releaseOutsideThePaperEndsTheStroke()
     // The release lands outside the paper; Qt's mouse grab brings it back to the paper.
     QTest::mouseRelease(form->Picture1, Qt::LeftButton, {}, QPoint(800, 100));
     QCOMPARE(form->PenDown, 0);
+}
+
+void TestDrawing::dotsSurviveARepaint()
+{
+    form->HScroll1->setValue(30);
+    QTest::mouseClick(form->Picture1, Qt::LeftButton, {}, QPoint(100, 100));
+    // Another window passed over the paper.
+    form->Picture1->repaint();
+    const QImage shown = form->Picture1->grab().toImage();
+    QCOMPARE(shown.pixelColor(QPoint(100, 100) * shown.devicePixelRatio()), QColor(Qt::black));
 }
 
 void TestDrawing::dotSizeFollowsTheBarMidStroke()

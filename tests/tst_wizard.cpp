@@ -80,6 +80,7 @@ private slots:
     void stateAfterEveryPath_data();
     void stateAfterEveryPath();
     void noMoveBackFromStepOneNorForwardFromStepFour();
+    void aClickDuringAMoveWaitsForIt();
     void leavingStepOneFreezesThePaper();
     void goingForwardAgainCapturesTheNewPaper();
     void stepThreeKeepsOnlyPlacedPictures();
@@ -190,6 +191,24 @@ void TestWizard::noMoveBackFromStepOneNorForwardFromStepFour()
     QTest::mouseClick(form->Command4, Qt::LeftButton); // shown, disabled in step 4
     QCOMPARE(form->Label5->caption(), Caption(4));
     QVERIFY(form->Picture2->isVisible());
+}
+
+void TestWizard::aClickDuringAMoveWaitsForIt()
+{
+    // The user clicks "つぎへ" twice quickly: the second click arrives while the first move lets
+    // the window repaint, on the button that move has just shown.
+    bool firstMoveFinished = false;
+    connect(form->Command6, &QPushButton::pressed, this, [&] { firstMoveFinished = form->Image1[0]->isVisible(); });
+    // Posted now, they are delivered at the first pass of the event loop: inside the move.
+    const QPointF at(20, 20);
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+        QCoreApplication::postEvent(form->Command6, new QMouseEvent(type, at, form->Command6->mapToGlobal(at),
+                                                                     Qt::LeftButton, held, Qt::NoModifier));
+    }
+    QTest::mouseClick(form->Command11, Qt::LeftButton);
+    QTRY_COMPARE(form->Label5->caption(), Caption(3));
+    QVERIFY(firstMoveFinished);
 }
 
 void TestWizard::leavingStepOneFreezesThePaper()
