@@ -4,6 +4,8 @@
 #include "app/Module1.h"
 #include "app/Wizard.h"
 #include "drawing/Drawing.h"
+#include "images/Gallery.h"
+#include "output/PrintAndSave.h"
 #include "platform/EventLoop.h"
 #include "registration/frmList.h"
 
@@ -16,9 +18,13 @@ constexpr double OuterHeight = 11520; // 768 pixels
 Program::Program()
     : m_form(std::make_unique<Form1>()),
       m_wizard(new WizardController(*m_form, this)),
-      m_drawing(new DrawingController(*m_form, this))
+      m_drawing(new DrawingController(*m_form, this)),
+      m_printing(new output::PrintController({m_form.get(), m_form->client(), m_form->Picture2, &m_form->HasSelection}, this)),
+      m_gallery(new images::GalleryController(*m_form, this))
 {
     Form1 &form = *m_form;
+    connect(form.Command14, &QPushButton::clicked, m_printing, &output::PrintController::Print);
+    connect(form.Command20, &QPushButton::clicked, m_printing, &output::PrintController::Save);
     connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });
     connect(form.itemend, &QAction::triggered, this, [] { platform::EndProgram(); });
     // Closing the main window through its frame ends the program as "終了(&Q)" does.
@@ -72,7 +78,15 @@ void Program::InitImageDir()
 void Program::createRegistration()
 {
     // A window of the main window's, so it stays above it without blocking it.
-    m_registration = new frmList(m_form.get());
+    m_registration = new frmList(*m_form, m_form.get());
+    frmList *registration = m_registration;
+    // Confirming runs the folder scan while the window still exists.
+    connect(registration, &frmList::scanImageFolder, m_gallery, &images::GalleryController::ScanImageFolder,
+            Qt::DirectConnection);
+    // While the user types the phrases, the first pages of the folder shown are decoded ahead.
+    auto prefetch = [this, registration] { m_gallery->PrefetchFolder(registration->File1->names()); };
+    connect(registration->Dir1, &platform::FolderList::change, m_gallery, prefetch);
+    prefetch();
 }
 
 void Program::openRegistration()

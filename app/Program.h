@@ -10,6 +10,12 @@
 
 #include <memory>
 
+namespace output {
+class PrintController;
+}
+namespace images {
+class GalleryController;
+}
 class DrawingController;
 class Form1;
 class WizardController;
@@ -25,6 +31,8 @@ public:
     Form1 &form() const { return *m_form; }
     frmList *registration() const { return m_registration; }
     DrawingController &drawing() const { return *m_drawing; }
+    output::PrintController &printing() const { return *m_printing; }
+    images::GalleryController &gallery() const { return *m_gallery; }
 
     // Centres the main window, sets the start values, shows step 1 and opens the registration
     // window above it; returns when both windows are shown.
@@ -40,5 +48,7 @@ private:
     std::unique_ptr<Form1> m_form;
     WizardController *m_wizard;
     DrawingController *m_drawing;
+    output::PrintController *m_printing;
+    images::GalleryController *m_gallery;
     QPointer<frmList> m_registration;
 };

@@ -30,3 +30,8 @@ void StartTovimaru()
     g_program = std::make_unique<Program>();
     g_program->start();
 }
+
+Program *CurrentProgram()
+{
+    return g_program.get();
+}

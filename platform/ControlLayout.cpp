@@ -1,6 +1,7 @@
 #include "platform/ControlLayout.h"
 
 #include "platform/Controls.h"
+#include "platform/FileLists.h"
 
 #include <QApplication>
 #include <QPalette>
@@ -119,6 +120,12 @@ QWidget *Create(QWidget *parent, const ControlSpec &spec)
             check->setBackColor(back);
         return check;
     }
+    case ControlKind::DriveList:
+        return place(new DriveList(parent));
+    case ControlKind::FolderList:
+        return place(new FolderList(parent));
+    case ControlKind::FileList:
+        return place(new FileList(parent));
     }
     return nullptr;
 }

@@ -24,6 +24,9 @@ enum class ControlKind {
     HScrollBar,
     VScrollBar,
     CheckBox,
+    DriveList,
+    FolderList,
+    FileList,
 };
 
 // A colour in a layout table: #RRGGBB, or one of the desktop's colours, or the style's own.

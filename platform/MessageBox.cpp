@@ -6,11 +6,11 @@
 
 namespace platform {
 
-void ShowErrorMessage(QWidget *parent, const QString &text, const QString &title)
+void ShowErrorMessage(QWidget *parent, const QString &text, const QString &title, FontFace face)
 {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
-    box.setFont(MakeFont(FontFace::UIGothic, 12));
+    box.setFont(face == FontFace::RoundedGothic ? MakeFont(face, 20.25, FontStyle::Bold) : MakeFont(face, 12));
     box.exec();
 }
 

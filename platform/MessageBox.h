@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Fonts.h"
+
 #include <QString>
 
 class QWidget;
@@ -7,7 +9,9 @@ class QWidget;
 namespace platform {
 
 // A modal message box with the error icon, the text, the title and one OK button, exactly as
-// given; returns when the user has pressed OK.
-void ShowErrorMessage(QWidget *parent, const QString &text, const QString &title);
+// given; returns when the user has pressed OK. The program's own short hiragana messages use the
+// rounded gothic of its buttons.
+void ShowErrorMessage(QWidget *parent, const QString &text, const QString &title,
+                      FontFace face = FontFace::UIGothic);
 
 } // namespace platform

@@ -1,30 +1,155 @@
 #include "registration/frmList.h"
 
+#include "app/Form1.h"
+#include "app/Module1.h"
+#include "platform/ControlLayout.h"
 #include "platform/Fonts.h"
+#include "platform/MessageBox.h"
+#include "registration/frmListLayout.h"
+
+#include <QDir>
+#include <QSignalBlocker>
+
+using namespace platform;
 
 namespace {
-constexpr double ClientWidth = 8415;
-constexpr double ClientHeight = 5295;
-constexpr double OuterHeight = 5775;
+
+const QString PicturePattern = QStringLiteral("*.BMP;*.WMF;*.JPG;*.DIB;*.RLE;*.GIF");
+
+// The program's messages, word for word.
+const QString DriveErrorText = QStringLiteral("ディスクをセットしてください");
+const QString DriveErrorTitle = QStringLiteral("ドライブエラー");
+const QString NoPicturesText =
+    QStringLiteral("がぞうがありません、がぞうをいれるには\u3000[ディレクトリの指定]からおこなってください。");
+const QString NoPicturesTitle = QStringLiteral("確認");
+// What the phrase store says when it fails, short and in hiragana like the rest of the program.
+const QString StoreTitle = QStringLiteral("ことば");
+const QString LoadFailedText = QStringLiteral("ことばを よみこめませんでした");
+const QString SaveFailedText = QStringLiteral("ことばを ほぞんできませんでした");
+
+template<class T>
+T *Find(const frmList *window, const char *name)
+{
+    T *control = FindControl<T>(window->client(), QString::fromUtf8(name));
+    Q_ASSERT_X(control, "frmList", name);
+    return control;
+}
+
 } // namespace
 
-frmList::frmList(QWidget *parent)
-    : Window(QStringLiteral("frmList"), ClientWidth, ClientHeight, QColor(0xE0, 0xE0, 0xE0), parent)
+frmList::frmList(Form1 &form, QWidget *parent)
+    : Window(QStringLiteral("frmList"), frmListClientWidth, frmListClientHeight, QColor(0xE0, 0xE0, 0xE0), parent),
+      m_form(form),
+      m_store(Module1::DataDir)
 {
     setCaption(QStringLiteral("データの登録"));
-    setFont(platform::MakeFont(platform::FontFace::Gothic, 9));
+    setFont(MakeFont(FontFace::Gothic, 9));
     setAttribute(Qt::WA_DeleteOnClose);
-    setTwipsHeight(OuterHeight);
+    BuildControls(client(), frmListLayout());
+
+    Label3 = Find<Label>(this, "Label3");
+    Label4 = Find<Label>(this, "Label4");
+    Label1 = Find<Label>(this, "Label1");
+    File1 = Find<FileList>(this, "File1");
+    Drive1 = Find<DriveList>(this, "Drive1");
+    Dir1 = Find<FolderList>(this, "Dir1");
+    for (int k = 1; k <= PhraseCount; ++k)
+        PhraseBox[k - 1] = FindControl<PlainTextBox>(client(), QStringLiteral("Text%1").arg(10 + k));
+    Command12 = Find<CommandButton>(this, "Command12");
+
+    // The phrase boxes take the desktop's Japanese input method, set up as for the poster's
+    // text slots.
+    for (PlainTextBox *box : PhraseBox) {
+        box->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+        box->setInputMethodHints(Qt::ImhPreferLowercase | Qt::ImhNoPredictiveText);
+    }
+    QList<QWidget *> tabOrder{Command12};
+    for (PlainTextBox *box : PhraseBox)
+        tabOrder.append(box);
+    tabOrder << File1 << Drive1 << Dir1;
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    connect(Drive1, &DriveList::change, this, &frmList::driveChanged);
+    connect(Dir1, &FolderList::change, this, &frmList::folderChanged);
+    connect(Command12, &QPushButton::clicked, this, &frmList::confirm);
+
+    // The drive list starts on the drive of the current folder; opening the folder list there
+    // makes the file list and ImageDir follow, so they agree from the start even when a window
+    // before this one was closed through its frame after moving ImageDir.
+    File1->setPattern(PicturePattern);
+    Dir1->setPath(QDir::currentPath());
+    Command12->setFocus();
+
+    load();
+}
+
+void frmList::load()
+{
+    setTwipsHeight(frmListOuterHeight);
     setTwipsLeft((screenWidthTwips() - twipsWidth()) / 2);
     setTwipsTop((screenHeightTwips() - twipsHeight()) / 2);
+
+    Phrases phrases;
+    const PhraseStore::Loaded loaded = m_store.load(phrases);
+    for (int i = 0; i < PhraseCount; ++i) {
+        // The poster's texts, edited since the phrases were stored, are offered instead.
+        const QString onPoster = m_form.Text1[i]->text();
+        PhraseBox[i]->setText(onPoster.isEmpty() ? phrases[i] : onPoster);
+    }
+    // An empty store needs no new record now: the first confirmation writes it.
+    if (loaded == PhraseStore::Loaded::Unreadable)
+        ShowErrorMessage(this, LoadFailedText, StoreTitle, FontFace::RoundedGothic);
 }
 
 void frmList::setDrive(const QString &drive)
 {
-    Q_UNUSED(drive);
+    Drive1->setDrive(drive);
 }
 
 void frmList::setPath(const QString &path)
 {
-    Q_UNUSED(path);
+    // The folder confirmed last may be gone with its medium.
+    if (!Dir1->setPath(path))
+        ShowErrorMessage(this, DriveErrorText, DriveErrorTitle);
+}
+
+void frmList::driveChanged()
+{
+    if (Dir1->setPath(Drive1->currentFolderOn(Drive1->drive())))
+        return;
+    ShowErrorMessage(this, DriveErrorText, DriveErrorTitle);
+    // The drive list goes back to the drive of the folder still shown, so the lists agree.
+    const QSignalBlocker blocker(Drive1);
+    Drive1->setDrive(Dir1->path());
+}
+
+void frmList::folderChanged()
+{
+    File1->setPath(Dir1->path());
+    QString folder = Dir1->path();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    Module1::ImageDir = folder;
+}
+
+void frmList::confirm()
+{
+    if (File1->name(0).isEmpty())
+        ShowErrorMessage(this, NoPicturesText, NoPicturesTitle);
+
+    Phrases phrases;
+    for (int k = 0; k < PhraseCount; ++k) {
+        phrases[k] = PhraseBox[k]->text();
+        m_form.Text1[k]->setText(phrases[k]);
+    }
+    if (m_store.save(phrases) == PhraseStore::Saved::NotWritten)
+        ShowErrorMessage(this, SaveFailedText, StoreTitle, FontFace::RoundedGothic);
+
+    emit scanImageFolder(File1->names());
+
+    Module1::ChosenDrive = Drive1->drive();
+    Module1::ChosenDir = Dir1->path();
+    close(); // WA_DeleteOnClose: destroyed once the event loop is back
+    m_form.bringToFront();
 }

@@ -7,7 +7,9 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
+  libsqlite3-dev mdbtools-dev
   fonts-motoya-l-maruberi fonts-ipafont-gothic
+  poppler-utils cups printer-driver-cups-pdf
 )
 
 missing=()

@@ -47,3 +47,49 @@ inline void AnswerNextModal(std::function<void(QDialog *)> inspect, int tries = 
 }
 
 } // namespace testing
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QProcess>
+
+namespace testing {
+
+// Answers the next message box with the button of that role (say, Yes to "replace it?").
+inline void AnswerNextMessageBox(QMessageBox::StandardButton button, int tries = 200)
+{
+    QTimer::singleShot(10, [button, tries] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            if (QAbstractButton *choice = box->button(button)) {
+                choice->click();
+                return;
+            }
+        }
+        if (tries > 0)
+            AnswerNextMessageBox(button, tries - 1);
+    });
+}
+
+// Rejects (cancels) the next modal dialog once it is open.
+inline void CancelNextModal(int tries = 200)
+{
+    QTimer::singleShot(10, [tries] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            dialog->reject();
+            return;
+        }
+        if (tries > 0)
+            CancelNextModal(tries - 1);
+    });
+}
+
+// Runs a command and returns what it printed; empty when it could not run.
+inline QString Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace testing

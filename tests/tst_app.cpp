@@ -10,9 +10,11 @@
 #include "platform/ControlLayout.h"
 #include "platform/Controls.h"
 #include "platform/Twips.h"
+#include "registration/frmList.h"
 
 #include <QAction>
 #include <QFontInfo>
+#include <QInputMethodEvent>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -56,6 +58,7 @@ private slots:
     void ending_data();
     void ending();
     void registrationReopens();
+    void registrationFillsTheTextsAndTheGallery();
 };
 
 void TestApp::init()
@@ -447,6 +450,49 @@ void TestApp::registrationReopens()
     // Used while it is open, it only comes to the front again.
     form->ItemSetDir->trigger();
     QCOMPARE(TopLevel(QStringLiteral("frmList")), again);
+}
+
+void TestApp::registrationFillsTheTextsAndTheGallery()
+{
+    // The program started in a folder of photos: the folder of the pictures and of the phrases.
+    QTemporaryDir folder;
+    const QDir photos(QStringLiteral(TOVIMARU_TESTDATA "/images/jpeg"));
+    for (const QString &name : photos.entryList({QStringLiteral("*.jpg")}, QDir::Files))
+        QVERIFY(QFile::copy(photos.filePath(name), folder.filePath(name)));
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder.path()));
+    StartTovimaru();
+    QDir::setCurrent(before);
+
+    auto *registration = qobject_cast<frmList *>(TopLevel(QStringLiteral("frmList")));
+    QVERIFY(registration && registration->isVisible());
+    QCOMPARE(registration->File1->count(), photos.entryList({QStringLiteral("*.jpg")}, QDir::Files).size());
+    // Typed through the input method, which commits the kana into the focused box.
+    registration->PhraseBox[0]->setFocus();
+    QInputMethodEvent typed;
+    typed.setCommitString(QStringLiteral("おはよう"));
+    QApplication::sendEvent(registration->PhraseBox[0], &typed);
+    QTest::mouseClick(registration->Command12, Qt::LeftButton);
+    QTRY_VERIFY(!TopLevel(QStringLiteral("frmList")));
+
+    Form1 *form = MainWindow();
+    QCOMPARE(form->Text1[0]->text(), QStringLiteral("おはよう"));
+    QVERIFY(QFile::exists(folder.filePath(QStringLiteral("tovi.mdb"))));
+    QVERIFY(Module1::ImageFiles[0].startsWith(QDir(folder.path()).absolutePath() + QLatin1Char('/')));
+    QCOMPARE(form->VScroll1->maximum(), 10); // 20 files, one of which is not a picture Qt reads
+    QVERIFY(Module1::ThumbCount >= 9);
+    // Step 2 shows the thumbnails.
+    QTest::mouseClick(form->Command11, Qt::LeftButton);
+    QVERIFY(form->Image1[0]->isVisible());
+    QVERIFY(!form->Image1[0]->pictureImage().isNull());
+
+    // The next start offers the phrase again.
+    QVERIFY(QDir::setCurrent(folder.path()));
+    StartTovimaru();
+    QDir::setCurrent(before);
+    registration = qobject_cast<frmList *>(TopLevel(QStringLiteral("frmList")));
+    QVERIFY(registration);
+    QCOMPARE(registration->PhraseBox[0]->text(), QStringLiteral("おはよう"));
 }
 
 QTEST_MAIN(TestApp)

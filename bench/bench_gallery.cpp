@@ -1,0 +1,367 @@
+// How fast the gallery fills and pages on a folder of camera photos, against decoding every file
+// in full on every page; and how fast the scan is on a folder of 32,000 small files.
+//
+//   bench_gallery [--keep DIR]
+//
+// The photos are 200 generated 24-megapixel JPEGs (6000 x 4000, quality 85): gradients under
+// random shapes and noise, about 4 MB each, so that their compressed data costs what a real
+// photo's costs to read. They are generated with both cores into a temporary folder, or into DIR
+// and reused from there on the next run. They stay in the system's file cache, so the figures are
+// for decoding, not for a slow disk.
+
+#include "app/Form1.h"
+#include "app/Module1.h"
+#include "images/Gallery.h"
+#include "platform/Picture.h"
+#include "platform/PictureCache.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int PhotoCount = 200;
+constexpr int PhotoWidth = 6000;
+constexpr int PhotoHeight = 4000;
+constexpr int PhotoQuality = 85;
+constexpr int NoiseAmplitude = 12;
+constexpr int PagesForward = 10;
+constexpr int SmallFileCount = 32000;
+constexpr int LookAtPageMs = 1000; // how long a user looks at a page before paging on
+
+// A field of /proc/self/status in MiB (VmHWM: peak resident set, VmRSS: current).
+double StatusMiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// Writing 5 to clear_refs starts a new peak (Linux 4.0 and later).
+void ResetPeak()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+double Milliseconds(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// A photo-like picture: a gradient, 60 random shapes, and noise over all of it.
+QImage Photo(quint32 seed)
+{
+    QImage image(PhotoWidth, PhotoHeight, QImage::Format_RGB32);
+    quint32 state = seed * 2654435761u + 1; // xorshift32
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    };
+    for (int y = 0; y < PhotoHeight; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < PhotoWidth; ++x)
+            line[x] = qRgb(x * 255 / PhotoWidth, y * 255 / PhotoHeight,
+                           (x + y) * 255 / (PhotoWidth + PhotoHeight));
+    }
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        for (int shape = 0; shape < 60; ++shape) {
+            painter.setBrush(QColor::fromRgb(next() & 0xFFFFFF));
+            const int width = 200 + int(next() % 1500);
+            const int height = 200 + int(next() % 1500);
+            const QRect box(int(next() % PhotoWidth) - width / 2, int(next() % PhotoHeight) - height / 2,
+                            width, height);
+            if (shape % 2)
+                painter.drawEllipse(box);
+            else
+                painter.drawRect(box);
+        }
+    }
+    for (int y = 0; y < PhotoHeight; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < PhotoWidth; ++x) {
+            const quint32 noise = next();
+            const auto channel = [noise](int value, int shift) {
+                const int offset = int((noise >> shift) % (2 * NoiseAmplitude + 1)) - NoiseAmplitude;
+                return std::clamp(value + offset, 0, 255);
+            };
+            line[x] = qRgb(channel(qRed(line[x]), 0), channel(qGreen(line[x]), 8),
+                           channel(qBlue(line[x]), 16));
+        }
+    }
+    return image;
+}
+
+QString PhotoName(int k)
+{
+    return QStringLiteral("photo%1.jpg").arg(k, 3, 10, QLatin1Char('0'));
+}
+
+// The photos in folder, generated on every core where they are missing; their names.
+QStringList MakePhotos(const QString &folder)
+{
+    QStringList names;
+    std::vector<int> missing;
+    for (int k = 0; k < PhotoCount; ++k) {
+        names << PhotoName(k);
+        if (!QFileInfo::exists(folder + QLatin1Char('/') + names.last()))
+            missing.push_back(k);
+    }
+    if (missing.empty()) {
+        std::printf("reusing %d photos in %s\n", PhotoCount, qPrintable(folder));
+        return names;
+    }
+    const double ms = Milliseconds([&] {
+        const int threads = std::max(1, QThread::idealThreadCount());
+        std::vector<std::jthread> workers;
+        for (int t = 0; t < threads; ++t) {
+            workers.emplace_back([&, t] {
+                for (std::size_t i = t; i < missing.size(); i += threads) {
+                    const int k = missing[i];
+                    // Written under another name first, so that a run broken off leaves no
+                    // half-written photo to be reused.
+                    const QString path = folder + QLatin1Char('/') + PhotoName(k);
+                    if (Photo(quint32(k) + 1).save(path + QStringLiteral(".part"), "JPEG", PhotoQuality))
+                        QFile::rename(path + QStringLiteral(".part"), path);
+                }
+            });
+        }
+    });
+    std::printf("generated %zu photos of %dx%d at quality %d in %.1f s\n", missing.size(), PhotoWidth,
+                PhotoHeight, PhotoQuality, ms / 1000);
+    return names;
+}
+
+qint64 FolderBytes(const QString &folder, const QStringList &names)
+{
+    qint64 bytes = 0;
+    for (const QString &name : names)
+        bytes += QFileInfo(folder + QLatin1Char('/') + name).size();
+    return bytes;
+}
+
+// The values VScroll1 takes: forward page by page, then back to the start.
+std::vector<int> PageValues()
+{
+    std::vector<int> values;
+    for (int page = 1; page <= PagesForward; ++page)
+        values.push_back(page * images::CellCount);
+    for (int page = PagesForward - 1; page >= 0; --page)
+        values.push_back(page * images::CellCount);
+    return values;
+}
+
+struct Figures
+{
+    std::vector<double> forward, back;
+    void add(bool isForward, double ms) { (isForward ? forward : back).push_back(ms); }
+};
+
+void PrintSeries(const char *label, const std::vector<double> &ms)
+{
+    if (ms.empty())
+        return;
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    double sum = 0;
+    for (double value : ms)
+        sum += value;
+    std::printf("  %-28s mean %7.1f ms, median %7.1f, min %7.1f, max %7.1f  [", label, sum / ms.size(),
+                sorted[sorted.size() / 2], sorted.front(), sorted.back());
+    for (double value : ms)
+        std::printf(" %.0f", value);
+    std::printf(" ]\n");
+}
+
+void PrintMemory()
+{
+    const platform::PictureCache::Statistics cache = platform::SharedPictureCache().statistics();
+    std::printf("  peak RSS %.0f MiB, RSS now %.0f MiB; picture cache %.1f of %.0f MiB in %d entries, "
+                "%lld decodes\n",
+                StatusMiB("VmHWM"), StatusMiB("VmRSS"), cache.cost / 1048576.0, cache.capacity / 1048576.0,
+                cache.entries, cache.decodes);
+}
+
+// The gallery itself: the scan (which lays out the first page), then the pages of PageValues(),
+// each timed from the change of VScroll1 until the cells are repainted. lookMs is how long the
+// user looks at each page before moving on; 0 pages on at once. With prefetchMs > 0, the
+// registration window showed the folder that long before it was confirmed.
+void BenchGallery(const char *title, Form1 &form, images::GalleryController &gallery,
+                  const QStringList &names, int lookMs, int prefetchMs)
+{
+    platform::SharedPictureCache().clear();
+    form.VScroll1->setValue(0);
+    gallery.ScanImageFolder({}); // an empty gallery to start from
+    ResetPeak();
+    std::printf("%s\n", title);
+    if (prefetchMs > 0) {
+        gallery.PrefetchFolder(names);
+        QThread::msleep(prefetchMs);
+    }
+    const double scan = Milliseconds([&] {
+        gallery.ScanImageFolder(names);
+        form.repaint();
+    });
+    std::printf("  %-28s %7.1f ms (ThumbCount %d)\n", "scan with the first page", scan, Module1::ThumbCount);
+    Figures figures;
+    int previous = 0;
+    for (const int value : PageValues()) {
+        if (lookMs > 0)
+            QThread::msleep(lookMs);
+        figures.add(value > previous, Milliseconds([&] {
+            form.VScroll1->setValue(value);
+            form.repaint();
+        }));
+        previous = value;
+    }
+    PrintSeries("page forward", figures.forward);
+    PrintSeries("page back", figures.back);
+    PrintMemory();
+}
+
+// Decoding the same pages file by file on the GUI thread, with no cache.
+void BenchPlain(const char *title, const QString &folder, const QStringList &names, const QSize &bound)
+{
+    ResetPeak();
+    std::printf("%s\n", title);
+    const auto page = [&](int first) {
+        return Milliseconds([&] {
+            for (int i = 0; i < images::CellCount; ++i)
+                platform::LoadPicture(folder + QLatin1Char('/') + names[first + i], bound);
+        });
+    };
+    std::printf("  %-28s %7.1f ms\n", "first page", page(0));
+    Figures figures;
+    int previous = 0;
+    for (const int value : PageValues()) {
+        figures.add(value > previous, page(value));
+        previous = value;
+    }
+    PrintSeries("page forward", figures.forward);
+    PrintSeries("page back", figures.back);
+    std::printf("  peak RSS %.0f MiB\n", StatusMiB("VmHWM"));
+}
+
+void BenchSmallFiles(Form1 &form, images::GalleryController &gallery)
+{
+    QTemporaryDir dir;
+    // The smallest BMP: 1 x 1 pixel, 24 bits.
+    QByteArray bmp(58, '\0');
+    const auto put32 = [&bmp](int offset, quint32 value) {
+        for (int b = 0; b < 4; ++b)
+            bmp[offset + b] = char((value >> (8 * b)) & 0xFF);
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, 58);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 1);
+    put32(22, 1);
+    bmp[26] = 1;
+    bmp[28] = 24;
+    put32(34, 4);
+    const double made = Milliseconds([&] {
+        for (int k = 0; k < SmallFileCount; ++k) {
+            QFile file(dir.filePath(QStringLiteral("p%1.bmp").arg(k, 5, 10, QLatin1Char('0'))));
+            if (file.open(QIODevice::WriteOnly))
+                file.write(bmp);
+        }
+    });
+    QStringList names;
+    const double listed = Milliseconds([&] {
+        names = QDir(dir.path()).entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name);
+    });
+    std::printf("\n%d small files (%d bytes each), made in %.0f ms; listing them took %.1f ms "
+                "(the registration window's work, not the scan's)\n",
+                int(names.size()), int(bmp.size()), made, listed);
+
+    platform::SharedPictureCache().clear();
+    form.VScroll1->setValue(0);
+    Module1::ImageDir = dir.path() + QLatin1Char('/');
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        form.VScroll1->setValue(0);
+        platform::SharedPictureCache().clear();
+        best = std::min(best, Milliseconds([&] {
+            gallery.ScanImageFolder(names);
+            form.repaint();
+        }));
+    }
+    std::printf("  %-28s %7.1f ms (best of 3; VScroll1 maximum %d, ThumbCount %d)\n",
+                "scan with the first page", best, form.VScroll1->maximum(), Module1::ThumbCount);
+    const double last = Milliseconds([&] {
+        form.VScroll1->setValue(form.VScroll1->maximum());
+        form.repaint();
+    });
+    std::printf("  %-28s %7.1f ms\n", "page change to the last page", last);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments();
+    QTemporaryDir temporary;
+    const int keep = arguments.indexOf(QStringLiteral("--keep"));
+    const QString folder = keep > 0 && keep + 1 < arguments.size() ? arguments[keep + 1] : temporary.path();
+    QDir().mkpath(folder);
+
+    const QStringList names = MakePhotos(folder);
+    const qint64 bytes = FolderBytes(folder, names);
+    std::printf("%d photos, %.2f MB each on average, %d worker threads\n", PhotoCount,
+                bytes / 1e6 / PhotoCount, QThread::idealThreadCount());
+
+    Form1 form;
+    images::GalleryController gallery(form);
+    form.show();
+    form.VScroll1->show(); // step 2, where the gallery is seen
+    Module1::ImageDir = folder + QLatin1Char('/');
+    const QSize bound = images::ThumbnailBound(form);
+    form.repaint();
+    std::printf("thumbnail bound %dx%d pixels, picture cache capacity %.0f MiB, resident with the "
+                "main window shown %.0f MiB\n\n",
+                bound.width(), bound.height(), platform::SharedPictureCacheBytes / 1048576.0,
+                StatusMiB("VmRSS"));
+
+    BenchGallery("gallery, paging on at once:", form, gallery, names, 0, 0);
+    BenchGallery("gallery, looking at each page for 1 s:", form, gallery, names, LookAtPageMs, 0);
+    BenchGallery("gallery, folder shown 1.5 s in the registration window before the scan:", form,
+                 gallery, names, LookAtPageMs, 1500);
+    BenchPlain("plain: LoadPicture without a bound, no cache, one file after another:", folder,
+               names, QSize());
+    BenchPlain("for comparison: LoadPicture at the thumbnail bound, no cache, no workers:", folder,
+               names, bound);
+
+    BenchSmallFiles(form, gallery);
+    return 0;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+// Printing and saving the finished poster of step 4. Both first capture the poster area afresh
+// into the finished-poster box, so the dots drawn in step 4 become part of its picture, and then
+// work on that picture: printed fitted to one page, or written as a BMP file.
+
+#include "platform/Controls.h"
+#include "platform/Picture.h"
+
+#include <QObject>
+#include <QPrinter>
+
+#include <cstdint>
+#include <memory>
+
+class QWidget;
+
+namespace output {
+
+// Sets the printer's orientation from the picture's shape (landscape when it is wider than
+// high) and draws the picture as large as the printable area allows, keeping its proportions,
+// at the area's top-left corner; where the proportions tie, the width limits. The picture goes
+// to the page losslessly at the pixels it holds. Returns false when the print job could not be
+// started or drawn.
+bool PrintPictureFitted(QPrinter &printer, const platform::Picture &picture);
+
+// The part of the page, in device pixels of the printer, that PrintPictureFitted draws into:
+// the paper less the printer's unprintable margins, which Qt does not turn with the page.
+QRectF PrintableArea(const QPrinter &printer);
+
+// Writes the picture as a 24-bit BMP file of exactly that name, at its natural size in pixels
+// (a capture: 707 x 499). It is written to a temporary file in the same folder and renamed over
+// the target only when complete, so a failed write never destroys an existing file.
+bool SavePictureAsBmp(const platform::Picture &picture, const QString &fileName);
+
+// The controls the print and save buttons work with, handed over by the main window.
+struct PrintControls
+{
+    QWidget *window;                 // parent of the dialogs and messages
+    QWidget *client;                 // the main window's client area, for the capture
+    platform::PictureBox *finished;  // the finished poster of step 4
+    std::int16_t *hasSelection;      // cleared by both buttons
+};
+
+class PrintController final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PrintController)
+public:
+    explicit PrintController(const PrintControls &controls, QObject *parent = nullptr);
+    ~PrintController() override;
+
+    void Print(); // "いんさつ"
+    void Save();  // "ほぞん"
+
+    // The file name the next save offers: the last one chosen, empty at first.
+    QString lastFileName() const { return m_lastFileName; }
+    // The printer, kept for the life of the main window so its settings persist.
+    QPrinter &printer() { return *m_printer; }
+
+    static const QString PrintFailedMessage;
+    static const QString SaveFailedMessage;
+
+private:
+    void CaptureFinishedPoster();
+
+    PrintControls m_controls;
+    std::unique_ptr<QPrinter> m_printer;
+    QString m_lastFileName;
+};
+
+} // namespace output

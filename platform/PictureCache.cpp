@@ -1,0 +1,140 @@
+#include "platform/PictureCache.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace platform {
+
+PictureCache::PictureCache(qint64 capacityBytes)
+    : m_capacity(capacityBytes)
+{
+}
+
+PictureCache::~PictureCache() = default;
+
+PictureCache::Key PictureCache::keyOf(const QString &path, const QSize &decodeBound)
+{
+    Key key;
+    key.path = path;
+    key.bound = decodeBound.isValid() ? decodeBound : QSize();
+    const QFileInfo info(path); // one stat() for both values below
+    if (info.exists()) {
+        key.fileSize = info.size();
+        key.modifiedMsecs = info.lastModified().toMSecsSinceEpoch();
+    }
+    return key;
+}
+
+qint64 PictureCache::costOf(const Picture &picture, const Key &key)
+{
+    qint64 bytes = 0;
+    if (picture.kind() == Picture::Kind::Raster)
+        bytes = picture.image().sizeInBytes();
+    else if (picture.kind() == Picture::Kind::Metafile)
+        bytes = key.fileSize; // it keeps the file's bytes to play them
+    return std::max(bytes, EntryOverhead);
+}
+
+Picture PictureCache::picture(const QString &path, const QSize &decodeBound)
+{
+    if (path.isEmpty())
+        return Picture();
+    return *fetch(path, decodeBound, Wait::ForOthers);
+}
+
+void PictureCache::prefetch(const QString &path, const QSize &decodeBound)
+{
+    if (!path.isEmpty())
+        fetch(path, decodeBound, Wait::No);
+}
+
+std::optional<Picture> PictureCache::fetch(const QString &path, const QSize &decodeBound, Wait wait)
+{
+    const Key key = keyOf(path, decodeBound);
+    std::promise<Picture> promise;
+    {
+        std::unique_lock lock(m_mutex);
+        if (const auto found = m_entries.find(key); found != m_entries.end()) {
+            m_recency.splice(m_recency.begin(), m_recency, found->recency);
+            ++m_hits;
+            return found->picture;
+        }
+        if (const auto decoding = m_decoding.find(key); decoding != m_decoding.end()) {
+            if (wait == Wait::No)
+                return std::nullopt;
+            ++m_hits;
+            const std::shared_future<Picture> result = *decoding;
+            lock.unlock();
+            return result.get();
+        }
+        m_decoding.insert(key, promise.get_future().share());
+        ++m_decodes;
+    }
+
+    // Decoded without the lock, so that other threads decode other files meanwhile.
+    const Picture picture = LoadPicture(path, key.bound);
+    {
+        const std::lock_guard lock(m_mutex);
+        insertLocked(key, picture);
+        m_decoding.remove(key);
+    }
+    promise.set_value(picture);
+    return picture;
+}
+
+void PictureCache::insertLocked(const Key &key, const Picture &picture)
+{
+    // An entry for an earlier state of the same file stays until it is the least recently used:
+    // finding it would take a search, and it costs no more than any other old entry.
+    m_recency.push_front(key);
+    const qint64 cost = costOf(picture, key);
+    m_entries.insert(key, Entry{picture, cost, m_recency.begin()});
+    m_cost += cost;
+    evictLocked();
+}
+
+void PictureCache::evictLocked()
+{
+    while (m_cost > m_capacity && !m_recency.empty()) {
+        const auto entry = m_entries.find(m_recency.back());
+        m_cost -= entry->cost;
+        m_entries.erase(entry);
+        m_recency.pop_back();
+        ++m_evictions;
+    }
+}
+
+PictureCache::Statistics PictureCache::statistics() const
+{
+    const std::lock_guard lock(m_mutex);
+    Statistics statistics;
+    statistics.capacity = m_capacity;
+    statistics.cost = m_cost;
+    statistics.entries = int(m_entries.size());
+    statistics.hits = m_hits;
+    statistics.decodes = m_decodes;
+    statistics.evictions = m_evictions;
+    return statistics;
+}
+
+void PictureCache::clear()
+{
+    const std::lock_guard lock(m_mutex);
+    m_entries.clear();
+    m_recency.clear();
+    m_cost = 0;
+}
+
+PictureCache &SharedPictureCache()
+{
+    static PictureCache cache(SharedPictureCacheBytes);
+    return cache;
+}
+
+Picture CachedPicture(const QString &path, const QSize &decodeBound)
+{
+    return SharedPictureCache().picture(path, decodeBound);
+}
+
+} // namespace platform
