@@ -23,16 +23,16 @@ constexpr QRgb Swatches[24] = {
 const std::vector<ControlSpec> &Layout()
 {
     static const std::vector<ControlSpec> table = [] {
-        std::vector<ControlSpec> specs;
+        std::vector<ControlSpec> entries;
         for (int i = 0; i < 24; ++i) {
-            specs.push_back({.name = "Label3", .kind = ControlKind::Label, .left = 120.0 + 480 * (i % 8),
+            entries.push_back({.name = "Label3", .kind = ControlKind::Label, .left = 120.0 + 480 * (i % 8),
                              .top = 120.0 + 480 * (i / 8), .width = 495, .height = 495,
                              .backColor = Rgb(Swatches[i]), .index = i, .borderStyle = 1});
         }
-        specs.push_back({.name = "Command12", .kind = ControlKind::Button, .left = 840, .top = 1680, .width = 2415,
+        entries.push_back({.name = "Command12", .kind = ControlKind::Button, .left = 840, .top = 1680, .width = 2415,
                          .height = 615, .caption = "OK", .face = FontFace::RoundedGothic, .fontSize = 20.25,
                          .fontStyle = FontStyle::Bold, .backColor = Rgb(0xFFFFFF)});
-        return specs;
+        return entries;
     }();
     return table;
 }

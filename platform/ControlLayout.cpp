@@ -12,12 +12,12 @@ namespace {
 constexpr char LayerProperty[] = "tovimaruLayer";
 } // namespace
 
-QColor Resolve(const ColorSpec &spec)
+QColor Resolve(const ColorSpec &entry)
 {
     const QPalette palette = QApplication::palette();
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ColorSpec::Rgb:
-        return QColor::fromRgb(spec.rgb);
+        return QColor::fromRgb(entry.rgb);
     case ColorSpec::SystemWindow:
         return palette.color(QPalette::Base);
     case ColorSpec::SystemWindowText:
@@ -30,31 +30,31 @@ QColor Resolve(const ColorSpec &spec)
     return QColor();
 }
 
-QString ControlName(const ControlSpec &spec)
+QString ControlName(const ControlSpec &entry)
 {
-    const QString name = QString::fromUtf8(spec.name);
-    return spec.index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(spec.index);
+    const QString name = QString::fromUtf8(entry.name);
+    return entry.index < 0 ? name : QStringLiteral("%1(%2)").arg(name).arg(entry.index);
 }
 
 namespace {
 
-QWidget *Create(QWidget *parent, const ControlSpec &spec)
+QWidget *Create(QWidget *parent, const ControlSpec &entry)
 {
-    const QString caption = spec.caption ? QString::fromUtf8(spec.caption) : QString();
-    const QFont font = MakeFont(spec.face, spec.fontSize, spec.fontStyle);
-    const QColor back = Resolve(spec.backColor);
-    const QColor fore = Resolve(spec.foreColor);
+    const QString caption = entry.caption ? QString::fromUtf8(entry.caption) : QString();
+    const QFont font = MakeFont(entry.face, entry.fontSize, entry.fontStyle);
+    const QColor back = Resolve(entry.backColor);
+    const QColor fore = Resolve(entry.foreColor);
 
     auto place = [&](auto *control) {
-        control->setObjectName(ControlName(spec));
-        control->setIndex(spec.index);
+        control->setObjectName(ControlName(entry));
+        control->setIndex(entry.index);
         control->setFont(font);
-        control->setTwipsGeometry(spec.left, spec.top, spec.width, spec.height);
+        control->setTwipsGeometry(entry.left, entry.top, entry.width, entry.height);
         control->setAccessibleName(caption.isEmpty() ? control->objectName() : caption);
         return control;
     };
 
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::Button: {
         auto *button = place(new CommandButton(parent));
         button->setCaption(caption);
@@ -69,7 +69,7 @@ QWidget *Create(QWidget *parent, const ControlSpec &spec)
         label->setCaption(caption);
         label->setBackColor(back);
         label->setForeColor(fore);
-        label->setBorderStyle(spec.borderStyle);
+        label->setBorderStyle(entry.borderStyle);
         return label;
     }
     case ControlKind::KeyLabel: {
@@ -86,13 +86,13 @@ QWidget *Create(QWidget *parent, const ControlSpec &spec)
     }
     case ControlKind::Image: {
         auto *image = place(new ImageControl(parent));
-        image->setBorderStyle(spec.borderStyle);
+        image->setBorderStyle(entry.borderStyle);
         return image;
     }
     case ControlKind::RichTextBox: {
         auto *text = place(new RichTextBox(parent));
-        text->setFontSize(spec.fontSize);
-        text->setBorderStyle(spec.borderStyle);
+        text->setFontSize(entry.fontSize);
+        text->setBorderStyle(entry.borderStyle);
         if (back.isValid())
             text->setBackColor(back);
         if (fore.isValid())
@@ -106,11 +106,11 @@ QWidget *Create(QWidget *parent, const ControlSpec &spec)
     }
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar: {
-        auto *bar = place(new ScrollBar(spec.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, parent));
-        bar->setRange(spec.range.minimum, spec.range.maximum);
-        bar->setSingleStep(spec.range.smallChange);
-        bar->setPageStep(spec.range.largeChange);
-        bar->setValue(spec.range.value);
+        auto *bar = place(new ScrollBar(entry.kind == ControlKind::HScrollBar ? Qt::Horizontal : Qt::Vertical, parent));
+        bar->setRange(entry.range.minimum, entry.range.maximum);
+        bar->setSingleStep(entry.range.smallChange);
+        bar->setPageStep(entry.range.largeChange);
+        bar->setValue(entry.range.value);
         return bar;
     }
     case ControlKind::CheckBox: {
@@ -134,11 +134,11 @@ QWidget *Create(QWidget *parent, const ControlSpec &spec)
 
 void BuildControls(QWidget *parent, std::span<const ControlSpec> table)
 {
-    for (const ControlSpec &spec : table) {
-        QWidget *control = Create(parent, spec);
-        control->setProperty(LayerProperty, static_cast<int>(spec.layer));
-        control->setEnabled(spec.enabled);
-        if (!spec.visible)
+    for (const ControlSpec &entry : table) {
+        QWidget *control = Create(parent, entry);
+        control->setProperty(LayerProperty, static_cast<int>(entry.layer));
+        control->setEnabled(entry.enabled);
+        if (!entry.visible)
             control->hide();
     }
     // Stack all children by layer, each layer in creation order.

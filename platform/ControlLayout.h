@@ -40,7 +40,7 @@ constexpr ColorSpec Rgb(QRgb rgb) { return {ColorSpec::Rgb, rgb}; }
 inline constexpr ColorSpec DefaultColor{};
 inline constexpr ColorSpec WindowColor{ColorSpec::SystemWindow};
 inline constexpr ColorSpec WindowTextColor{ColorSpec::SystemWindowText};
-QColor Resolve(const ColorSpec &spec);
+QColor Resolve(const ColorSpec &entry);
 
 // Stacking layers from back to front. A control brought to the front stays within its layer,
 // so that, say, a picture slot never rises above the picture boxes that cover the poster.
@@ -79,7 +79,7 @@ struct ControlSpec
 };
 
 // The object name of a control: its name, with the index in parentheses for array members.
-QString ControlName(const ControlSpec &spec);
+QString ControlName(const ControlSpec &entry);
 
 // Creates the controls of the table as children of parent, in table order (later ones lie in
 // front of earlier ones within a layer), and gives each its name, place, caption, font,

@@ -153,12 +153,12 @@ void TestApp::layout()
         QCOMPARE(family, face == Rounded ? QStringLiteral("MotoyaLMaru") : QStringLiteral("IPAPGothic"));
     }
     const QPalette system = QApplication::palette();
-    auto expected = [&](const QString &spec, QPalette::ColorRole role) {
-        if (spec == QLatin1String("window"))
+    auto expected = [&](const QString &colour, QPalette::ColorRole role) {
+        if (colour == QLatin1String("window"))
             return system.color(QPalette::Base);
-        if (spec == QLatin1String("windowtext"))
+        if (colour == QLatin1String("windowtext"))
             return system.color(QPalette::Text);
-        return spec.isEmpty() ? control->palette().color(role) : QColor(spec);
+        return colour.isEmpty() ? control->palette().color(role) : QColor(colour);
     };
     if (!back.isEmpty())
         QCOMPARE(control->property("backColor").value<QColor>(), expected(back, QPalette::Window));
