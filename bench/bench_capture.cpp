@@ -2,6 +2,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_capture
 
 #include "app/Form1.h"
+#include "bench/BenchSupport.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"
 #include "platform/Twips.h"
@@ -17,9 +18,7 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     StartTovimaru();
-    Form1 *form = nullptr;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        form = form ? form : qobject_cast<Form1 *>(window);
+    Form1 *form = bench::FindWindow<Form1>();
     if (!form)
         return 1;
     form->Picture1->setBackColor(QColor(0xFF, 0xE0, 0xC0));

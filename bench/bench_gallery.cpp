@@ -9,6 +9,7 @@
 // and reused from there on the next run. They stay in the system's file cache, so the figures are
 // for decoding, not for a slow disk.
 
+#include "bench/BenchSupport.h"
 #include "app/Form1.h"
 #include "app/Module1.h"
 #include "images/Gallery.h"
@@ -41,28 +42,6 @@ constexpr int NoiseAmplitude = 12;
 constexpr int PagesForward = 10;
 constexpr int SmallFileCount = 32000;
 constexpr int LookAtPageMs = 1000; // how long a user looks at a page before paging on
-
-// A field of /proc/self/status in MiB (VmHWM: peak resident set, VmRSS: current).
-double StatusMiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
-
-// Writing 5 to clear_refs starts a new peak (Linux 4.0 and later).
-void ResetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
 
 double Milliseconds(const std::function<void()> &work)
 {
@@ -206,7 +185,7 @@ void PrintMemory()
     const platform::PictureCache::Statistics cache = platform::SharedPictureCache().statistics();
     std::printf("  peak RSS %.0f MiB, RSS now %.0f MiB; picture cache %.1f of %.0f MiB in %d entries, "
                 "%lld decodes\n",
-                StatusMiB("VmHWM"), StatusMiB("VmRSS"), cache.cost / 1048576.0, cache.capacity / 1048576.0,
+                bench::StatusMiB("VmHWM"), bench::StatusMiB("VmRSS"), cache.cost / 1048576.0, cache.capacity / 1048576.0,
                 cache.entries, cache.decodes);
 }
 
@@ -220,7 +199,7 @@ void BenchGallery(const char *title, Form1 &form, images::GalleryController &gal
     platform::SharedPictureCache().clear();
     form.VScroll1->setValue(0);
     gallery.ScanImageFolder({}); // an empty gallery to start from
-    ResetPeak();
+    bench::ResetPeak();
     std::printf("%s\n", title);
     if (prefetchMs > 0) {
         gallery.PrefetchFolder(names);
@@ -250,7 +229,7 @@ void BenchGallery(const char *title, Form1 &form, images::GalleryController &gal
 // Decoding the same pages file by file on the GUI thread, with no cache.
 void BenchPlain(const char *title, const QString &folder, const QStringList &names, const QSize &bound)
 {
-    ResetPeak();
+    bench::ResetPeak();
     std::printf("%s\n", title);
     const auto page = [&](int first) {
         return Milliseconds([&] {
@@ -267,7 +246,7 @@ void BenchPlain(const char *title, const QString &folder, const QStringList &nam
     }
     PrintSeries("page forward", figures.forward);
     PrintSeries("page back", figures.back);
-    std::printf("  peak RSS %.0f MiB\n", StatusMiB("VmHWM"));
+    std::printf("  peak RSS %.0f MiB\n", bench::StatusMiB("VmHWM"));
 }
 
 void BenchSmallFiles(Form1 &form, images::GalleryController &gallery)
@@ -351,7 +330,7 @@ int main(int argc, char **argv)
     std::printf("thumbnail bound %dx%d pixels, picture cache capacity %.0f MiB, resident with the "
                 "main window shown %.0f MiB\n\n",
                 bound.width(), bound.height(), platform::SharedPictureCacheBytes / 1048576.0,
-                StatusMiB("VmRSS"));
+                bench::StatusMiB("VmRSS"));
 
     BenchGallery("gallery, paging on at once:", form, gallery, names, 0, 0);
     BenchGallery("gallery, looking at each page for 1 s:", form, gallery, names, LookAtPageMs, 0);

@@ -4,6 +4,7 @@
 // The JPEG is generated: gradients under strong noise, quality 90, so that its entropy-coded
 // data is as large as a real photo's and Huffman decoding costs what it costs there.
 
+#include "bench/BenchSupport.h"
 #include "platform/Picture.h"
 
 #include <QCoreApplication>
@@ -43,31 +44,9 @@ QImage noisyGradients()
     return image;
 }
 
-// A field of /proc/self/status in MiB (VmHWM: peak resident set, VmRSS: current).
-double statusMiB(const char *field)
+void Measure(const char *label, const QString &path, const QSize &decodeBound)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
-    return -1;
-}
-
-// Writing 5 to clear_refs starts a new peak (Linux 4.0 and later).
-void resetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
-void bench(const char *label, const QString &path, const QSize &decodeBound)
-{
-    resetPeak();
+    bench::ResetPeak();
     double best = 1e9;
     QSize decoded;
     for (int run = 0; run < Runs; ++run) {
@@ -78,7 +57,7 @@ void bench(const char *label, const QString &path, const QSize &decodeBound)
         decoded = picture.image().size();
     }
     std::printf("jpeg %dx%d %s: %.1f ms (decoded %dx%d, best of %d), peak RSS %.1f MiB\n", Width,
-                Height, label, best, decoded.width(), decoded.height(), Runs, statusMiB("VmHWM"));
+                Height, label, best, decoded.width(), decoded.height(), Runs, bench::StatusMiB("VmHWM"));
 }
 
 } // namespace
@@ -98,9 +77,9 @@ int main(int argc, char **argv)
         std::printf("generated %s: %.1f MB in %.0f ms\n", qPrintable(QFileInfo(path).fileName()),
                     QFileInfo(path).size() / 1e6, timer.nsecsElapsed() / 1e6);
     }
-    resetPeak();
-    std::printf("resident before loading: %.1f MiB\n", statusMiB("VmRSS"));
-    bench("thumbnail 119x89", path, QSize(119, 89));
-    bench("full", path, QSize());
+    bench::ResetPeak();
+    std::printf("resident before loading: %.1f MiB\n", bench::StatusMiB("VmRSS"));
+    Measure("thumbnail 119x89", path, QSize(119, 89));
+    Measure("full", path, QSize());
     return 0;
 }

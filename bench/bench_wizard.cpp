@@ -4,6 +4,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_wizard
 
 #include "app/Form1.h"
+#include "bench/BenchSupport.h"
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -16,15 +17,6 @@
 #include <vector>
 
 namespace {
-
-Form1 *MainWindow()
-{
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (auto *form = qobject_cast<Form1 *>(window))
-            return form;
-    }
-    return nullptr;
-}
 
 platform::Picture Photo(int seed)
 {
@@ -55,7 +47,7 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     StartTovimaru();
-    Form1 *form = MainWindow();
+    Form1 *form = bench::FindWindow<Form1>();
     if (!form)
         return 1;
 

@@ -48,6 +48,8 @@ frmList::frmList(Form1 &form, QWidget *parent)
     BuildControls(client(), frmListLayout());
 
     Label3 = Find<Label>(this, "Label3");
+    // The heading starts left of the window's edge; centred, its caption is whole.
+    Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label4 = Find<Label>(this, "Label4");
     Label1 = Find<Label>(this, "Label1");
     File1 = Find<FileList>(this, "File1");
