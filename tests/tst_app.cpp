@@ -338,7 +338,7 @@ void TestApp::windowIsCentredAtItsOuterHeight()
     // The frame's top-left corner is where the window was put (the offscreen desktop may nudge
     // a window wider than its screen by the width of the frame).
     QVERIFY(qAbs(form->frameGeometry().left() - platform::TwipsToPixels(form->twipsLeft())) <= 2);
-    QCOMPARE(form->frameGeometry().top(), platform::TwipsToPixels(form->twipsTop()));
+    QVERIFY(qAbs(form->frameGeometry().top() - platform::TwipsToPixels(form->twipsTop())) <= 1);
     QCOMPARE(form->frameGeometry().height(), 768);
     // The whole poster area fits in the client area.
     QVERIFY(form->client()->height() >= 184 + 499);
