@@ -2,7 +2,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_capture
 
 #include "app/Form1.h"
-#include "bench/BenchSupport.h"
+#include "bench/ProgramBench.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"
 #include "platform/Twips.h"
@@ -17,13 +17,10 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    StartTovimaru();
-    Form1 *form = bench::FindWindow<Form1>();
+    Form1 *form = bench::StartMainWindow();
     if (!form)
         return 1;
-    form->Picture1->setBackColor(QColor(0xFF, 0xE0, 0xC0));
-    for (int i = 0; i < 1000; ++i)
-        form->Picture1->drawCircle(100 + 10 * i, 3000 + (i % 300) * 10, 30, Qt::blue, Qt::blue);
+    bench::DrawOnPaper(*form, 1000, 10);
 
     std::vector<double> times;
     for (int run = 0; run < 10; ++run) {

@@ -3,7 +3,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_print
 
 #include "app/Form1.h"
-#include "bench/BenchSupport.h"
+#include "bench/ProgramBench.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"
 #include "output/PrintAndSave.h"
@@ -18,13 +18,10 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    StartTovimaru();
-    Form1 *form = bench::FindWindow<Form1>();
+    Form1 *form = bench::StartMainWindow();
     if (!form)
         return 1;
-    form->Picture1->setBackColor(QColor(0xFF, 0xE0, 0xC0));
-    for (int i = 0; i < 500; ++i)
-        form->Picture1->drawCircle(100 + 20 * i, 3000 + (i % 200) * 20, 30, Qt::blue, Qt::blue);
+    bench::DrawOnPaper(*form, 500, 20);
     const platform::Picture poster = output::CapturePoster(form->client());
     std::printf("before: peak %.1f MiB\n", bench::StatusMiB("VmHWM"));
 

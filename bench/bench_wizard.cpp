@@ -4,7 +4,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_wizard
 
 #include "app/Form1.h"
-#include "bench/BenchSupport.h"
+#include "bench/ProgramBench.h"
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -46,8 +46,7 @@ void SendMouse(QWidget *target, QEvent::Type type, QPointF at, Qt::MouseButtons 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    StartTovimaru();
-    Form1 *form = bench::FindWindow<Form1>();
+    Form1 *form = bench::StartMainWindow();
     if (!form)
         return 1;
 
