@@ -10,14 +10,6 @@ using namespace platform;
 
 namespace {
 
-template<class T>
-T *Find(const Form1 *form, const char *name)
-{
-    T *control = FindControl<T>(form->client(), QString::fromUtf8(name));
-    Q_ASSERT_X(control, "Form1", name);
-    return control;
-}
-
 template<class T, std::size_t N>
 void FindArray(const Form1 *form, const char *name, std::array<T *, N> &members)
 {
@@ -34,37 +26,37 @@ Form1::Form1(QWidget *parent)
     setFont(MakeFont(FontFace::Window, 9));
     BuildControls(client(), Form1Layout());
 
-    Label3 = Find<Label>(this, "Label3");
-    Label5 = Find<Label>(this, "Label5");
-    Label2 = Find<Label>(this, "Label2");
-    Command3 = Find<CommandButton>(this, "Command3");
-    Command5 = Find<CommandButton>(this, "Command5");
-    Command15 = Find<CommandButton>(this, "Command15");
-    Command16 = Find<CommandButton>(this, "Command16");
-    Command11 = Find<CommandButton>(this, "Command11");
-    Command6 = Find<CommandButton>(this, "Command6");
-    Command4 = Find<CommandButton>(this, "Command4");
-    Command19 = Find<CommandButton>(this, "Command19");
-    Command10 = Find<CommandButton>(this, "Command10");
-    Command9 = Find<CommandButton>(this, "Command9");
-    Command1 = Find<CommandButton>(this, "Command1");
-    Command2 = Find<CommandButton>(this, "Command2");
-    Command12 = Find<CommandButton>(this, "Command12");
-    Command13 = Find<CommandButton>(this, "Command13");
-    HScroll1 = Find<ScrollBar>(this, "HScroll1");
-    Command17 = Find<CommandButton>(this, "Command17");
-    Command18 = Find<CommandButton>(this, "Command18");
-    Command20 = Find<CommandButton>(this, "Command20");
-    Command14 = Find<CommandButton>(this, "Command14");
-    Command21 = Find<CommandButton>(this, "Command21");
-    VScroll1 = Find<ScrollBar>(this, "VScroll1");
-    Check1 = Find<CheckBox>(this, "Check1");
-    Label4 = Find<Label>(this, "Label4");
-    Text2 = Find<PlainTextBox>(this, "Text2");
-    Image2 = Find<ImageControl>(this, "Image2");
-    Picture1 = Find<PictureBox>(this, "Picture1");
-    Picture2 = Find<PictureBox>(this, "Picture2");
-    Picture3 = Find<PictureBox>(this, "Picture3");
+    Label3 = BuiltControl<Label>(client(), "Label3");
+    Label5 = BuiltControl<Label>(client(), "Label5");
+    Label2 = BuiltControl<Label>(client(), "Label2");
+    Command3 = BuiltControl<CommandButton>(client(), "Command3");
+    Command5 = BuiltControl<CommandButton>(client(), "Command5");
+    Command15 = BuiltControl<CommandButton>(client(), "Command15");
+    Command16 = BuiltControl<CommandButton>(client(), "Command16");
+    Command11 = BuiltControl<CommandButton>(client(), "Command11");
+    Command6 = BuiltControl<CommandButton>(client(), "Command6");
+    Command4 = BuiltControl<CommandButton>(client(), "Command4");
+    Command19 = BuiltControl<CommandButton>(client(), "Command19");
+    Command10 = BuiltControl<CommandButton>(client(), "Command10");
+    Command9 = BuiltControl<CommandButton>(client(), "Command9");
+    Command1 = BuiltControl<CommandButton>(client(), "Command1");
+    Command2 = BuiltControl<CommandButton>(client(), "Command2");
+    Command12 = BuiltControl<CommandButton>(client(), "Command12");
+    Command13 = BuiltControl<CommandButton>(client(), "Command13");
+    HScroll1 = BuiltControl<ScrollBar>(client(), "HScroll1");
+    Command17 = BuiltControl<CommandButton>(client(), "Command17");
+    Command18 = BuiltControl<CommandButton>(client(), "Command18");
+    Command20 = BuiltControl<CommandButton>(client(), "Command20");
+    Command14 = BuiltControl<CommandButton>(client(), "Command14");
+    Command21 = BuiltControl<CommandButton>(client(), "Command21");
+    VScroll1 = BuiltControl<ScrollBar>(client(), "VScroll1");
+    Check1 = BuiltControl<CheckBox>(client(), "Check1");
+    Label4 = BuiltControl<Label>(client(), "Label4");
+    Text2 = BuiltControl<PlainTextBox>(client(), "Text2");
+    Image2 = BuiltControl<ImageControl>(client(), "Image2");
+    Picture1 = BuiltControl<PictureBox>(client(), "Picture1");
+    Picture2 = BuiltControl<PictureBox>(client(), "Picture2");
+    Picture3 = BuiltControl<PictureBox>(client(), "Picture3");
     FindArray(this, "Image1", Image1);
     FindArray(this, "Image3", Image3);
     FindArray(this, "Text1", Text1);

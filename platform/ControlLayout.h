@@ -93,6 +93,15 @@ T *FindControl(QWidget *parent, const QString &name)
     return parent->findChild<T *>(name, Qt::FindDirectChildrenOnly);
 }
 
+// The control of that name built from a window's table, which must be there.
+template<class T>
+T *BuiltControl(QWidget *parent, const char *name)
+{
+    T *control = FindControl<T>(parent, QString::fromUtf8(name));
+    Q_ASSERT_X(control, "BuiltControl", name);
+    return control;
+}
+
 // Raises the control to the front of its stacking layer.
 void BringToFront(QWidget *control);
 

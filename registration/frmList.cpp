@@ -27,14 +27,6 @@ const QString StoreTitle = QStringLiteral("ことば");
 const QString LoadFailedText = QStringLiteral("ことばを よみこめませんでした");
 const QString SaveFailedText = QStringLiteral("ことばを ほぞんできませんでした");
 
-template<class T>
-T *Find(const frmList *window, const char *name)
-{
-    T *control = FindControl<T>(window->client(), QString::fromUtf8(name));
-    Q_ASSERT_X(control, "frmList", name);
-    return control;
-}
-
 } // namespace
 
 frmList::frmList(Form1 &form, QWidget *parent)
@@ -47,17 +39,17 @@ frmList::frmList(Form1 &form, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls(client(), frmListLayout());
 
-    Label3 = Find<Label>(this, "Label3");
+    Label3 = BuiltControl<Label>(client(), "Label3");
     // The heading starts left of the window's edge; centred, its caption is whole.
     Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label4 = Find<Label>(this, "Label4");
-    Label1 = Find<Label>(this, "Label1");
-    File1 = Find<FileList>(this, "File1");
-    Drive1 = Find<DriveList>(this, "Drive1");
-    Dir1 = Find<FolderList>(this, "Dir1");
+    Label4 = BuiltControl<Label>(client(), "Label4");
+    Label1 = BuiltControl<Label>(client(), "Label1");
+    File1 = BuiltControl<FileList>(client(), "File1");
+    Drive1 = BuiltControl<DriveList>(client(), "Drive1");
+    Dir1 = BuiltControl<FolderList>(client(), "Dir1");
     for (int k = 1; k <= PhraseCount; ++k)
         PhraseBox[k - 1] = FindControl<PlainTextBox>(client(), QStringLiteral("Text%1").arg(10 + k));
-    Command12 = Find<CommandButton>(this, "Command12");
+    Command12 = BuiltControl<CommandButton>(client(), "Command12");
 
     // The phrase boxes take the desktop's Japanese input method, set up as for the poster's
     // text slots.
