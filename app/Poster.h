@@ -4,9 +4,9 @@
 // share. A picture slot or text slot whose left edge lies at 9300 twips or more is not placed:
 // it lies in the side panel right of the poster.
 
+#include "app/Form1.h"
 #include "platform/Controls.h"
-
-class Form1;
+#include "platform/Twips.h"
 
 namespace Poster {
 
@@ -43,5 +43,31 @@ void StartTimer(Form1 &form);
 
 // Takes the selection border off every picture slot and every text slot 0..9.
 void ClearSelectionBorders(Form1 &form);
+
+// One step of dragging a picture slot or a text slot: the pointer is at (x, y) twips inside the
+// slot and was picked up at (GrabX, GrabY) of the form. The slot's top, left, height and width
+// are read once, as whole twips, and all four edge tests use those values, so a slot may pass
+// an edge of the window (its outer size) by one step and then moves no further that way.
+template<class Slot>
+void DragStep(Form1 &form, Slot &slot, double x, double y);
+
+template<class Slot>
+void DragStep(Form1 &form, Slot &slot, double x, double y)
+{
+    const std::int16_t T = platform::RoundInt16(slot.twipsTop());
+    const std::int16_t L = platform::RoundInt16(slot.twipsLeft());
+    const std::int16_t H = platform::RoundInt16(slot.twipsHeight());
+    const std::int16_t W = platform::RoundInt16(slot.twipsWidth());
+    const float dy = static_cast<float>(y - form.GrabY);
+    const float dx = static_cast<float>(x - form.GrabX);
+    if (dy < 0 && T > 0)
+        slot.setTwipsTop(T + dy);
+    if (dx < 0 && L > 0)
+        slot.setTwipsLeft(L + dx);
+    if (dy > 0 && form.twipsHeight() - H > T)
+        slot.setTwipsTop(T + dy);
+    if (dx > 0 && form.twipsWidth() - W > L)
+        slot.setTwipsLeft(L + dx);
+}
 
 } // namespace Poster
