@@ -16,6 +16,9 @@ class PrintController;
 namespace images {
 class GalleryController;
 }
+namespace text {
+class KeyboardController;
+}
 class DrawingController;
 class Form1;
 class WizardController;
@@ -33,6 +36,7 @@ public:
     DrawingController &drawing() const { return *m_drawing; }
     output::PrintController &printing() const { return *m_printing; }
     images::GalleryController &gallery() const { return *m_gallery; }
+    text::KeyboardController &keyboard() const { return *m_keyboard; }
 
     // Centres the main window, sets the start values, shows step 1 and opens the registration
     // window above it; returns when both windows are shown.
@@ -50,5 +54,6 @@ private:
     DrawingController *m_drawing;
     output::PrintController *m_printing;
     images::GalleryController *m_gallery;
+    text::KeyboardController *m_keyboard;
     QPointer<frmList> m_registration;
 };

@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
   libsqlite3-dev mdbtools-dev
+  libanthy-dev anthy-common
   fonts-motoya-l-maruberi fonts-ipafont-gothic
   poppler-utils cups printer-driver-cups-pdf
 )
