@@ -135,6 +135,8 @@ KeyLabel::KeyLabel(QWidget *parent) : Control(parent)
     setAutoFillBackground(true);
     setAlignment(Qt::AlignCenter);
     setTextFormat(Qt::PlainText);
+    // Captions too wide for a key ("ひらがな", "こ　もじ") break into lines, between characters.
+    setWordWrap(true);
     setLineWidth(2);
     setAppearance(Raised);
 }

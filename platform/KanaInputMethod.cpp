@@ -34,6 +34,13 @@ QWidget *FocusedTextBox()
     return nullptr;
 }
 
+// Hands an event straight to the box. It is the input method's doing, not user input, so it
+// is not held back while a handler yields: it must reach the box before whatever comes next.
+void Deliver(QWidget *box, QEvent *event)
+{
+    static_cast<QObject *>(box)->event(event);
+}
+
 Qt::Key QtKeyOf(std::uint16_t virtualKey)
 {
     switch (virtualKey) {
@@ -120,9 +127,7 @@ void KanaInputMethod::show(const QString &commitText)
     }
     QInputMethodEvent event(preedit, attributes);
     event.setCommitString(commitText);
-    m_sending = true;
-    QCoreApplication::sendEvent(m_box, &event);
-    m_sending = false;
+    Deliver(m_box, &event);
 
     if (!m_box)
         return;
@@ -145,9 +150,9 @@ void KanaInputMethod::forward(std::uint16_t virtualKey)
     QKeyEvent press(QEvent::KeyPress, QtKeyOf(virtualKey), Qt::NoModifier,
                     virtualKey == vk::Return ? QStringLiteral("\r") : QString());
     QKeyEvent release(QEvent::KeyRelease, QtKeyOf(virtualKey), Qt::NoModifier);
-    QCoreApplication::sendEvent(m_box, &press);
+    Deliver(m_box, &press);
     if (m_box)
-        QCoreApplication::sendEvent(m_box, &release);
+        Deliver(m_box, &release);
 }
 
 void KanaInputMethod::pick(int index)
@@ -171,8 +176,8 @@ bool KanaInputMethod::eventFilter(QObject *watched, QEvent *event)
             commit();
         break;
     case QEvent::InputMethod:
-        if (!m_sending)
-            commit();
+        // The desktop's own input method: what was composed here goes first.
+        commit();
         break;
     default:
         break;

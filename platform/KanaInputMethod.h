@@ -53,7 +53,6 @@ private:
     KanaComposer m_composer;
     QPointer<QWidget> m_box;
     QPointer<CandidateCards> m_cards;
-    bool m_sending = false; // our own input method events pass the box's filter untouched
 };
 
 // Gives a text box the input focus, bringing its window to the front first.

@@ -98,6 +98,7 @@ private slots:
     void theWaitForNext();
     void oneCharacterAtATime();
     void keysLookEtchedWhileHeldEvenWhenIgnored();
+    void keysWorkWhileInputIsHeldBack();
     void voicedKana_data();
     void voicedKana();
     void marksStandAloneWhereNothingTakesThem();
@@ -345,6 +346,23 @@ void TestKeyboard::keysLookEtchedWhileHeldEvenWhenIgnored()
         QCOMPARE(key->appearance(), int(platform::KeyLabel::Raised));
     }
     QCOMPARE(batches.size(), 1); // only "←" sent a stroke
+}
+
+void TestKeyboard::keysWorkWhileInputIsHeldBack()
+{
+    // The kana lock's yield holds user input back until the handler returns; what the keys
+    // send meanwhile still reaches the typing line at once and in order.
+    text::ToggleKanaLock();
+    text::ToggleKanaLock();
+    QVERIFY(platform::IsHoldingInput());
+    text::KeyboardController &keyboard = CurrentProgram()->keyboard();
+    for (int index : {25, 38, 0, 64, 1})
+        keyboard.KeyClick(index);
+    QCOMPARE(form->Text2->text(), QStringLiteral("ばあ"));
+    QCOMPARE(composition(), QStringLiteral("い"));
+    QTRY_VERIFY(!platform::IsHoldingInput());
+    QCOMPARE(form->Text2->text(), QStringLiteral("ばあ"));
+    QCOMPARE(composition(), QStringLiteral("い"));
 }
 
 // ---------------------------------------------------------------------------------------------
