@@ -54,35 +54,34 @@ void CandidateCards::showFor(QWidget *box, const QStringList &candidates, int cu
         x += widths[k] + Gap;
     }
 
-    // The old cards may be the ones whose click is being handled.
-    for (QLabel *card : std::as_const(m_cards)) {
-        card->hide();
-        card->deleteLater();
-    }
-    m_cards.clear();
+    // Cards are made once and kept for the next conversions; those not needed are hidden.
     x = 0;
-    for (int k = first; k < static_cast<int>(candidates.size()); ++k) {
+    int shown = 0;
+    for (int k = first; k < static_cast<int>(candidates.size()); ++k, ++shown) {
         if (x > 0 && x + widths[k] > rowWidth)
             break;
-        auto *card = new QLabel(candidates[k], this);
+        if (shown == m_pool.size())
+            m_pool.push_back(makeCard(font));
+        QLabel *card = m_pool[shown];
+        card->setText(candidates[k]);
         card->setObjectName(QStringLiteral("CandidateCard(%1)").arg(k));
         card->setAccessibleName(candidates[k]);
         card->setProperty("caption", candidates[k]);
         card->setProperty("index", k);
-        card->setFont(font);
-        card->setAlignment(Qt::AlignCenter);
-        card->setFocusPolicy(Qt::NoFocus);
         const bool isCurrent = k == current;
         card->setProperty("current", isCurrent);
-        card->setStyleSheet(isCurrent
-            ? QStringLiteral("QLabel { background: #FFFF80; color: #000000; border: 3px solid #0000C0; border-radius: 8px; }")
-            : QStringLiteral("QLabel { background: #FFFFFF; color: #000000; border: 1px solid #808080; border-radius: 8px; }"));
+        QPalette palette = card->palette();
+        palette.setColor(QPalette::Window, isCurrent ? QColor(0xFF, 0xFF, 0x80) : QColor(Qt::white));
+        palette.setColor(QPalette::WindowText, isCurrent ? QColor(0x00, 0x00, 0xC0) : QColor(Qt::black));
+        card->setPalette(palette);
+        card->setLineWidth(isCurrent ? 3 : 1);
         card->setGeometry(x, 0, widths[k], CardHeight);
-        card->installEventFilter(this);
         card->show();
-        m_cards.push_back(card);
         x += widths[k] + Gap;
     }
+    for (int k = shown; k < m_pool.size(); ++k)
+        m_pool[k]->hide();
+    m_cards = m_pool.mid(0, shown);
     const int width = std::max(0, x - Gap);
 
     // Inside the lower part of a box tall enough to leave room under its text, otherwise just
@@ -97,6 +96,18 @@ void CandidateCards::showFor(QWidget *box, const QStringList &candidates, int cu
     setGeometry(left, top, width, CardHeight);
     show();
     raise();
+}
+
+QLabel *CandidateCards::makeCard(const QFont &font)
+{
+    auto *card = new QLabel(this);
+    card->setFont(font);
+    card->setAlignment(Qt::AlignCenter);
+    card->setFocusPolicy(Qt::NoFocus);
+    card->setAutoFillBackground(true);
+    card->setFrameStyle(QFrame::Box | QFrame::Plain);
+    card->installEventFilter(this);
+    return card;
 }
 
 bool CandidateCards::eventFilter(QObject *watched, QEvent *event)

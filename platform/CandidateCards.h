@@ -35,7 +35,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QList<QLabel *> m_cards;
+    QLabel *makeCard(const QFont &font);
+
+    QList<QLabel *> m_cards; // shown
+    QList<QLabel *> m_pool;  // made so far
 };
 
 } // namespace platform
