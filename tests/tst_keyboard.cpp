@@ -112,6 +112,7 @@ private slots:
     void convertKanji();
     void convertSchoolWithSmallTsu();
     void convertTwoSegmentsAndPickByCard();
+    void candidatesCycleRoundThroughPagesOfCards();
     void compositionKeptWhenTheFocusMoves();
     void compositionKeptWhenTheTypingLineIsHidden();
     void servesTextSlotsAndPhraseBoxes();
@@ -590,6 +591,31 @@ void TestKeyboard::convertTwoSegmentsAndPickByCard()
     QCOMPARE(form->Text2->text(), QStringLiteral("わたしの生枝"));
 }
 
+void TestKeyboard::candidatesCycleRoundThroughPagesOfCards()
+{
+    clickCaptions({"か", "ん", "し", " ゛", "漢\u3000\u3000字"});
+    const auto &composer = platform::KanaInputMethod::instance().composer();
+    const QStringList candidates = composer.segments().value(0).candidates;
+    QVERIFY(candidates.size() >= 2);
+    const QString first = composition();
+    QCOMPARE(first, candidates[0]);
+    // Every candidate in turn, its card shown and marked, and round to the first again.
+    for (int k = 1; k <= candidates.size(); ++k) {
+        clickCaptions({"漢\u3000\u3000字"});
+        const int current = k % candidates.size();
+        QCOMPARE(composition(), candidates[current]);
+        const QList<QLabel *> cards = platform::KanaInputMethod::instance().cards()->cards();
+        QVERIFY(!cards.isEmpty());
+        int marked = 0;
+        for (QLabel *card : cards)
+            marked += card->property("current").toBool() && card->text() == candidates[current];
+        QVERIFY2(marked == 1, qPrintable(candidates[current]));
+        QVERIFY(cards.last()->mapTo(form, QPoint(cards.last()->width(), 0)).x() <= form->width());
+    }
+    clickCaptions({"ＯＫ"});
+    QCOMPARE(form->Text2->text(), first);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 void TestKeyboard::compositionKeptWhenTheFocusMoves()
@@ -637,7 +663,14 @@ void TestKeyboard::servesTextSlotsAndPhraseBoxes()
     platform::SetInputFocus(phrase);
     inject({{0x33, 0}, {0x33, 1}, {0x45, 0}, {0x45, 1}});
     QCOMPARE(composition(), QStringLiteral("あい"));
-    inject({{0x76, 0}, {0x76, 1}, {0x0D, 0}, {0x0D, 1}});
+    inject({{0x76, 0}, {0x76, 1}});
+    // The cards of a short box lie below it, inside its window.
+    platform::CandidateCards *cards = platform::KanaInputMethod::instance().cards();
+    QVERIFY(cards);
+    QCOMPARE(cards->window(), registration);
+    QVERIFY(cards->mapTo(registration, QPoint(0, 0)).y() > phrase->mapTo(registration, QPoint(0, phrase->height())).y());
+    QVERIFY(registration->rect().contains(cards->geometry()));
+    inject({{0x0D, 0}, {0x0D, 1}});
     QCOMPARE(phrase->text(), QStringLiteral("アイ"));
 }
 
