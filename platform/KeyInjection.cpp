@@ -122,11 +122,6 @@ bool KanaLockOn()
     return State().kanaLock;
 }
 
-bool ShiftDown()
-{
-    return State().shift;
-}
-
 KeyInjectionMonitor &KeyInjectionMonitor::instance()
 {
     static auto *monitor = new KeyInjectionMonitor(QCoreApplication::instance());

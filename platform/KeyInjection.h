@@ -60,9 +60,6 @@ void SendKeyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t 
 // The toggle state of the kana lock key: on after an odd number of presses.
 bool KanaLockOn();
 
-// Whether a shift key is held down by injected input.
-bool ShiftDown();
-
 // Reports every run of injected records, after they have been delivered.
 class KeyInjectionMonitor final : public QObject
 {
