@@ -6,6 +6,7 @@
 // Some cases need a second process: the test binary runs itself with one of the child
 // arguments below (see main()).
 
+#include "TestSupport.h"
 #include "app/Form1.h"
 #include "app/Module1.h"
 #include "platform/Fonts.h"
@@ -36,7 +37,7 @@
 
 namespace {
 
-const QString Testdata = QStringLiteral(TOVIMARU_TESTDATA);
+const QString Testdata = testing::TestdataDir();
 const QString StoreName = QStringLiteral("tovi.mdb");
 
 // Child arguments.
@@ -545,6 +546,7 @@ void TestRegistration::fileListPattern()
 
 void TestRegistration::fileListOfTestPictures_data()
 {
+    SKIP_WITHOUT_TESTDATA();
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("dib and rle, names differing in case")
@@ -557,6 +559,7 @@ void TestRegistration::fileListOfTestPictures_data()
 
 void TestRegistration::fileListOfTestPictures()
 {
+    SKIP_WITHOUT_TESTDATA();
     QFETCH(QString, folder);
     QFETCH(QStringList, expected);
     platform::FileList list;
@@ -1075,6 +1078,7 @@ void TestRegistration::savingTwiceKeepsOneRecord()
 
 void TestRegistration::jetStoreIsReadAndConverted()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString sample = Testdata + QStringLiteral("/mdb/tovi-jet4.mdb");
     QVERIFY(QFile::copy(sample, store()));
     const QByteArray original = Bytes(sample);
@@ -1103,6 +1107,7 @@ void TestRegistration::jetStoreIsReadAndConverted()
 
 void TestRegistration::jetRowsOfAnAccessFile()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString sample = Testdata + QStringLiteral("/mdb/testUnicodeCompV2003.mdb");
     const JetRow row = ReadFirstJetRow(sample, QStringLiteral("Table"), {"ID", "Unicode", "NoSuchColumn"});
     QCOMPARE(row.status, JetRow::Read);
@@ -1116,6 +1121,7 @@ void TestRegistration::jetRowsOfAnAccessFile()
 
 void TestRegistration::jetFileWithoutThePhraseTable()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString sample = Testdata + QStringLiteral("/mdb/testUnicodeCompV2003.mdb");
     QVERIFY(QFile::copy(sample, store()));
     PhraseStore store(dataDir());
@@ -1129,6 +1135,7 @@ void TestRegistration::jetFileWithoutThePhraseTable()
 
 void TestRegistration::earlierBackupsAreNeverOverwritten()
 {
+    SKIP_WITHOUT_TESTDATA();
     QVERIFY(QFile::copy(Testdata + QStringLiteral("/mdb/tovi-jet4.mdb"), store()));
     Write(store() + QStringLiteral(".jet"), "an earlier backup");
     Write(store() + QStringLiteral(".jet.2"), "another one");
@@ -1176,6 +1183,8 @@ void TestRegistration::unreadableFilesAreKeptAside_data()
     QTest::newRow("page 2 overwritten") << pageTwo << QStringLiteral(".broken");
     QTest::newRow("header damaged") << whole.left(16) + QByteArray(4, '\xff') + whole.mid(20) << QStringLiteral(".broken");
 
+    if (!testing::HasTestdata())
+        return; // the damaged Jet files are made from the corpus's sample
     const QByteArray jet = Bytes(Testdata + QStringLiteral("/mdb/tovi-jet4.mdb"));
     QTest::newRow("Jet file cut at 8 KiB") << jet.left(8192) << QStringLiteral(".jet");
     QByteArray jetCatalog = jet;
@@ -1219,6 +1228,7 @@ void TestRegistration::folderNamedLikeTheStore()
 
 void TestRegistration::leftoversOfACutOffSave()
 {
+    SKIP_WITHOUT_TESTDATA();
     // A conversion cut off while it wrote the new store, or while it copied the Jet file,
     // leaves its scratch files behind; the next save starts afresh and leaves none.
     QVERIFY(QFile::copy(Testdata + QStringLiteral("/mdb/tovi-jet4.mdb"), store()));
@@ -1298,6 +1308,7 @@ void TestRegistration::writerKilledMidWrite()
 
 void TestRegistration::writerKilledAtAnyMoment()
 {
+    SKIP_WITHOUT_TESTDATA();
     QVERIFY(QFile::copy(Testdata + QStringLiteral("/mdb/tovi-jet4.mdb"), store()));
     const Phrases jet = Load(dataDir());
     const QStringList allowed{Joined(jet), Joined(LoopPhrases(0)), Joined(LoopPhrases(1))};
