@@ -335,6 +335,8 @@ private slots:
     void jetStoreIsReadAndConverted();
     void jetRowsOfAnAccessFile();
     void jetFileWithoutThePhraseTable();
+    void jetReaderThatFailsIsAnUnreadableFile_data();
+    void jetReaderThatFailsIsAnUnreadableFile();
     void earlierBackupsAreNeverOverwritten();
     void unreadableFilesAreKeptAside_data();
     void unreadableFilesAreKeptAside();
@@ -913,14 +915,21 @@ void TestRegistration::reopeningOffersThePostersTexts()
 void TestRegistration::unreadableStoreInTheWindow_data()
 {
     QTest::addColumn<bool>("folder");
-    QTest::newRow("garbage") << false;
-    QTest::newRow("a folder named tovi.mdb") << true;
+    QTest::addColumn<QByteArray>("garbage");
+    QTest::addColumn<QString>("backup");
+    QTest::newRow("garbage") << false << QByteArray("these are not the phrases\n") << QStringLiteral(".broken");
+    QTest::newRow("a folder named tovi.mdb") << true << QByteArray("these are not the phrases\n") << QString();
+    // A damaged Jet file on which libmdb dies of a segmentation fault.
+    QTest::newRow("a Jet file that crashes its reader")
+        << false << Bytes(QStringLiteral(TOVIMARU_REGRESSIONS "/jet/tovi-jet4-mutant-1213.mdb")) << QStringLiteral(".jet");
 }
 
 void TestRegistration::unreadableStoreInTheWindow()
 {
     QFETCH(bool, folder);
-    const QByteArray garbage = "these are not the phrases\n";
+    QFETCH(QByteArray, garbage);
+    QFETCH(QString, backup);
+    QVERIFY(!garbage.isEmpty());
     if (folder) {
         QVERIFY(QDir().mkpath(store()));
         Write(store() + QStringLiteral("/inside"), garbage);
@@ -958,7 +967,7 @@ void TestRegistration::unreadableStoreInTheWindow()
     } else {
         // The unreadable file is kept aside and a new store holds the phrases.
         QCOMPARE(boxes.seen.size(), 1);
-        QCOMPARE(Bytes(store() + QStringLiteral(".broken")), garbage);
+        QCOMPARE(Bytes(store() + backup), garbage);
         QCOMPARE(StoredRows(store()).value(0).mid(0, 2), (QStringList{"うみ", "ポスター"}));
     }
 }
@@ -1131,6 +1140,46 @@ void TestRegistration::jetFileWithoutThePhraseTable()
     QCOMPARE(store.save(Numbered(QStringLiteral("x"))), PhraseStore::Saved::Stored);
     QCOMPARE(Bytes(this->store() + QStringLiteral(".jet")), Bytes(sample));
     QCOMPARE(StoredRows(this->store()), QList<QStringList>{ListOf(Numbered(QStringLiteral("x")))});
+}
+
+void TestRegistration::jetReaderThatFailsIsAnUnreadableFile_data()
+{
+    QTest::addColumn<QString>("reader"); // the helper program; "" for the program's own
+    QTest::addColumn<QByteArray>("script"); // when set, the helper is this shell script
+    QTest::newRow("libmdb crashes") << QString() << QByteArray();
+    QTest::newRow("the reader hangs") << QStringLiteral("hang") << QByteArray("#!/bin/sh\nexec sleep 60\n");
+    QTest::newRow("the reader answers nonsense")
+        << QStringLiteral("nonsense") << QByteArray("#!/bin/sh\nprintf 'TOVIJET1\\000\\377\\377\\377\\377'\n");
+    QTest::newRow("the reader dies of a signal") << QStringLiteral("killed") << QByteArray("#!/bin/sh\nkill -SEGV $$\n");
+    QTest::newRow("no reader") << QStringLiteral("/nonexistent/tovimaru-jet-reader") << QByteArray();
+}
+
+void TestRegistration::jetReaderThatFailsIsAnUnreadableFile()
+{
+    QFETCH(QString, reader);
+    QFETCH(QByteArray, script);
+    QTemporaryDir scripts;
+    if (!script.isEmpty()) {
+        reader = scripts.filePath(reader);
+        Write(reader, script);
+        QVERIFY(QFile::setPermissions(reader, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray original = Bytes(QStringLiteral(TOVIMARU_REGRESSIONS "/jet/tovi-jet4-mutant-1213.mdb"));
+    QVERIFY(!original.isEmpty());
+    Write(store(), original);
+    if (!reader.isEmpty())
+        qputenv("TOVIMARU_JET_READER", reader.toLocal8Bit());
+    const auto restore = qScopeGuard([] { qunsetenv("TOVIMARU_JET_READER"); });
+
+    PhraseStore store(dataDir());
+    Phrases phrases;
+    QCOMPARE(store.load(phrases), PhraseStore::Loaded::Unreadable);
+    QCOMPARE(Joined(phrases), Joined(Phrases{}));
+    // The file is kept as it was, and the next save puts the phrases in a new store beside it.
+    const Phrases typed = Numbered(QStringLiteral("つづき"));
+    QCOMPARE(store.save(typed), PhraseStore::Saved::Stored);
+    QCOMPARE(Bytes(this->store() + QStringLiteral(".jet")), original);
+    QCOMPARE(StoredRows(this->store()), QList<QStringList>{ListOf(typed)});
 }
 
 void TestRegistration::earlierBackupsAreNeverOverwritten()
