@@ -1,57 +1,85 @@
 #include "registration/JetReader.h"
 
+#include "registration/JetProtocol.h"
+
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QProcess>
 
-// glib first: mdbtools.h includes it inside its own extern "C" block, where glib's C++
-// templates would not compile.
-#include <glib.h>
-#include <mdbtools.h>
-
-#include <memory>
-#include <vector>
+#include <sys/resource.h>
 
 namespace {
 
-struct CloseHandle
+const QString ProgramName = QStringLiteral("tovimaru-jet-reader");
+
+// The sanitizers reserve terabytes of address space for their shadow memory: a limit on the
+// address space would stop the helper before it starts.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool LimitAddressSpace = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool LimitAddressSpace = false;
+#else
+constexpr bool LimitAddressSpace = true;
+#endif
+#else
+constexpr bool LimitAddressSpace = true;
+#endif
+
+// Runs in the child between fork and exec: only async-signal-safe calls.
+void LimitChild()
 {
-    void operator()(MdbHandle *mdb) const { mdb_close(mdb); }
-};
-struct FreeTable
-{
-    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
-};
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    const rlim_t seconds = JetReaderTimeLimitMsecs / 1000 + 1;
+    const rlimit cpu{seconds, seconds};
+    setrlimit(RLIMIT_CPU, &cpu);
+    if (LimitAddressSpace) {
+        const rlimit memory{rlim_t(JetReaderMemoryLimitBytes), rlim_t(JetReaderMemoryLimitBytes)};
+        setrlimit(RLIMIT_AS, &memory);
+    }
+}
 
 } // namespace
 
+QString JetReaderProgram()
+{
+    const QString chosen = qEnvironmentVariable("TOVIMARU_JET_READER");
+    if (!chosen.isEmpty())
+        return chosen;
+    const QString dir = QCoreApplication::applicationDirPath();
+    for (const QString &candidate : {dir + QLatin1Char('/') + ProgramName,
+                                     dir + QStringLiteral("/../libexec/tovimaru/") + ProgramName,
+                                     QStringLiteral(TOVIMARU_JET_READER_BUILD_PATH)}) {
+        if (QFileInfo(candidate).isExecutable())
+            return candidate;
+    }
+    return QString();
+}
+
 JetRow ReadFirstJetRow(const QString &path, const QString &table, const QStringList &columns)
 {
-    JetRow row;
-    const QByteArray file = QFileInfo(path).absoluteFilePath().toLocal8Bit();
-    std::unique_ptr<MdbHandle, CloseHandle> mdb(mdb_open(file.constData(), MDB_NOFLAGS));
-    if (!mdb)
-        return row;
-    // Table names match byte for byte in UTF-8 (column names ignore ASCII case).
-    QByteArray tableName = table.toUtf8();
-    std::unique_ptr<MdbTableDef, FreeTable> def(mdb_read_table_by_name(mdb.get(), tableName.data(), MDB_TABLE));
-    if (!def || !mdb_read_columns(def.get()))
-        return row;
-    mdb_rewind_table(def.get());
-
-    // libmdb writes up to bind_size bytes into every bound buffer.
-    const auto size = static_cast<std::size_t>(mdb->bind_size);
-    std::vector<std::vector<char>> buffers(columns.size(), std::vector<char>(size, '\0'));
-    std::vector<int> lengths(columns.size(), 0);
-    for (int k = 0; k < columns.size(); ++k) {
-        QByteArray column = columns[k].toUtf8();
-        mdb_bind_column_by_name(def.get(), column.data(), buffers[k].data(), &lengths[k]);
+    const QString program = JetReaderProgram();
+    if (program.isEmpty() || columns.size() > MaxJetValues)
+        return JetRow();
+    QProcess reader;
+    reader.setChildProcessModifier(LimitChild);
+    reader.setProcessChannelMode(QProcess::SeparateChannels);
+    reader.setStandardInputFile(QProcess::nullDevice());
+    reader.setStandardErrorFile(QProcess::nullDevice());
+    reader.start(program, QStringList{QFileInfo(path).absoluteFilePath(), table} + columns);
+    // The answer is small; more than this is nonsense and is not read into memory.
+    constexpr qint64 MaxAnswer = 16 + qint64(MaxJetValues) * (4 + MaxJetValueBytes);
+    if (!reader.waitForFinished(JetReaderTimeLimitMsecs)) {
+        reader.kill();
+        reader.waitForFinished(1000);
+        return JetRow();
     }
-    if (!mdb_fetch_row(def.get())) {
-        row.status = JetRow::NoRows;
-        row.values = QStringList(columns.size(), QString());
-        return row;
-    }
-    row.status = JetRow::Read;
-    for (int k = 0; k < columns.size(); ++k)
-        row.values.append(QString::fromUtf8(buffers[k].data()));
-    return row;
+    if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0
+        || reader.bytesAvailable() > MaxAnswer)
+        return JetRow();
+    const std::optional<JetRow> row = DecodeJetRow(reader.readAllStandardOutput());
+    if (!row || (row->status == JetRow::Read && row->values.size() != columns.size()))
+        return JetRow();
+    return *row;
 }

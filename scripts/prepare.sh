@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tovimaru needs (only when one is missing) and builds it in build/.
-# Used by ./run.sh and ./test.sh.
+# Used by ./run.sh and ./test.sh; with --no-build it only installs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
   libsqlite3-dev mdbtools-dev
   libanthy-dev anthy-common
@@ -27,7 +27,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+[ "${1:-}" = "--no-build" ] && exit 0
+
+# ccache keeps compiled objects between builds and between clones of the project.
+export CCACHE_BASEDIR="$PWD"
 if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi
 cmake --build build -j 2

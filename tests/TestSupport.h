@@ -5,12 +5,39 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
+#include <QtTest/QTest>
 
 #include <functional>
 
 namespace testing {
+
+// The shared corpus of public test pictures and phrase stores: the folder TOVIMARU_TESTDATA names,
+// or by default the one beside the checkout, which only the project's own machines have.
+inline QString TestdataDir()
+{
+    const QString chosen = qEnvironmentVariable("TOVIMARU_TESTDATA");
+    return chosen.isEmpty() ? QStringLiteral(TOVIMARU_DEFAULT_TESTDATA) : chosen;
+}
+
+inline QString TestdataPath(const QString &relativePath)
+{
+    return TestdataDir() + QLatin1Char('/') + relativePath;
+}
+
+inline bool HasTestdata()
+{
+    return QFileInfo(TestdataPath(QStringLiteral("images"))).isDir()
+           && QFileInfo(TestdataPath(QStringLiteral("mdb"))).isDir();
+}
+
+// Where a missing corpus must fail rather than skip (the project's CI sets this).
+inline bool TestdataRequired()
+{
+    return qEnvironmentVariableIntValue("TOVIMARU_REQUIRE_TESTDATA") != 0;
+}
 
 // The top-level window with that object name, or nullptr.
 inline QWidget *TopLevel(const QString &name)
@@ -47,6 +74,17 @@ inline void AnswerNextModal(std::function<void(QDialog *)> inspect, int tries = 
 }
 
 } // namespace testing
+
+// First line of a test function (or of its _data function) that needs the shared corpus: skips it
+// with one line when the corpus is absent, or fails where it is required.
+#define SKIP_WITHOUT_TESTDATA()                                                                   \
+    do {                                                                                           \
+        if (!testing::HasTestdata()) {                                                             \
+            if (testing::TestdataRequired())                                                       \
+                QFAIL(qPrintable(QStringLiteral("the test corpus is missing: ") + testing::TestdataDir())); \
+            QSKIP("the shared test corpus is absent (set TOVIMARU_TESTDATA to its folder)");       \
+        }                                                                                          \
+    } while (false)
 
 #include <QAbstractButton>
 #include <QMessageBox>

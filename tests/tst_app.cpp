@@ -456,7 +456,8 @@ void TestApp::registrationFillsTheTextsAndTheGallery()
 {
     // The program started in a folder of photos: the folder of the pictures and of the phrases.
     QTemporaryDir folder;
-    const QDir photos(QStringLiteral(TOVIMARU_TESTDATA "/images/jpeg"));
+    SKIP_WITHOUT_TESTDATA();
+    const QDir photos(testing::TestdataPath(QStringLiteral("images/jpeg")));
     for (const QString &name : photos.entryList({QStringLiteral("*.jpg")}, QDir::Files))
         QVERIFY(QFile::copy(photos.filePath(name), folder.filePath(name)));
     const QString before = QDir::currentPath();

@@ -2,6 +2,7 @@
 // paths and cut or lying files are empty quickly, scaled decoding keeps the natural size, and
 // captures measure and draw at their logical size.
 
+#include "TestSupport.h"
 #include "platform/Picture.h"
 
 #include <QDirIterator>
@@ -24,7 +25,7 @@ constexpr uid_t NobodyUid = 65534;
 
 QString imagesDir()
 {
-    return QStringLiteral(TOVIMARU_TESTDATA "/images");
+    return testing::TestdataPath(QStringLiteral("images"));
 }
 
 QString corpusFile(const char *relativePath)
@@ -420,12 +421,12 @@ private:
 
 void TestPicture::initTestCase()
 {
-    QVERIFY2(QFileInfo(imagesDir()).isDir(), qPrintable(imagesDir()));
     QVERIFY(m_dir.isValid());
 }
 
 void TestPicture::corpusFiles_data()
 {
+    SKIP_WITHOUT_TESTDATA();
     QTest::addColumn<QString>("relativePath");
     // Rows come from the folder, not the table, so a file added to the corpus without an
     // expectation fails instead of going unnoticed.
@@ -444,6 +445,7 @@ void TestPicture::corpusFiles_data()
 
 void TestPicture::corpusFiles()
 {
+    SKIP_WITHOUT_TESTDATA();
     QFETCH(QString, relativePath);
     bool known = false;
     const QSize expected = expectedSize(relativePath, &known);
@@ -480,12 +482,14 @@ void TestPicture::corpusFiles()
 
 void TestPicture::tableNamesOnlyExistingFiles()
 {
+    SKIP_WITHOUT_TESTDATA();
     for (const Expected &row : kCorpus)
         QVERIFY2(QFileInfo::exists(corpusFile(row.file)), row.file);
 }
 
 void TestPicture::oddPaths_data()
 {
+    SKIP_WITHOUT_TESTDATA();
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("needsUnprivileged");
     const QString dir = m_dir.path() + QStringLiteral("/odd");
@@ -531,6 +535,7 @@ void TestPicture::oddPaths()
 
 void TestPicture::writtenFiles_data()
 {
+    SKIP_WITHOUT_TESTDATA();
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QSize>("himetric"); // 0 x 0: empty
@@ -616,6 +621,7 @@ void TestPicture::writtenFiles()
 
 void TestPicture::skippedRlePixelsAreDeterministic()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString path = corpusFile("bmp/bmpsuite/q/pal8rlecut.bmp");
     const QImage first = pixels(LoadPicture(path).image());
     // Leave dirty memory of the same size behind for the second decode to land on.
@@ -647,6 +653,7 @@ void TestPicture::skippedRlePixelsAreDeterministic()
 
 void TestPicture::topDownBmpIsTheRightWayUp()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QImage bottomUp = pixels(LoadPicture(corpusFile("bmp/bmpsuite/g/pal8.bmp")).image());
     const QImage topDown =
             pixels(LoadPicture(corpusFile("bmp/bmpsuite/g/pal8topdown.bmp")).image());
@@ -657,6 +664,7 @@ void TestPicture::topDownBmpIsTheRightWayUp()
 
 void TestPicture::scaledDecode_data()
 {
+    SKIP_WITHOUT_TESTDATA();
     QTest::addColumn<QString>("file");
     QTest::addColumn<QSize>("bound");
     QTest::addColumn<QSize>("decoded");
@@ -710,6 +718,7 @@ void TestPicture::scaledDecode()
 
 void TestPicture::scaledJpegLooksLikeTheFullDecode()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString path = corpusFile("jpeg/recurser-Landscape_6.jpg");
     const QImage thumbnail = pixels(LoadPicture(path, QSize(119, 89)).image());
     const QImage reference = pixels(LoadPicture(path).image().scaled(
@@ -730,6 +739,7 @@ void TestPicture::scaledJpegLooksLikeTheFullDecode()
 
 void TestPicture::metafileIsATransparentSheetOfItsSize()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString path = corpusFile("wmf/libwmf-sample.wmf");
     const Picture picture = LoadPicture(path);
     QCOMPARE(picture.kind(), Picture::Kind::Metafile);
@@ -825,6 +835,7 @@ void TestPicture::drawStretchedFillsTheTarget()
 
 void TestPicture::copiesShareOnePictureObject()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString path = corpusFile("bmp/bmpsuite/g/pal8.bmp");
     const Picture loaded = LoadPicture(path);
     const Picture copy = loaded;

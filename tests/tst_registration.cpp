@@ -6,6 +6,7 @@
 // Some cases need a second process: the test binary runs itself with one of the child
 // arguments below (see main()).
 
+#include "TestSupport.h"
 #include "app/Form1.h"
 #include "app/Module1.h"
 #include "platform/Fonts.h"
@@ -36,7 +37,7 @@
 
 namespace {
 
-const QString Testdata = QStringLiteral(TOVIMARU_TESTDATA);
+const QString Testdata = testing::TestdataDir();
 const QString StoreName = QStringLiteral("tovi.mdb");
 
 // Child arguments.
@@ -334,6 +335,8 @@ private slots:
     void jetStoreIsReadAndConverted();
     void jetRowsOfAnAccessFile();
     void jetFileWithoutThePhraseTable();
+    void jetReaderThatFailsIsAnUnreadableFile_data();
+    void jetReaderThatFailsIsAnUnreadableFile();
     void earlierBackupsAreNeverOverwritten();
     void unreadableFilesAreKeptAside_data();
     void unreadableFilesAreKeptAside();
@@ -545,6 +548,7 @@ void TestRegistration::fileListPattern()
 
 void TestRegistration::fileListOfTestPictures_data()
 {
+    SKIP_WITHOUT_TESTDATA();
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("dib and rle, names differing in case")
@@ -557,6 +561,7 @@ void TestRegistration::fileListOfTestPictures_data()
 
 void TestRegistration::fileListOfTestPictures()
 {
+    SKIP_WITHOUT_TESTDATA();
     QFETCH(QString, folder);
     QFETCH(QStringList, expected);
     platform::FileList list;
@@ -910,14 +915,21 @@ void TestRegistration::reopeningOffersThePostersTexts()
 void TestRegistration::unreadableStoreInTheWindow_data()
 {
     QTest::addColumn<bool>("folder");
-    QTest::newRow("garbage") << false;
-    QTest::newRow("a folder named tovi.mdb") << true;
+    QTest::addColumn<QByteArray>("garbage");
+    QTest::addColumn<QString>("backup");
+    QTest::newRow("garbage") << false << QByteArray("these are not the phrases\n") << QStringLiteral(".broken");
+    QTest::newRow("a folder named tovi.mdb") << true << QByteArray("these are not the phrases\n") << QString();
+    // A damaged Jet file on which libmdb dies of a segmentation fault.
+    QTest::newRow("a Jet file that crashes its reader")
+        << false << Bytes(QStringLiteral(TOVIMARU_REGRESSIONS "/jet/tovi-jet4-mutant-1213.mdb")) << QStringLiteral(".jet");
 }
 
 void TestRegistration::unreadableStoreInTheWindow()
 {
     QFETCH(bool, folder);
-    const QByteArray garbage = "these are not the phrases\n";
+    QFETCH(QByteArray, garbage);
+    QFETCH(QString, backup);
+    QVERIFY(!garbage.isEmpty());
     if (folder) {
         QVERIFY(QDir().mkpath(store()));
         Write(store() + QStringLiteral("/inside"), garbage);
@@ -955,7 +967,7 @@ void TestRegistration::unreadableStoreInTheWindow()
     } else {
         // The unreadable file is kept aside and a new store holds the phrases.
         QCOMPARE(boxes.seen.size(), 1);
-        QCOMPARE(Bytes(store() + QStringLiteral(".broken")), garbage);
+        QCOMPARE(Bytes(store() + backup), garbage);
         QCOMPARE(StoredRows(store()).value(0).mid(0, 2), (QStringList{"うみ", "ポスター"}));
     }
 }
@@ -1075,6 +1087,7 @@ void TestRegistration::savingTwiceKeepsOneRecord()
 
 void TestRegistration::jetStoreIsReadAndConverted()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString sample = Testdata + QStringLiteral("/mdb/tovi-jet4.mdb");
     QVERIFY(QFile::copy(sample, store()));
     const QByteArray original = Bytes(sample);
@@ -1103,6 +1116,7 @@ void TestRegistration::jetStoreIsReadAndConverted()
 
 void TestRegistration::jetRowsOfAnAccessFile()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString sample = Testdata + QStringLiteral("/mdb/testUnicodeCompV2003.mdb");
     const JetRow row = ReadFirstJetRow(sample, QStringLiteral("Table"), {"ID", "Unicode", "NoSuchColumn"});
     QCOMPARE(row.status, JetRow::Read);
@@ -1116,6 +1130,7 @@ void TestRegistration::jetRowsOfAnAccessFile()
 
 void TestRegistration::jetFileWithoutThePhraseTable()
 {
+    SKIP_WITHOUT_TESTDATA();
     const QString sample = Testdata + QStringLiteral("/mdb/testUnicodeCompV2003.mdb");
     QVERIFY(QFile::copy(sample, store()));
     PhraseStore store(dataDir());
@@ -1127,8 +1142,49 @@ void TestRegistration::jetFileWithoutThePhraseTable()
     QCOMPARE(StoredRows(this->store()), QList<QStringList>{ListOf(Numbered(QStringLiteral("x")))});
 }
 
+void TestRegistration::jetReaderThatFailsIsAnUnreadableFile_data()
+{
+    QTest::addColumn<QString>("reader"); // the helper program; "" for the program's own
+    QTest::addColumn<QByteArray>("script"); // when set, the helper is this shell script
+    QTest::newRow("libmdb crashes") << QString() << QByteArray();
+    QTest::newRow("the reader hangs") << QStringLiteral("hang") << QByteArray("#!/bin/sh\nexec sleep 60\n");
+    QTest::newRow("the reader answers nonsense")
+        << QStringLiteral("nonsense") << QByteArray("#!/bin/sh\nprintf 'TOVIJET1\\000\\377\\377\\377\\377'\n");
+    QTest::newRow("the reader dies of a signal") << QStringLiteral("killed") << QByteArray("#!/bin/sh\nkill -SEGV $$\n");
+    QTest::newRow("no reader") << QStringLiteral("/nonexistent/tovimaru-jet-reader") << QByteArray();
+}
+
+void TestRegistration::jetReaderThatFailsIsAnUnreadableFile()
+{
+    QFETCH(QString, reader);
+    QFETCH(QByteArray, script);
+    QTemporaryDir scripts;
+    if (!script.isEmpty()) {
+        reader = scripts.filePath(reader);
+        Write(reader, script);
+        QVERIFY(QFile::setPermissions(reader, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray original = Bytes(QStringLiteral(TOVIMARU_REGRESSIONS "/jet/tovi-jet4-mutant-1213.mdb"));
+    QVERIFY(!original.isEmpty());
+    Write(store(), original);
+    if (!reader.isEmpty())
+        qputenv("TOVIMARU_JET_READER", reader.toLocal8Bit());
+    const auto restore = qScopeGuard([] { qunsetenv("TOVIMARU_JET_READER"); });
+
+    PhraseStore store(dataDir());
+    Phrases phrases;
+    QCOMPARE(store.load(phrases), PhraseStore::Loaded::Unreadable);
+    QCOMPARE(Joined(phrases), Joined(Phrases{}));
+    // The file is kept as it was, and the next save puts the phrases in a new store beside it.
+    const Phrases typed = Numbered(QStringLiteral("つづき"));
+    QCOMPARE(store.save(typed), PhraseStore::Saved::Stored);
+    QCOMPARE(Bytes(this->store() + QStringLiteral(".jet")), original);
+    QCOMPARE(StoredRows(this->store()), QList<QStringList>{ListOf(typed)});
+}
+
 void TestRegistration::earlierBackupsAreNeverOverwritten()
 {
+    SKIP_WITHOUT_TESTDATA();
     QVERIFY(QFile::copy(Testdata + QStringLiteral("/mdb/tovi-jet4.mdb"), store()));
     Write(store() + QStringLiteral(".jet"), "an earlier backup");
     Write(store() + QStringLiteral(".jet.2"), "another one");
@@ -1176,6 +1232,8 @@ void TestRegistration::unreadableFilesAreKeptAside_data()
     QTest::newRow("page 2 overwritten") << pageTwo << QStringLiteral(".broken");
     QTest::newRow("header damaged") << whole.left(16) + QByteArray(4, '\xff') + whole.mid(20) << QStringLiteral(".broken");
 
+    if (!testing::HasTestdata())
+        return; // the damaged Jet files are made from the corpus's sample
     const QByteArray jet = Bytes(Testdata + QStringLiteral("/mdb/tovi-jet4.mdb"));
     QTest::newRow("Jet file cut at 8 KiB") << jet.left(8192) << QStringLiteral(".jet");
     QByteArray jetCatalog = jet;
@@ -1219,6 +1277,7 @@ void TestRegistration::folderNamedLikeTheStore()
 
 void TestRegistration::leftoversOfACutOffSave()
 {
+    SKIP_WITHOUT_TESTDATA();
     // A conversion cut off while it wrote the new store, or while it copied the Jet file,
     // leaves its scratch files behind; the next save starts afresh and leaves none.
     QVERIFY(QFile::copy(Testdata + QStringLiteral("/mdb/tovi-jet4.mdb"), store()));
@@ -1298,6 +1357,7 @@ void TestRegistration::writerKilledMidWrite()
 
 void TestRegistration::writerKilledAtAnyMoment()
 {
+    SKIP_WITHOUT_TESTDATA();
     QVERIFY(QFile::copy(Testdata + QStringLiteral("/mdb/tovi-jet4.mdb"), store()));
     const Phrases jet = Load(dataDir());
     const QStringList allowed{Joined(jet), Joined(LoopPhrases(0)), Joined(LoopPhrases(1))};

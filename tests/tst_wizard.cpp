@@ -2,6 +2,7 @@
 // disabled exactly as its step wants; the captures hold the poster as it was shown; the moves
 // back withdraw or keep what they should.
 
+#include "StepTable.h"
 #include "TestSupport.h"
 
 #include "app/Form1.h"
@@ -28,26 +29,11 @@ void Click(QAbstractButton *button)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-// What each step shows: S shown, H hidden, D shown but disabled. Columns are steps 1 to 4.
-const std::map<QString, QString> &StepTable()
-{
-    static const std::map<QString, QString> table = {
-        {"Label2", "HSHH"},    {"Command5", "DSHH"},  {"Command15", "HHSH"}, {"Command16", "HHHS"},
-        {"Command11", "SHHH"}, {"Command6", "HSHH"},  {"Command4", "HHSD"},  {"Command3", "SSSS"},
-        {"Command12", "SHHH"}, {"Command13", "SHHS"}, {"HScroll1", "SHHS"},  {"Command19", "SHHH"},
-        {"Command10", "HSHH"}, {"Command9", "HHSH"},  {"Command1", "HSSH"},  {"Command2", "HSSH"},
-        {"VScroll1", "HSHH"},  {"Command17", "HHSH"}, {"Command18", "HHSH"}, {"Command21", "HHSH"},
-        {"Command14", "HHHS"}, {"Command20", "HHHS"}, {"Picture1", "SHHH"},  {"Image2", "SSSS"},
-        {"Picture2", "HHHS"},
-    };
-    return table;
-}
+using testing::StepTable;
 
 QString Caption(int step)
 {
-    const QString captions[] = {WizardController::StepCaption1, WizardController::StepCaption2,
-                                WizardController::StepCaption3, WizardController::StepCaption4};
-    return captions[step - 1];
+    return testing::StepCaption(step);
 }
 
 Picture Solid(QColor colour)

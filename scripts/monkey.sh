@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The long monkey run: scripts/monkey.sh [EVENTS [SEED]] (default 200000 events, seed 1) drives
+# the whole program with random events and prints its resident memory every 10,000 events.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/prepare.sh
+export QT_QPA_PLATFORM=offscreen
+export TOVIMARU_MONKEY_EVENTS="${1:-200000}"
+export TOVIMARU_MONKEY_SEED="${2:-1}"
+export TOVIMARU_MONKEY_MEMORY_EVERY=10000
+exec build/tests/tst_monkey -silent
