@@ -15,6 +15,7 @@ class PrintController;
 }
 namespace images {
 class GalleryController;
+class PictureSlotController;
 }
 class DrawingController;
 class Form1;
@@ -33,6 +34,7 @@ public:
     DrawingController &drawing() const { return *m_drawing; }
     output::PrintController &printing() const { return *m_printing; }
     images::GalleryController &gallery() const { return *m_gallery; }
+    images::PictureSlotController &pictureSlots() const { return *m_pictureSlots; }
 
     // Centres the main window, sets the start values, shows step 1 and opens the registration
     // window above it; returns when both windows are shown.
@@ -50,5 +52,6 @@ private:
     DrawingController *m_drawing;
     output::PrintController *m_printing;
     images::GalleryController *m_gallery;
+    images::PictureSlotController *m_pictureSlots;
     QPointer<frmList> m_registration;
 };
