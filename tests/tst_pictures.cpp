@@ -138,6 +138,7 @@ private slots:
     void theEleventhPicture();
     void dragsIntoTheTopAndLeftEdges();
     void placedPictureFollowsItsSizeSharply();
+    void settlingMakesTheDecodeAtOnce();
     void stepFourCaptureIsSharpAndComesBack();
 
 private:
@@ -427,6 +428,26 @@ void TestPictures::placedPictureFollowsItsSizeSharply()
         QTRY_COMPARE(copy.picture().image().size(), sharpSize());
     }
     QVERIFY(copy.picture().image().width() > 1300);
+}
+
+void TestPictures::settlingMakesTheDecodeAtOnce()
+{
+    // A slot told to keep its thumbnail sharp and settled before any event has run: the decode
+    // is made there and then (or awaited, if a decoding thread took it first).
+    ImageControl &copy = slot(0);
+    const QString path = images::ImageFileAt(0);
+    copy.setPicture(images::ThumbnailPicture(path, *form), path);
+    copy.setTwipsGeometry(1500, 3000, 3998.4, 3001.6);
+    copy.show();
+    copy.setKeepSharp(true);
+    QVERIFY(!copy.isSettled());
+    copy.settle();
+    QVERIFY(copy.isSettled());
+    QCOMPARE(copy.picture().image().size(), copy.size() * CaptureDensity);
+    // A picture set anew stops keeping the old one sharp.
+    copy.setPicture(form->Image1[1]->picture());
+    QVERIFY(!copy.keepsSharp());
+    QVERIFY(copy.isSettled());
 }
 
 void TestPictures::stepFourCaptureIsSharpAndComesBack()
