@@ -369,6 +369,14 @@ void TestPictures::theEleventhPicture()
     QVERIFY(overflow.isVisible());
     QCOMPARE(overflow.borderStyle(), 0);
 
+    // The button still held once the message is closed: the refused copy does not follow.
+    testing::AnswerNextModal({}, 20);
+    pointer->press(InCell(1));
+    pointer->dragTo(QPointF(3000, 3000), 2);
+    pointer->release();
+    QCOMPARE(overflow.twipsLeft(), images::CellLeft(1));
+    QVERIFY(overflow.isVisible());
+
     if (cleared)
         QTest::mouseClick(form->Command10, Qt::LeftButton);
     else
