@@ -5,6 +5,7 @@
 #include "app/Wizard.h"
 #include "drawing/Drawing.h"
 #include "images/Gallery.h"
+#include "images/PictureSlots.h"
 #include "output/PrintAndSave.h"
 #include "platform/EventLoop.h"
 #include "registration/frmList.h"
@@ -22,7 +23,8 @@ Program::Program()
       m_drawing(new DrawingController(*m_form, this)),
       m_printing(new output::PrintController({m_form.get(), m_form->client(), m_form->Picture2, &m_form->HasSelection}, this)),
       m_gallery(new images::GalleryController(*m_form, this)),
-      m_keyboard(new text::KeyboardController(*m_form, this))
+      m_keyboard(new text::KeyboardController(*m_form, this)),
+      m_pictureSlots(new images::PictureSlotController(*m_form, this))
 {
     Form1 &form = *m_form;
     connect(form.Command14, &QPushButton::clicked, m_printing, &output::PrintController::Print);

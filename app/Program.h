@@ -15,6 +15,7 @@ class PrintController;
 }
 namespace images {
 class GalleryController;
+class PictureSlotController;
 }
 namespace text {
 class KeyboardController;
@@ -37,6 +38,7 @@ public:
     output::PrintController &printing() const { return *m_printing; }
     images::GalleryController &gallery() const { return *m_gallery; }
     text::KeyboardController &keyboard() const { return *m_keyboard; }
+    images::PictureSlotController &pictureSlots() const { return *m_pictureSlots; }
 
     // Centres the main window, sets the start values, shows step 1 and opens the registration
     // window above it; returns when both windows are shown.
@@ -55,5 +57,6 @@ private:
     output::PrintController *m_printing;
     images::GalleryController *m_gallery;
     text::KeyboardController *m_keyboard;
+    images::PictureSlotController *m_pictureSlots;
     QPointer<frmList> m_registration;
 };

@@ -10,6 +10,7 @@
 // for decoding, not for a slow disk.
 
 #include "bench/BenchSupport.h"
+#include "bench/Photos.h"
 #include "app/Form1.h"
 #include "app/Module1.h"
 #include "images/Gallery.h"
@@ -35,109 +36,9 @@
 namespace {
 
 constexpr int PhotoCount = 200;
-constexpr int PhotoWidth = 6000;
-constexpr int PhotoHeight = 4000;
-constexpr int PhotoQuality = 85;
-constexpr int NoiseAmplitude = 12;
 constexpr int PagesForward = 10;
 constexpr int SmallFileCount = 32000;
 constexpr int LookAtPageMs = 1000; // how long a user looks at a page before paging on
-
-double Milliseconds(const std::function<void()> &work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-// A photo-like picture: a gradient, 60 random shapes, and noise over all of it.
-QImage Photo(quint32 seed)
-{
-    QImage image(PhotoWidth, PhotoHeight, QImage::Format_RGB32);
-    quint32 state = seed * 2654435761u + 1; // xorshift32
-    const auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    };
-    for (int y = 0; y < PhotoHeight; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < PhotoWidth; ++x)
-            line[x] = qRgb(x * 255 / PhotoWidth, y * 255 / PhotoHeight,
-                           (x + y) * 255 / (PhotoWidth + PhotoHeight));
-    }
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        for (int shape = 0; shape < 60; ++shape) {
-            painter.setBrush(QColor::fromRgb(next() & 0xFFFFFF));
-            const int width = 200 + int(next() % 1500);
-            const int height = 200 + int(next() % 1500);
-            const QRect box(int(next() % PhotoWidth) - width / 2, int(next() % PhotoHeight) - height / 2,
-                            width, height);
-            if (shape % 2)
-                painter.drawEllipse(box);
-            else
-                painter.drawRect(box);
-        }
-    }
-    for (int y = 0; y < PhotoHeight; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < PhotoWidth; ++x) {
-            const quint32 noise = next();
-            const auto channel = [noise](int value, int shift) {
-                const int offset = int((noise >> shift) % (2 * NoiseAmplitude + 1)) - NoiseAmplitude;
-                return std::clamp(value + offset, 0, 255);
-            };
-            line[x] = qRgb(channel(qRed(line[x]), 0), channel(qGreen(line[x]), 8),
-                           channel(qBlue(line[x]), 16));
-        }
-    }
-    return image;
-}
-
-QString PhotoName(int k)
-{
-    return QStringLiteral("photo%1.jpg").arg(k, 3, 10, QLatin1Char('0'));
-}
-
-// The photos in folder, generated on every core where they are missing; their names.
-QStringList MakePhotos(const QString &folder)
-{
-    QStringList names;
-    std::vector<int> missing;
-    for (int k = 0; k < PhotoCount; ++k) {
-        names << PhotoName(k);
-        if (!QFileInfo::exists(folder + QLatin1Char('/') + names.last()))
-            missing.push_back(k);
-    }
-    if (missing.empty()) {
-        std::printf("reusing %d photos in %s\n", PhotoCount, qPrintable(folder));
-        return names;
-    }
-    const double ms = Milliseconds([&] {
-        const int threads = std::max(1, QThread::idealThreadCount());
-        std::vector<std::jthread> workers;
-        for (int t = 0; t < threads; ++t) {
-            workers.emplace_back([&, t] {
-                for (std::size_t i = t; i < missing.size(); i += threads) {
-                    const int k = missing[i];
-                    // Written under another name first, so that a run broken off leaves no
-                    // half-written photo to be reused.
-                    const QString path = folder + QLatin1Char('/') + PhotoName(k);
-                    if (Photo(quint32(k) + 1).save(path + QStringLiteral(".part"), "JPEG", PhotoQuality))
-                        QFile::rename(path + QStringLiteral(".part"), path);
-                }
-            });
-        }
-    });
-    std::printf("generated %zu photos of %dx%d at quality %d in %.1f s\n", missing.size(), PhotoWidth,
-                PhotoHeight, PhotoQuality, ms / 1000);
-    return names;
-}
 
 qint64 FolderBytes(const QString &folder, const QStringList &names)
 {
@@ -205,7 +106,7 @@ void BenchGallery(const char *title, Form1 &form, images::GalleryController &gal
         gallery.PrefetchFolder(names);
         QThread::msleep(prefetchMs);
     }
-    const double scan = Milliseconds([&] {
+    const double scan = bench::Milliseconds([&] {
         gallery.ScanImageFolder(names);
         form.repaint();
     });
@@ -215,7 +116,7 @@ void BenchGallery(const char *title, Form1 &form, images::GalleryController &gal
     for (const int value : PageValues()) {
         if (lookMs > 0)
             QThread::msleep(lookMs);
-        figures.add(value > previous, Milliseconds([&] {
+        figures.add(value > previous, bench::Milliseconds([&] {
             form.VScroll1->setValue(value);
             form.repaint();
         }));
@@ -232,7 +133,7 @@ void BenchPlain(const char *title, const QString &folder, const QStringList &nam
     bench::ResetPeak();
     std::printf("%s\n", title);
     const auto page = [&](int first) {
-        return Milliseconds([&] {
+        return bench::Milliseconds([&] {
             for (int i = 0; i < images::CellCount; ++i)
                 platform::LoadPicture(folder + QLatin1Char('/') + names[first + i], bound);
         });
@@ -268,7 +169,7 @@ void BenchSmallFiles(Form1 &form, images::GalleryController &gallery)
     bmp[26] = 1;
     bmp[28] = 24;
     put32(34, 4);
-    const double made = Milliseconds([&] {
+    const double made = bench::Milliseconds([&] {
         for (int k = 0; k < SmallFileCount; ++k) {
             QFile file(dir.filePath(QStringLiteral("p%1.bmp").arg(k, 5, 10, QLatin1Char('0'))));
             if (file.open(QIODevice::WriteOnly))
@@ -276,7 +177,7 @@ void BenchSmallFiles(Form1 &form, images::GalleryController &gallery)
         }
     });
     QStringList names;
-    const double listed = Milliseconds([&] {
+    const double listed = bench::Milliseconds([&] {
         names = QDir(dir.path()).entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name);
     });
     std::printf("\n%d small files (%d bytes each), made in %.0f ms; listing them took %.1f ms "
@@ -290,14 +191,14 @@ void BenchSmallFiles(Form1 &form, images::GalleryController &gallery)
     for (int run = 0; run < 3; ++run) {
         form.VScroll1->setValue(0);
         platform::SharedPictureCache().clear();
-        best = std::min(best, Milliseconds([&] {
+        best = std::min(best, bench::Milliseconds([&] {
             gallery.ScanImageFolder(names);
             form.repaint();
         }));
     }
     std::printf("  %-28s %7.1f ms (best of 3; VScroll1 maximum %d, ThumbCount %d)\n",
                 "scan with the first page", best, form.VScroll1->maximum(), Module1::ThumbCount);
-    const double last = Milliseconds([&] {
+    const double last = bench::Milliseconds([&] {
         form.VScroll1->setValue(form.VScroll1->maximum());
         form.repaint();
     });
@@ -315,7 +216,7 @@ int main(int argc, char **argv)
     const QString folder = keep > 0 && keep + 1 < arguments.size() ? arguments[keep + 1] : temporary.path();
     QDir().mkpath(folder);
 
-    const QStringList names = MakePhotos(folder);
+    const QStringList names = bench::MakePhotos(folder, PhotoCount);
     const qint64 bytes = FolderBytes(folder, names);
     std::printf("%d photos, %.2f MB each on average, %d worker threads\n", PhotoCount,
                 bytes / 1e6 / PhotoCount, QThread::idealThreadCount());

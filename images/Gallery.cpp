@@ -161,7 +161,7 @@ void GalleryController::PageChange()
         cell.show();
         // A copy the pointer laid over a thumbnail of the page left behind.
         HideIfNotPlaced(i);
-        if (!FillCell(i, FileOfSlot(v + i))) {
+        if (!FillCell(i, ImageFileAt(v + i))) {
             cell.hide(); // it keeps the picture of the page before, unseen
             continue;
         }
@@ -206,7 +206,7 @@ void GalleryController::HideIfNotPlaced(int slot)
         pictureSlot.hide();
 }
 
-QString GalleryController::FileOfSlot(int slot) const
+QString ImageFileAt(int slot)
 {
     return slot >= 0 && slot <= LastSlot ? Module1::ImageFiles[slot] : QString();
 }
@@ -231,7 +231,7 @@ void GalleryController::DecodeNeighbours(int firstSlot)
 void GalleryController::DecodeAhead(int firstSlot, int priority)
 {
     for (int slot = firstSlot; slot < firstSlot + CellCount; ++slot)
-        Decode(FileOfSlot(slot), priority);
+        Decode(ImageFileAt(slot), priority);
 }
 
 void GalleryController::PrefetchFolder(const QStringList &fileNames)

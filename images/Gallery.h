@@ -41,6 +41,10 @@ QSize ThumbnailBound(const QWidget &widget);
 // that it costs no second decode.
 platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget);
 
+// The path in a slot of ImageFiles; "" past its last slot, where a page reaching beyond it shows
+// empty cells.
+QString ImageFileAt(int slot);
+
 class GalleryController final : public QObject
 {
     Q_OBJECT
@@ -68,7 +72,6 @@ private:
     void PutCellsBack();
     bool FillCell(int i, const QString &path);
     void HideIfNotPlaced(int slot);
-    QString FileOfSlot(int slot) const;
     void StartDecodingPage(int firstSlot);
     void DecodeNeighbours(int firstSlot);
     void DecodeAhead(int firstSlot, int priority);

@@ -1,5 +1,6 @@
 #include "output/PosterCapture.h"
 
+#include "platform/Controls.h"
 #include "platform/Twips.h"
 
 #include <QImage>
@@ -19,6 +20,12 @@ platform::Picture GrabWindowArea(QWidget *client, int left, int top, int width, 
     // Parts of the rectangle outside the client area stay black.
     bitmap.fill(Qt::black);
     const QRect inside = QRect(left, top, width, height) & client->rect();
+    // A picture still being decoded for the size it is shown at is finished first, so that no
+    // blurred stand-in reaches print or a saved file.
+    for (auto *image : client->findChildren<platform::ImageControl *>()) {
+        if (image->isVisible() && image->geometry().intersects(inside))
+            image->settle();
+    }
     if (!inside.isEmpty()) {
         client->render(&bitmap, inside.topLeft() - QPoint(left, top), QRegion(inside),
                        QWidget::DrawWindowBackground | QWidget::DrawChildren);

@@ -6,7 +6,9 @@
 // Instead of copying the screen, the area is rendered off-screen from the widgets, so a capture
 // works on any display and headless, and holds exactly what the poster area shows: the visible
 // picture box with its dots, or the still picture with every visible picture and text slot over
-// it, and anything else lying over the area. The capture is 707 x 499 logical pixels, held at
+// it, and anything else lying over the area. A picture still being decoded again for the size
+// it is shown at is finished first (platform::ImageControl::settle), so that no blurred stand-in
+// reaches print or a saved file. The capture is 707 x 499 logical pixels, held at
 // platform::CaptureDensity pixels per logical pixel, so that print is not limited to the
 // screen's resolution.
 

@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
 #define TOVIMARU_TWIPS_PROPERTIES                                                                  \
     Q_PROPERTY(double twipsLeft READ twipsLeft WRITE setTwipsLeft)                                 \
     Q_PROPERTY(double twipsTop READ twipsTop WRITE setTwipsTop)                                    \
@@ -227,8 +229,17 @@ private:
     QImage m_surface;
 };
 
+class SharpDecode;
+
 // An image control: shows its picture stretched to its own size, with an optional single-line
-// border.
+// border. What it paints on the screen comes from a copy of the picture scaled once to its size,
+// so that moving it, or anything over it, repaints by copying pixels.
+//
+// A picture decoded smaller than it may come to be shown (a gallery thumbnail) can name the file
+// it came from. While the control keeps it sharp, every change of its size that asks for more
+// pixels than the picture holds (its shown size times CaptureDensity) has the file decoded again
+// at that size off the GUI thread, shown once it is ready; settle() makes the picture as sharp as
+// the size asks before it returns, which the poster capture relies on.
 class ImageControl final : public Control<QWidget>
 {
     Q_OBJECT
@@ -237,26 +248,55 @@ class ImageControl final : public Control<QWidget>
     Q_PROPERTY(QImage picture READ pictureImage)
 public:
     explicit ImageControl(QWidget *parent = nullptr);
+    ~ImageControl() override;
     const Picture &picture() const { return m_picture; }
+    // Shows picture; the control no longer names a file to decode it from.
     void setPicture(const Picture &picture);
+    // Shows picture, decoded from the file at path, perhaps at a smaller size; sharpness is not
+    // kept until setKeepSharp(true).
+    void setPicture(const Picture &picture, const QString &path);
     QImage pictureImage() const { return m_picture.image(); }
     int borderStyle() const { return m_borderStyle; }
     void setBorderStyle(int style);
+
+    void setKeepSharp(bool keep);
+    bool keepsSharp() const { return m_keepSharp; }
+    // True when no sharper decode is wanted or on its way.
+    bool isSettled() const;
+    // Makes the picture shown as sharp as the control's size asks: waits for the decode on its way
+    // or makes it now. Does nothing for a control that does not keep its picture sharp.
+    void settle();
 
 signals:
     void mouseDown(int index, const platform::PointerEvent &event);
     void mouseMove(int index, const platform::PointerEvent &event);
     void mouseUp(int index, const platform::PointerEvent &event);
+    // A sharper decode of the picture is now shown.
+    void sharpened(int index);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    QImage scaledFor(qreal devicePixelRatio);
+    QSize wantedPixels() const;
+    void askForSharpness();   // once the handler that changed the size has returned
+    void startSharpening();
+    void dropSharpening();
+    void showSharp(const Picture &picture);
+
     Picture m_picture;
     int m_borderStyle = 0;
+    QString m_source;               // the file the picture came from, if it is to be kept sharp
+    bool m_keepSharp = false;
+    bool m_sharpFailed = false;     // the file could not be decoded again: not tried again
+    bool m_askQueued = false;
+    std::shared_ptr<SharpDecode> m_decode; // the sharper decode on its way
+    QImage m_screenCopy;            // the picture scaled to the control on the screen
 };
 
 // A rich text box: its own font size, colours and border; the text slots of the poster.

@@ -268,6 +268,27 @@ void Picture::drawUnscaled(QPainter &painter, const QPointF &topLeft) const
     drawStretched(painter, QRectF(topLeft, logicalSize()));
 }
 
+Picture Picture::resampled(const QSize &pixels) const
+{
+    if (kind() != Kind::Raster || pixels.isEmpty() || m_data->image.size() == pixels)
+        return *this;
+    auto data = std::make_shared<Data>(*m_data);
+    data->image = toDrawingFormat(m_data->image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    data->image.setDevicePixelRatio(densityOf(pixels, data->logical));
+    return Picture(std::move(data));
+}
+
+QSize CoveringDecodeBound(const QSize &naturalPixels, const QSize &target)
+{
+    for (const int denominator : {8, 4, 2}) {
+        const QSize reduced = QSize(naturalPixels.width() / denominator, naturalPixels.height() / denominator)
+                                      .expandedTo(QSize(1, 1));
+        if (reduced.width() >= target.width() && reduced.height() >= target.height())
+            return reduced;
+    }
+    return naturalPixels;
+}
+
 Picture LoadPicture(const QString &path, const QSize &decodeBound)
 {
     if (path.isEmpty())

@@ -53,6 +53,10 @@ public:
     // True when both are copies of one picture object (not merely equal pixels).
     bool isSameObject(const Picture &other) const { return m_data == other.m_data; }
 
+    // The same picture with its pixels resampled smoothly to exactly pixels; its natural size
+    // stays. Pictures other than raster ones come back as they are.
+    Picture resampled(const QSize &pixels) const;
+
     struct Data;
 
 private:
@@ -74,5 +78,11 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize());
 
 // The pixels of the largest raster picture LoadPicture decodes in full.
 inline constexpr int MaxDecodedSide = 4096;
+
+// The decode bound under which LoadPicture gives a raster picture of naturalPixels at least
+// target pixels on each side, where the file has them and MaxDecodedSide allows: JPEG decodes
+// only at 1/1, 1/2, 1/4 and 1/8 of its size, so this is the smallest of those sizes that covers
+// target. Resample the result to target to keep no more pixels than needed.
+QSize CoveringDecodeBound(const QSize &naturalPixels, const QSize &target);
 
 } // namespace platform

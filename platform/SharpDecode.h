@@ -1,0 +1,60 @@
+#pragma once
+
+// A picture file decoded again for the size it is shown at, off the GUI thread. An image control
+// that shows a picture larger than the decode it holds (a gallery thumbnail laid on the poster and
+// enlarged) starts one; whoever comes first makes the decode: one of the program's decoding
+// threads, or the GUI thread itself when it cannot wait (a capture of the poster), so a capture
+// never holds the blurred picture and never waits behind other work in the queue.
+
+#include "platform/Picture.h"
+
+#include <QFuture>
+#include <QPromise>
+#include <QSize>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+namespace platform {
+
+class SharpDecode final
+{
+public:
+    // Queues the decode of the file at path for a picture of naturalPixels, at target pixels.
+    static std::shared_ptr<SharpDecode> Start(const QString &path, const QSize &naturalPixels,
+                                              const QSize &target);
+
+    QSize target() const { return m_target; }
+    // Finishes with the decode, or with no result when it was cancelled before it started.
+    QFuture<Picture> future() const { return m_future; }
+    // The decode, made now on this thread unless a decoding thread has started on it, in which
+    // case this waits for it. The empty picture when the file could not be decoded.
+    Picture result();
+    // Drops the decode unless it has started; its future finishes without a result.
+    void cancel();
+
+    SharpDecode(const QString &path, const QSize &naturalPixels, const QSize &target);
+
+private:
+    bool claim() { return !m_claimed.exchange(true); }
+    void decode();
+
+    const QString m_path;
+    const QSize m_natural;
+    const QSize m_target;
+    std::atomic_bool m_claimed{false};
+    QPromise<Picture> m_promise;
+    QFuture<Picture> m_future;
+};
+
+// The pixels a picture shown at shownPixels logical pixels should hold to be sharp in a capture:
+// CaptureDensity device pixels per logical pixel, never more than the picture's own pixels, nor
+// more than MaxDecodedSide on either side.
+QSize SharpPixels(const Picture &picture, const QSize &shownPixels);
+
+// Whether a picture's pixels serve for want: at least as many on each side, and not more than
+// twice as many on the long side (a picture made much smaller lets its large decode go).
+bool ServesSharply(const Picture &picture, const QSize &want);
+
+} // namespace platform

@@ -1,0 +1,494 @@
+// Placing and moving pictures in step 2, driven through the main window with the pointer as a
+// user would: a pass over a thumbnail lays a copy over it, a drag carries it onto the poster
+// where it grows once, a release in the side panel takes it off, the eleventh picture is
+// refused. Placed pictures are decoded for the size they are shown at, follow size changes,
+// and reach the step-4 capture sharp.
+
+#include "TestSupport.h"
+
+#include "app/Form1.h"
+#include "app/Module1.h"
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "images/Gallery.h"
+#include "images/PictureSlots.h"
+#include "output/PosterCapture.h"
+#include "platform/Twips.h"
+
+#include <QMessageBox>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using images::PictureSlotController;
+using platform::CaptureDensity;
+using platform::ImageControl;
+
+namespace {
+
+// 3200 x 2402 pixels: width-fitted height 1785 x 2402 / 3200 = 1339.9, so its cell is exactly
+// 1785 x 1340. Blocks of 16 pixels in random colours: fine detail that a thumbnail loses.
+constexpr QSize PhotoSize(3200, 2402);
+
+QImage Blocks(QSize size, int block, quint32 seed)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    quint32 state = seed;
+    for (int y = 0; y < size.height(); y += block) {
+        for (int x = 0; x < size.width(); x += block) {
+            state = state * 1664525u + 1013904223u;
+            painter.fillRect(x, y, block, block, QColor::fromRgb(state >> 8 & 0xFFFFFF));
+        }
+    }
+    return image;
+}
+
+// Mean difference per channel of two images of one size, over their inner part.
+double MeanDifference(const QImage &a, const QImage &b, int margin)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    qint64 sum = 0, count = 0;
+    for (int row = margin; row < x.height() - margin; ++row) {
+        for (int column = margin; column < x.width() - margin; ++column) {
+            const QRgb p = x.pixel(column, row), q = y.pixel(column, row);
+            sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+            count += 3;
+        }
+    }
+    return count ? double(sum) / count : 255;
+}
+
+Form1 *MainWindow()
+{
+    return qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
+}
+
+// The pointer over the main window, at points in twips of its client area (whole pixels).
+class Pointer
+{
+public:
+    explicit Pointer(Form1 &form) : m_form(form) {}
+
+    void hover(QPointF twips) { event(Move, twips); }
+    void press(QPointF twips) { event(Press, twips); }
+    void release() { event(Release, m_at); }
+    // Moves with the button held, in steps equal steps.
+    void dragTo(QPointF twips, int steps = 4)
+    {
+        const QPointF from = m_at;
+        for (int k = 1; k <= steps; ++k)
+            event(Move, from + (twips - from) * k / steps);
+    }
+    QPointF at() const { return m_at; }
+
+private:
+    enum Action { Move, Press, Release };
+    void event(Action action, QPointF twips)
+    {
+        m_at = twips;
+        const QPoint pixel(qRound(twips.x() / 15), qRound(twips.y() / 15));
+        const QPoint inWindow = m_form.client()->mapTo(&m_form, pixel);
+        QWindow *window = m_form.windowHandle();
+        switch (action) {
+        case Move: QTest::mouseMove(window, inWindow); break;
+        case Press: QTest::mousePress(window, Qt::LeftButton, {}, inWindow); break;
+        case Release: QTest::mouseRelease(window, Qt::LeftButton, {}, inWindow); break;
+        }
+    }
+    Form1 &m_form;
+    QPointF m_at;
+};
+
+// A point inside gallery cell i: 900 twips from its left edge, 600 from its top.
+QPointF InCell(int i)
+{
+    return {images::CellLeft(i) + 900, images::CellTop(i) + 600};
+}
+
+// The slot's size as the control holds it (single precision).
+QSizeF SizeOf(const ImageControl &slot)
+{
+    return {slot.twipsWidth(), slot.twipsHeight()};
+}
+QSizeF SingleSize(double width, double height)
+{
+    return {static_cast<float>(width), static_cast<float>(height)};
+}
+
+} // namespace
+
+class TestPictures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void passingOverACellLaysACopyOverIt();
+    void dragFromTheGalleryGrowsOnce();
+    void dragBackToTheSidePanelTakesItOff();
+    void releaseAtExactlyTheLimitTakesItOff();
+    void growsAgainOnlyWhenSmall_data();
+    void growsAgainOnlyWhenSmall();
+    void theEleventhPicture_data();
+    void theEleventhPicture();
+    void dragsIntoTheTopAndLeftEdges();
+    void placedPictureFollowsItsSizeSharply();
+    void settlingMakesTheDecodeAtOnce();
+    void stepFourCaptureIsSharpAndComesBack();
+
+private:
+    // Hovers cell i, presses and drags the copy until its top-left corner is at (left, top).
+    ImageControl &place(int cell, double left, double top, bool release = true);
+    ImageControl &slot(int s) { return *form->Image3[s]; }
+
+    QTemporaryDir m_folder;
+    QStringList m_names;
+    QImage m_photo;
+    Form1 *form = nullptr;
+    std::unique_ptr<Pointer> pointer;
+};
+
+void TestPictures::initTestCase()
+{
+    m_photo = Blocks(PhotoSize, 16, 7);
+    QVERIFY(m_photo.save(m_folder.filePath(QStringLiteral("0 photo.jpg")), "JPG", 95));
+    QVERIFY(Blocks(QSize(400, 300), 20, 9).save(m_folder.filePath(QStringLiteral("1 small.jpg")), "JPG"));
+    m_names = {QStringLiteral("0 photo.jpg"), QStringLiteral("1 small.jpg")};
+}
+
+void TestPictures::init()
+{
+    StartTovimaru();
+    form = MainWindow();
+    QVERIFY(form);
+    Module1::ImageDir = m_folder.path() + QLatin1Char('/');
+    CurrentProgram()->gallery().ScanImageFolder(m_names);
+    QTest::mouseClick(form->Command11, Qt::LeftButton); // to step 2
+    QVERIFY(form->Image1[0]->isVisible());
+    pointer = std::make_unique<Pointer>(*form);
+}
+
+void TestPictures::cleanup()
+{
+    pointer.reset();
+}
+
+ImageControl &TestPictures::place(int cell, double left, double top, bool release)
+{
+    pointer->hover(InCell(cell));
+    ImageControl &copy = slot(Module1::FreeSlot);
+    pointer->press(InCell(cell));
+    pointer->dragTo(QPointF(left + form->GrabX, top + form->GrabY));
+    if (release)
+        pointer->release();
+    return copy;
+}
+
+void TestPictures::passingOverACellLaysACopyOverIt()
+{
+    const ImageControl &cell = *form->Image1[0];
+    pointer->hover(InCell(0) + QPointF(15, 0));
+    QCOMPARE(Module1::FreeSlot, 0);
+    QCOMPARE(form->HasSelection, 1);
+    QCOMPARE(form->GrabX, 915);
+    QCOMPARE(form->GrabY, 600);
+    const ImageControl &copy = slot(0);
+    QVERIFY(copy.isVisible());
+    QCOMPARE(copy.geometry(), cell.geometry());
+    QCOMPARE(SizeOf(copy), SizeOf(cell));
+    // The gallery's own decode: nothing was decoded again.
+    QVERIFY(copy.picture().isSameObject(cell.picture()));
+
+    // The copy now takes the pointer's events; passing on to another cell moves it there.
+    pointer->hover(InCell(0) + QPointF(150, 30));
+    QCOMPARE(form->GrabX, 915);
+    pointer->hover(InCell(1));
+    QCOMPARE(Module1::FreeSlot, 0);
+    QCOMPARE(copy.geometry(), form->Image1[1]->geometry());
+    QVERIFY(copy.picture().isSameObject(form->Image1[1]->picture()));
+    QCOMPARE(form->GrabX, 900);
+}
+
+void TestPictures::dragFromTheGalleryGrowsOnce()
+{
+    pointer->hover(InCell(0));
+    ImageControl &copy = slot(0);
+    pointer->press(InCell(0));
+    QCOMPARE(copy.borderStyle(), 1);
+    QCOMPARE(Module1::SelectedKind, 1);
+
+    // Still in the side panel: it moves but keeps its size.
+    pointer->dragTo(InCell(0) - QPointF(600, 0), 2);
+    QCOMPARE(copy.twipsLeft(), images::CellLeft(0) - 600);
+    QCOMPARE(SizeOf(copy), SingleSize(1785, 1340));
+    QCOMPARE(form->OnPoster[0], 0);
+
+    // The first move that ends on the poster makes it 2.24 times as large, once.
+    pointer->dragTo(QPointF(3000, 3990));
+    QCOMPARE(SizeOf(copy), SingleSize(3998.4, 3001.6));
+    QCOMPARE(form->OnPoster[0], 1);
+    QCOMPARE(Module1::SelectedIndex, 0);
+    QCOMPARE(copy.twipsLeft(), 3000.0 - 900);
+    QCOMPARE(copy.twipsTop(), 3990.0 - 600);
+    pointer->release();
+    QVERIFY(copy.isVisible());
+
+    // A second drag: the press records no pick-up point, so the first move shifts the picture by
+    // the difference between the point pressed and the one last recorded; then it follows.
+    const QPointF pressed(3495, 4395); // 1395, 1005 inside it; the last pick-up point is 900, 600
+    pointer->press(pressed);
+    pointer->dragTo(pressed + QPointF(15, 0), 1);
+    QCOMPARE(copy.twipsLeft(), 2100.0 + 1410 - 900);
+    QCOMPARE(copy.twipsTop(), 3390.0 + 1005 - 600);
+    pointer->dragTo(pointer->at() + QPointF(300, 150), 1);
+    QCOMPARE(copy.twipsLeft(), 2100.0 + 510 + 300);
+    QCOMPARE(copy.twipsTop(), 3390.0 + 405 + 150);
+    QCOMPARE(SizeOf(copy), SingleSize(3998.4, 3001.6));
+    pointer->release();
+    QVERIFY(copy.isVisible());
+}
+
+void TestPictures::dragBackToTheSidePanelTakesItOff()
+{
+    ImageControl &copy = place(0, 1995, 3000);
+    QCOMPARE(SizeOf(copy), SingleSize(3998.4, 3001.6));
+    pointer->press(pointer->at());
+    pointer->dragTo(QPointF(9600 + form->GrabX, 3000 + form->GrabY));
+    QCOMPARE(form->OnPoster[0], 0);
+    QCOMPARE(SizeOf(copy), SingleSize(3998.4, 3001.6)); // until it is released
+    pointer->release();
+    QVERIFY(copy.isHidden());
+    QCOMPARE(SizeOf(copy), SingleSize(1785, 1340));
+    QCOMPARE(copy.twipsLeft(), 9600.0); // free where it lies
+    // Free again: the next pass over a cell takes it.
+    pointer->hover(InCell(1));
+    QCOMPARE(Module1::FreeSlot, 0);
+}
+
+void TestPictures::releaseAtExactlyTheLimitTakesItOff()
+{
+    // 11040 - 9300 = 1740 twips, in steps of whole pixels.
+    pointer->hover(InCell(0));
+    ImageControl &copy = slot(0);
+    pointer->press(InCell(0));
+    pointer->dragTo(InCell(0) - QPointF(1740, 0), 4);
+    QCOMPARE(copy.twipsLeft(), 9300.0);
+    QCOMPARE(form->OnPoster[0], 0);
+    QCOMPARE(SizeOf(copy), SingleSize(1785, 1340));
+    pointer->release();
+    QVERIFY(copy.isHidden());
+}
+
+void TestPictures::growsAgainOnlyWhenSmall_data()
+{
+    QTest::addColumn<double>("width");
+    QTest::addColumn<double>("height");
+    QTest::addColumn<bool>("grows");
+    QTest::newRow("made smaller") << 1700.0 << 1300.0 << true;
+    QTest::newRow("just below") << 1789.5 << 1344.5 << true;
+    QTest::newRow("as high as the limit") << 1700.0 << 1345.0 << false;
+    QTest::newRow("as wide as the limit") << 1790.0 << 1300.0 << false;
+}
+
+void TestPictures::growsAgainOnlyWhenSmall()
+{
+    QFETCH(double, width);
+    QFETCH(double, height);
+    QFETCH(bool, grows);
+    ImageControl &copy = place(0, 1995, 3000);
+    // What the size buttons do.
+    copy.setTwipsHeight(height);
+    copy.setTwipsWidth(width);
+    // Into the side panel and back without letting go.
+    pointer->press(pointer->at());
+    pointer->dragTo(QPointF(9450 + form->GrabX, 3000 + form->GrabY), 2);
+    QCOMPARE(form->OnPoster[0], 0);
+    pointer->dragTo(QPointF(3000 + form->GrabX, 3000 + form->GrabY), 2);
+    QCOMPARE(form->OnPoster[0], 1);
+    const QSizeF expected = grows ? SingleSize(float(width) * 2.24, float(height) * 2.24) : SingleSize(width, height);
+    QCOMPARE(float(copy.twipsWidth()), float(expected.width()));
+    QCOMPARE(float(copy.twipsHeight()), float(expected.height()));
+    // Only once.
+    pointer->dragTo(QPointF(2500 + form->GrabX, 3000 + form->GrabY), 1);
+    QCOMPARE(SizeOf(copy), expected);
+    pointer->release();
+}
+
+void TestPictures::theEleventhPicture_data()
+{
+    // Slot 0 leaves the poster while the overflow slot lies over a cell: only "クリア" does that
+    // (a press on slot 0 would hide the overflow slot), and a slot left at exactly 9300 counts as
+    // placed for the overflow slot.
+    QTest::addColumn<bool>("cleared");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("slot 0 at exactly 9300 counts as placed") << false << true;
+    QTest::newRow("slot 0 taken off by clearing") << true << false;
+}
+
+void TestPictures::theEleventhPicture()
+{
+    QFETCH(bool, cleared);
+    QFETCH(bool, refused);
+
+    for (int k = 0; k < 10; ++k) {
+        const ImageControl &copy = place(k % 2, 300 + 450 * k, 2805 + 105 * k);
+        QCOMPARE(&copy, form->Image3[k]);
+    }
+    // The next pass lays the overflow slot over the cell; no other slot is hidden.
+    pointer->hover(InCell(1));
+    QCOMPARE(Module1::FreeSlot, 10);
+    ImageControl &overflow = slot(10);
+    QVERIFY(overflow.isVisible());
+    for (int k = 0; k < 10; ++k)
+        QVERIFY(slot(k).isVisible());
+
+    QString text, title;
+    auto pressOverflow = [&] {
+        text.clear();
+        title.clear();
+        testing::AnswerNextModal([&](QDialog *dialog) {
+            auto *box = qobject_cast<QMessageBox *>(dialog);
+            QVERIFY(box);
+            text = box->text();
+            title = box->windowTitle();
+            QCOMPARE(box->icon(), QMessageBox::Critical);
+        }, 20);
+        pointer->press(InCell(1));
+        pointer->release();
+        if (text.isEmpty()) // no message: the answer must stop waiting before a later dialog
+            QTest::qWait(300);
+    };
+    pressOverflow();
+    QCOMPARE(text, PictureSlotController::TooManyPictures);
+    QCOMPARE(title, PictureSlotController::TooManyPicturesTitle);
+    QVERIFY(overflow.isVisible());
+    QCOMPARE(overflow.borderStyle(), 0);
+
+    // The button still held once the message is closed: the refused copy does not follow.
+    testing::AnswerNextModal({}, 20);
+    pointer->press(InCell(1));
+    pointer->dragTo(QPointF(3000, 3000), 2);
+    pointer->release();
+    QCOMPARE(overflow.twipsLeft(), images::CellLeft(1));
+    QVERIFY(overflow.isVisible());
+
+    if (cleared)
+        QTest::mouseClick(form->Command10, Qt::LeftButton);
+    else
+        slot(0).setTwipsLeft(9300);
+    QVERIFY(overflow.isVisible());
+
+    pressOverflow();
+    if (refused) {
+        QCOMPARE(text, PictureSlotController::TooManyPictures);
+        QVERIFY(overflow.isVisible());
+    } else {
+        QVERIFY(text.isEmpty());
+        QVERIFY(overflow.isHidden());
+        QCOMPARE(Module1::SelectedKind, 1);
+    }
+}
+
+void TestPictures::dragsIntoTheTopAndLeftEdges()
+{
+    ImageControl &copy = place(0, 1995, 3000);
+    pointer->press(pointer->at());
+    // Up past the top in one move: it ends partly outside, then moves no further up.
+    pointer->dragTo(QPointF(pointer->at().x(), 300), 1);
+    QCOMPARE(copy.twipsTop(), 300.0 - 600);
+    pointer->dragTo(QPointF(pointer->at().x(), 150), 1);
+    QCOMPARE(copy.twipsTop(), -300.0);
+    // It can be dragged back.
+    pointer->dragTo(QPointF(pointer->at().x(), 600), 1);
+    QCOMPARE(copy.twipsTop(), 0.0);
+
+    // The same at the left edge.
+    pointer->dragTo(QPointF(450, pointer->at().y()), 1);
+    QCOMPARE(copy.twipsLeft(), 450.0 - 900);
+    pointer->dragTo(QPointF(300, pointer->at().y()), 1);
+    QCOMPARE(copy.twipsLeft(), -450.0);
+    pointer->dragTo(QPointF(900, pointer->at().y()), 1);
+    QCOMPARE(copy.twipsLeft(), 0.0);
+    pointer->release();
+    QVERIFY(copy.isVisible());
+}
+
+void TestPictures::placedPictureFollowsItsSizeSharply()
+{
+    ImageControl &copy = place(0, 1995, 3000);
+    const auto sharpSize = [&copy] {
+        return (copy.size() * CaptureDensity).boundedTo(PhotoSize);
+    };
+    // Decoded for its shown size at the capture density, off the GUI thread.
+    QTRY_COMPARE(copy.picture().image().size(), sharpSize());
+    QVERIFY(copy.isSettled());
+    QCOMPARE(copy.picture().himetricSize(), form->Image1[0]->picture().himetricSize());
+
+    // Three presses of "おおきく" set the height and then the width, 1.1 times larger each.
+    for (int press = 0; press < 3; ++press) {
+        copy.setTwipsHeight(platform::RoundInt16(copy.twipsHeight()) * 1.1);
+        copy.setTwipsWidth(platform::RoundInt16(copy.twipsWidth()) * 1.1);
+        QTRY_COMPARE(copy.picture().image().size(), sharpSize());
+    }
+    QVERIFY(copy.picture().image().width() > 1300);
+}
+
+void TestPictures::settlingMakesTheDecodeAtOnce()
+{
+    // A slot told to keep its thumbnail sharp and settled before any event has run: the decode
+    // is made there and then (or awaited, if a decoding thread took it first).
+    ImageControl &copy = slot(0);
+    const QString path = images::ImageFileAt(0);
+    copy.setPicture(images::ThumbnailPicture(path, *form), path);
+    copy.setTwipsGeometry(1500, 3000, 3998.4, 3001.6);
+    copy.show();
+    copy.setKeepSharp(true);
+    QVERIFY(!copy.isSettled());
+    copy.settle();
+    QVERIFY(copy.isSettled());
+    QCOMPARE(copy.picture().image().size(), copy.size() * CaptureDensity);
+    // A picture set anew stops keeping the old one sharp.
+    copy.setPicture(form->Image1[1]->picture());
+    QVERIFY(!copy.keepsSharp());
+    QVERIFY(copy.isSettled());
+}
+
+void TestPictures::stepFourCaptureIsSharpAndComesBack()
+{
+    ImageControl &copy = place(0, 1500, 3200);
+    const QRect shown = copy.geometry();
+    // On to step 4 at once: the capture must not wait for the screen to catch up.
+    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    QVERIFY(form->Picture2->isVisible());
+    const QImage poster = form->Picture2->picture().image();
+    QCOMPARE(poster.size(), output::PosterRect.size() * CaptureDensity);
+
+    const QRect inCapture((shown.topLeft() - output::PosterRect.topLeft()) * CaptureDensity,
+                          shown.size() * CaptureDensity);
+    const QImage captured = poster.copy(inCapture);
+    const QImage source = m_photo.scaled(inCapture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage blurred = form->Image1[0]->picture().image().scaled(inCapture.size(), Qt::IgnoreAspectRatio,
+                                                                     Qt::SmoothTransformation);
+    const double sharp = MeanDifference(captured, source, 8);
+    const double thumbnail = MeanDifference(blurred, source, 8);
+    QVERIFY2(sharp < 4 && thumbnail > 20,
+             qPrintable(QStringLiteral("capture %1, thumbnail %2").arg(sharp).arg(thumbnail)));
+
+    // Back to step 3: the picture is there as it was.
+    QTest::mouseClick(form->Command16, Qt::LeftButton);
+    QVERIFY(copy.isVisible());
+    QCOMPARE(copy.geometry(), shown);
+    QCOMPARE(SizeOf(copy), SingleSize(3998.4, 3001.6));
+    QCOMPARE(copy.picture().image().size(), shown.size() * CaptureDensity);
+    const QImage again = output::CapturePoster(form->client()).image().copy(inCapture);
+    QVERIFY(MeanDifference(again, source, 8) < 4);
+}
+
+QTEST_MAIN(TestPictures)
+#include "tst_pictures.moc"
