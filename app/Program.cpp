@@ -5,9 +5,12 @@
 #include "app/Wizard.h"
 #include "drawing/Drawing.h"
 #include "images/Gallery.h"
+#include "images/Resize.h"
 #include "output/PrintAndSave.h"
 #include "platform/EventLoop.h"
 #include "registration/frmList.h"
+#include "text/EditMode.h"
+#include "text/TextSlots.h"
 
 #include <QDir>
 
@@ -23,6 +26,10 @@ Program::Program()
       m_gallery(new images::GalleryController(*m_form, this))
 {
     Form1 &form = *m_form;
+    // Controllers that nothing else calls: each wires its own controls.
+    new images::ResizeController(form, this);
+    new text::TextSlotsController(form, this);
+    new text::EditModeController(form, this);
     connect(form.Command14, &QPushButton::clicked, m_printing, &output::PrintController::Print);
     connect(form.Command20, &QPushButton::clicked, m_printing, &output::PrintController::Save);
     connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });
