@@ -334,8 +334,8 @@ void TestText::editingModeOpensAndCloses()
     QCOMPARE(Module1::EditMode, QStringLiteral("0"));
     QVERIFY(form->Text1[2]->isVisible() && form->Image3[4]->isVisible());
     QVERIFY(keysAt(7680));
-    for (int k = 0; k < 70; ++k)
-        QVERIFY(form->Label1[k]->isVisible()); // put away below the window, not hidden
+    for (auto *key : form->Label1)
+        QVERIFY(key->isHidden()); // put away below the window, and out of sight
     QVERIFY(form->Label4->isHidden() && form->Check1->isHidden() && form->Text2->isHidden());
     QVERIFY(!platform::KanaLockOn());
     for (QAbstractButton *button : six)
@@ -344,16 +344,19 @@ void TestText::editingModeOpensAndCloses()
 
     // Opening again: the keys come back with the visibility they had; the kana lock, already
     // on, is left on, and closing turns it over all the same.
-    form->Label1[70]->show();
-    form->Label1[5]->hide();
     SetKanaLock(true);
     Click(form->Command21);
-    QVERIFY(keysAt(0));
-    QVERIFY(form->Label1[70]->isVisible() && form->Label1[5]->isHidden());
     QVERIFY(platform::KanaLockOn());
+    QVERIFY(keysAt(0));
+    QVERIFY(form->Label1[5]->isVisible() && form->Label1[70]->isHidden());
+    form->Label1[70]->show(); // as its check box does
+    form->Label1[5]->hide();
     Click(form->Command21);
     QVERIFY(!platform::KanaLockOn());
     QVERIFY(keysAt(7680));
+    Click(form->Command21);
+    QVERIFY(keysAt(0));
+    QVERIFY(form->Label1[70]->isVisible() && form->Label1[5]->isHidden());
 }
 
 void TestText::pressDuringEditingHandsTheTypingLineOver()

@@ -46,9 +46,12 @@ void EditModeController::Open(bool firstTime)
         for (int k = 0; k < 70; ++k)
             f.Label1[k]->show();
     } else {
-        // Back to their places; each keeps the visibility it had.
-        for (platform::KeyLabel *key : f.Label1)
-            key->setTwipsTop(key->twipsTop() - KeyShift);
+        // Back to their places, each with the visibility it had when editing was switched off.
+        for (std::size_t k = 0; k < f.Label1.size(); ++k) {
+            platform::KeyLabel &key = *f.Label1[k];
+            key.setTwipsTop(key.twipsTop() - KeyShift);
+            key.setVisible(m_shownWhenPutAway[k]);
+        }
     }
     f.Label4->show();
     f.Check1->show();
@@ -67,8 +70,16 @@ void EditModeController::Close()
 {
     Form1 &f = m_form;
     ShowPlaced(true);
-    for (platform::KeyLabel *key : f.Label1)
-        key->setTwipsTop(key->twipsTop() + KeyShift);
+    // The shift alone leaves the keys of the top rows inside a client area taller than designed
+    // (a window system without a title bar gives the window's whole outer height to it): the
+    // ＯＫ key would peek out at the bottom of the window and take clicks. Put away, the keys are
+    // hidden too, and each gets back the visibility it had.
+    for (std::size_t k = 0; k < f.Label1.size(); ++k) {
+        platform::KeyLabel &key = *f.Label1[k];
+        key.setTwipsTop(key.twipsTop() + KeyShift);
+        m_shownWhenPutAway[k] = !key.isHidden();
+        key.hide();
+    }
     f.Label4->hide();
     f.Check1->hide();
     f.Text2->hide();

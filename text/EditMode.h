@@ -4,13 +4,15 @@
 // placed on the poster give way to the on-screen keyboard and the typing line Text2, which holds
 // the text of the selected text slot; the buttons that would leave the step, end the program
 // or change the poster's elements are disabled. Switched off, the poster comes back, the keys
-// are put away 7680 twips below their places (outside the window) and the typing line is
-// written into the selected slot, even when nothing was typed.
+// are put away 7680 twips below their places and out of sight, and the typing line is written
+// into the selected slot, even when nothing was typed.
 //
 // EditMode runs 3 (never switched on; the keys are still hidden) -> 1 (on) -> 0 (off) -> 1 ...
 // The menu's "終了(&Q)" stays usable throughout.
 
 #include <QObject>
+
+#include <array>
 
 class Form1;
 
@@ -38,6 +40,7 @@ private:
     void EnableButtons(bool enabled);
 
     Form1 &m_form;
+    std::array<bool, 71> m_shownWhenPutAway{}; // each key's visibility when editing was switched off
 };
 
 } // namespace text
