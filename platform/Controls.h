@@ -293,10 +293,6 @@ public:
     double fontSize() const { return m_fontSize; }
     void setFontSize(double points);
 
-    // The width and height in twips that its text needs at its font, with room for the border
-    // whether it is drawn or not, so that selecting the box never shifts or clips its text.
-    QSizeF textSizeTwips() const;
-
 signals:
     void change(int index);
     void mouseDown(int index, const platform::PointerEvent &event);
@@ -306,6 +302,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The width and height in twips that its text needs at its font, with room for the border
+    // whether it is drawn or not, so that selecting the box never clips its text.
+    QSizeF textSizeTwips() const;
     void fitToText();
 
     QColor m_back, m_fore;
