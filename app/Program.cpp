@@ -6,10 +6,13 @@
 #include "drawing/Drawing.h"
 #include "images/Gallery.h"
 #include "images/PictureSlots.h"
+#include "images/Resize.h"
 #include "output/PrintAndSave.h"
 #include "platform/EventLoop.h"
 #include "registration/frmList.h"
+#include "text/EditMode.h"
 #include "text/Keyboard.h"
+#include "text/TextSlots.h"
 
 #include <QDir>
 
@@ -27,6 +30,10 @@ Program::Program()
       m_pictureSlots(new images::PictureSlotController(*m_form, this))
 {
     Form1 &form = *m_form;
+    // Controllers that nothing else calls: each wires its own controls.
+    new images::ResizeController(form, this);
+    new text::TextSlotsController(form, this);
+    new text::EditModeController(form, this);
     connect(form.Command14, &QPushButton::clicked, m_printing, &output::PrintController::Print);
     connect(form.Command20, &QPushButton::clicked, m_printing, &output::PrintController::Save);
     connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });

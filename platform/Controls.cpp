@@ -3,12 +3,16 @@
 #include "platform/SharpDecode.h"
 #include "platform/Twips.h"
 
+#include <QApplication>
 #include <QFutureWatcher>
 
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QStyle>
+#include <QTextDocument>
+
+#include <cmath>
 
 namespace platform {
 
@@ -460,14 +464,26 @@ void ImageControl::mouseReleaseEvent(QMouseEvent *event)
 RichTextBox::RichTextBox(QWidget *parent) : Control(parent)
 {
     setAcceptRichText(false);
+    setLineWrapMode(QTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setContextMenuPolicy(Qt::NoContextMenu);
     setAttribute(Qt::WA_InputMethodEnabled);
     setInputMethodHints(Qt::ImhPreferLowercase | Qt::ImhNoPredictiveText);
     viewport()->installEventFilter(this);
     viewport()->setMouseTracking(true);
+    // One line of 24 points then needs exactly the standard slot height (615 twips, 41 pixels),
+    // border included, so the line never scrolls within a slot of the standard size.
+    document()->setDocumentMargin(2);
     setBorderStyle(0);
-    connect(this, &QTextEdit::textChanged, this, [this] { emit change(index()); });
+    const QPalette desktop = QApplication::palette();
+    m_back = desktop.color(QPalette::Base);
+    m_fore = desktop.color(QPalette::Text);
+    ApplyColors(this, m_back, m_fore);
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        fitToText();
+        emit change(index());
+    });
 }
 
 void RichTextBox::setText(const QString &text)
@@ -478,13 +494,15 @@ void RichTextBox::setText(const QString &text)
 
 void RichTextBox::setBackColor(const QColor &color)
 {
-    m_back = color;
+    if (color.isValid())
+        m_back = color;
     ApplyColors(this, m_back, m_fore);
 }
 
 void RichTextBox::setForeColor(const QColor &color)
 {
-    m_fore = color;
+    if (color.isValid())
+        m_fore = color;
     ApplyColors(this, m_back, m_fore);
 }
 
@@ -503,23 +521,59 @@ void RichTextBox::setFontSize(double points)
     setFont(f);
 }
 
+QSizeF RichTextBox::textSizeTwips() const
+{
+    // The text laid out on one line per paragraph, as the box shows it, margins included.
+    QTextDocument layout;
+    layout.setDefaultFont(font());
+    layout.setDocumentMargin(document()->documentMargin());
+    layout.setPlainText(toPlainText());
+    const QSizeF needed = layout.size();
+    const double border = 2.0; // one pixel each side
+    const double height = std::ceil(needed.height()) + border;
+    // An empty box stays a square one line high, so that it can still be taken hold of.
+    const double width = std::max(std::ceil(needed.width()) + border, height);
+    return {PixelsToTwips(width), PixelsToTwips(height)};
+}
+
+void RichTextBox::fitToText()
+{
+    const QSizeF size = textSizeTwips();
+    setTwipsGeometry(twipsLeft(), twipsTop(), size.width(), size.height());
+}
+
 bool RichTextBox::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == viewport()) {
+    if (watched != viewport())
+        return Control::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove: {
         // Positions are reported relative to the text box itself, border included.
-        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            PointerEvent pointer = MakePointerEvent(mouse);
-            const QPointF offset = viewport()->mapTo(this, QPointF(0, 0));
-            pointer.x += PixelsToTwips(offset.x());
-            pointer.y += PixelsToTwips(offset.y());
-            if (event->type() == QEvent::MouseButtonPress)
-                emit mouseDown(index(), pointer);
-            else
-                emit mouseMove(index(), pointer);
-        }
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        PointerEvent pointer = MakePointerEvent(mouse);
+        const QPointF offset = viewport()->mapTo(this, QPointF(0, 0));
+        pointer.x += PixelsToTwips(offset.x());
+        pointer.y += PixelsToTwips(offset.y());
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        const bool dragging = press ? mouse->button() != Qt::LeftButton : mouse->buttons() != Qt::NoButton;
+        if (press)
+            emit mouseDown(index(), pointer);
+        else
+            emit mouseMove(index(), pointer);
+        // A left press still places the caret; nothing else of the text box's own mouse
+        // handling runs while a button is held, since the box is being dragged.
+        return dragging;
     }
-    return Control::eventFilter(watched, event);
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        // The middle button would paste the desktop's selection on its release.
+        return static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton;
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return Control::eventFilter(watched, event);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -300,6 +300,17 @@ private:
 };
 
 // A rich text box: its own font size, colours and border; the text slots of the poster.
+//
+// It sizes itself to its text: whenever the text changes (typed, or set by code) it takes the
+// width and height that text needs at its font, and only then reports the change, so that a
+// change handler may still give it another size. A change of font size alone keeps its size.
+// Its colours are real colours from the start: the desktop's window and window-text colours.
+//
+// Pointer events report positions in twips relative to the box itself. A press with any button
+// and a move with or without buttons are reported; the box places its caret on a left press
+// but neither selects text by dragging nor pastes on a middle click nor opens a context menu,
+// since a held button drags the box. Keys and the desktop's input method type into it as
+// into any text field.
 class RichTextBox final : public Control<QTextEdit>
 {
     Q_OBJECT
@@ -331,6 +342,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The width and height in twips that its text needs at its font, with room for the border
+    // whether it is drawn or not, so that selecting the box never clips its text.
+    QSizeF textSizeTwips() const;
+    void fitToText();
+
     QColor m_back, m_fore;
     int m_borderStyle = 0;
     float m_fontSize = 9;

@@ -1,0 +1,72 @@
+#include "text/TextSlots.h"
+
+#include "app/Form1.h"
+#include "app/Module1.h"
+#include "app/Poster.h"
+#include "platform/ControlLayout.h"
+#include "platform/EventLoop.h"
+
+namespace text {
+
+platform::RichTextBox *SelectedTextSlot(Form1 &form)
+{
+    const int index = Module1::SelectedIndex;
+    return index >= 0 && index < static_cast<int>(form.Text1.size()) ? form.Text1[index] : nullptr;
+}
+
+bool EditingOn()
+{
+    return Module1::EditMode.toInt() == 1;
+}
+
+TextSlotsController::TextSlotsController(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
+{
+    for (platform::RichTextBox *slot : form.Text1) {
+        connect(slot, &platform::RichTextBox::mouseDown, this, &TextSlotsController::PressSlot);
+        connect(slot, &platform::RichTextBox::mouseMove, this, &TextSlotsController::DragSlot);
+        connect(slot, &platform::RichTextBox::change, this, &TextSlotsController::TextChanged);
+    }
+}
+
+void TextSlotsController::PressSlot(int index, const platform::PointerEvent &event)
+{
+    platform::YieldingHandler handler;
+    Form1 &f = m_form;
+    platform::RichTextBox &slot = *f.Text1[index];
+    f.HasSelection = 1;
+    Module1::SelectedKind = 2;
+    Poster::ClearSelectionBorders(f);
+    f.GrabX = platform::RoundInt16(event.x);
+    f.GrabY = platform::RoundInt16(event.y);
+    slot.setBorderStyle(1);
+    platform::BringToFront(&slot);
+    if (EditingOn()) {
+        // The words typed so far belong to the slot selected before; a handler that runs during
+        // the yield still sees that slot as the selected one.
+        if (platform::RichTextBox *before = SelectedTextSlot(f))
+            before->setText(f.Text2->text());
+        platform::Yield();
+        f.Text2->setText(slot.text());
+    }
+    Module1::SelectedIndex = static_cast<std::int16_t>(index);
+}
+
+void TextSlotsController::DragSlot(int index, const platform::PointerEvent &event)
+{
+    if (EditingOn() || event.buttons == Qt::NoButton)
+        return;
+    platform::RichTextBox &slot = *m_form.Text1[index];
+    Poster::DragStep(m_form, slot, event.x, event.y);
+    if (!Poster::IsPlaced(slot))
+        Poster::GiveStandardSize(slot);
+    Module1::SelectedIndex = static_cast<std::int16_t>(index);
+}
+
+void TextSlotsController::TextChanged(int index)
+{
+    platform::RichTextBox &slot = *m_form.Text1[index];
+    if (!Poster::IsPlaced(slot))
+        Poster::GiveStandardSize(slot);
+}
+
+} // namespace text
