@@ -289,6 +289,15 @@ QSizeF Picture::logicalSize() const
     return m_data ? m_data->logical : QSizeF(0, 0);
 }
 
+qint64 Picture::byteCost() const
+{
+    if (!m_data)
+        return 0;
+    if (m_data->kind == Kind::Raster)
+        return m_data->image.sizeInBytes();
+    return m_data->metafile->bytes().size() + qint64(m_data->metafilePixels.width()) * m_data->metafilePixels.height() * 4;
+}
+
 QImage Picture::image() const
 {
     if (!m_data)

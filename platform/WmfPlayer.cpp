@@ -965,19 +965,19 @@ private:
         case RestoreDC: {
             // Negative: that many states back; positive: the state of that number.
             const int which = p.s16(0);
-            int depth = int(m_saved.size()) + m_lostSaves;
-            int target = which < 0 ? depth + which : which - 1;
+            const int depth = int(m_saved.size()) + m_lostSaves;
+            const int target = which < 0 ? depth + which : which - 1;
             if (target < 0 || target >= depth)
                 break;
-            // States beyond the cap were never kept: restoring one of them restores the last kept.
-            const int dropLost = std::min(m_lostSaves, depth - target);
-            m_lostSaves -= dropLost;
-            depth -= dropLost;
-            target = std::min(target, int(m_saved.size()) - 1);
-            if (target < 0)
-                break;
-            m_dc = m_saved[size_t(target)];
-            m_saved.resize(size_t(target));
+            if (target >= int(m_saved.size())) {
+                // A state saved beyond the cap was never kept: the last kept one stands in.
+                m_lostSaves = target - int(m_saved.size());
+                m_dc = m_saved.back();
+            } else {
+                m_lostSaves = 0;
+                m_dc = m_saved[size_t(target)];
+                m_saved.resize(size_t(target));
+            }
             applyClip();
             break;
         }
