@@ -29,6 +29,10 @@ constexpr quint32 PlaceableKey = 0x9AC6CDD7;
 constexpr qreal CoordinateLimit = 1 << 22;
 // Clip paths stop growing beyond this many elements (a chain of excluded rectangles).
 constexpr int MaxClipElements = 4096;
+// What the budget of points counts for work other than points: each element of a clip path or
+// region in an operation on it, and each font looked up.
+constexpr qint64 ClipElementCost = 4;
+constexpr qint64 FontCost = 256;
 
 quint16 u16At(QByteArrayView b, qsizetype offset)
 {
@@ -342,13 +346,21 @@ private:
 
     // --- Work bounds ---
 
-    // Counts the work of one drawing and says whether it should be done: false when it cannot
-    // be seen (outside the clip) or the play has used up its budget, which ends the play.
-    bool spend(qint64 points, const QRectF &bounds)
+    // Counts work that is not drawing (building fonts, clip paths, regions) against the points
+    // of the play; false once the budget is used up, which ends the play.
+    bool charge(qint64 points)
     {
         m_points += points;
         if (m_points > MaxPointsPerPlay)
             m_exhausted = true;
+        return !m_exhausted;
+    }
+
+    // Counts the work of one drawing and says whether it should be done: false when it cannot
+    // be seen (outside the clip) or the play has used up its budget, which ends the play.
+    bool spend(qint64 points, const QRectF &bounds)
+    {
+        charge(points);
         const QRectF clip = clipBounds().adjusted(-1, -1, 1, 1);
         if (!bounds.intersects(clip))
             return false;
@@ -470,10 +482,13 @@ private:
             return;
         }
         QPainterPath path;
-        if (clip.rectangular)
+        if (clip.rectangular) {
             path.addRect(clip.rect);
-        else
+        } else {
             path = clip.path;
+            if (!charge(ClipElementCost * path.elementCount()))
+                return;
+        }
         m_painter.setClipPath(m_baseClip.intersected(path));
     }
 
@@ -487,7 +502,8 @@ private:
         }
         if (clip.rectangular) {
             clip.rect = clip.rect.intersected(rect);
-        } else if (clip.path.elementCount() < MaxClipElements) {
+        } else if (clip.path.elementCount() < MaxClipElements
+                   && charge(ClipElementCost * clip.path.elementCount())) {
             QPainterPath area;
             area.addRect(rect);
             clip.path = clip.path.intersected(area);
@@ -508,7 +524,8 @@ private:
             clip.path.addRect(clip.rect);
             clip.rectangular = false;
         }
-        if (clip.path.elementCount() < MaxClipElements) {
+        if (clip.path.elementCount() < MaxClipElements
+            && charge(ClipElementCost * clip.path.elementCount())) {
             QPainterPath area;
             area.addRect(rect);
             clip.path = clip.path.subtracted(area);
@@ -529,13 +546,14 @@ private:
         applyClip();
     }
 
-    QPainterPath regionPath(const Region &region) const
+    QPainterPath regionPath(const Region &region)
     {
         QPainterPath path;
         path.setFillRule(Qt::WindingFill); // the union of overlapping rectangles
+        charge(ClipElementCost * qint64(region.rects.size()));
         for (const QRect &r : region.rects)
             path.addRect(mapRect(r.left(), r.top(), r.right(), r.bottom()));
-        return path.simplified();
+        return path;
     }
 
     // --- Objects ---
@@ -560,6 +578,7 @@ private:
 
     void createFont(const Params &p)
     {
+        charge(FontCost);
         Font font;
         font.height = p.s16(0);
         font.escapement = p.s16(2);
@@ -709,6 +728,9 @@ private:
             m_painter.fillRect(box, color(m_dc.bkColor));
         }
 
+        // Each text finds its font anew: a file of many texts in many sizes costs accordingly.
+        if (bytes.isEmpty() || !charge(FontCost))
+            return;
         const std::vector<TextUnit> units = DecodeText(bytes, f.charset, f.symbol);
         if (units.empty())
             return;

@@ -557,7 +557,7 @@ void TestWmf::hostileFiles_data()
     QTest::newRow("text count beyond the record")
             << metafile(record(wmf::TextOut, {32767, 0x4141, 0x4141})) << false;
     QTest::newRow("font of height 32768")
-            << metafile(font + record(wmf::SelectObject, {0}) + recordWithBytes(wmf::TextOut, {4}, "ABCD\x64\0\x64\0"))
+            << metafile(font + record(wmf::SelectObject, {0}) + recordWithBytes(wmf::TextOut, {4}, QByteArray("ABCD\x64\0\x64\0", 8)))
             << false;
     QTest::newRow("4096 characters with advances")
             << metafile(recordWithBytes(wmf::ExtTextOut, {500, 0, 4096, 0}, QByteArray(4096, 'W') + QByteArray(8192, '\1')))
@@ -572,6 +572,22 @@ void TestWmf::hostileFiles_data()
             << metafile(red + recordWithBytes(wmf::CreateRegion, {0, 6, 0, 0, 0, 3000, 0, 0, 0, 1000, 1000}, region)
                         + record(wmf::SelectClipRegion, {1}) + rectangle(0, 0, 1000, 1000))
             << true;
+
+    QByteArray exclusions;
+    for (int i = 0; i < 100000; ++i)
+        exclusions += record(wmf::ExcludeClipRect, {(i % 97) * 10 + 5, (i % 89) * 11 + 5, (i % 97) * 10, (i % 89) * 11});
+    // The play ends once the clip has cost its budget, before the rectangle.
+    QTest::newRow("100000 excluded rectangles") << metafile(red + exclusions + rectangle(0, 0, 1000, 1000)) << false;
+
+    QByteArray texts;
+    for (int i = 0; i < 30000; ++i) {
+        QByteArray sized = record(wmf::CreateFontIndirect, {-(10 + i % 500), 0, i % 3600, 0, 400, 0, 0, 0, 0})
+                + QByteArray("Face\0\0", 6);
+        qToLittleEndian(quint32(sized.size() / 2), sized.data());
+        texts += sized + record(wmf::SelectObject, {1}) + recordWithBytes(wmf::TextOut, {2}, QByteArray("Ab\x64\0\x64\0", 6))
+                + record(wmf::DeleteObject, {1});
+    }
+    QTest::newRow("30000 texts in fonts of 500 sizes") << metafile(red + texts) << true;
 
     QTest::newRow("window extent of 1 unit")
             << metafile(red + record(wmf::SetWindowExt, {1, 1}) + rectangle(-32768, -32768, 32767, 32767)
