@@ -196,14 +196,15 @@ std::shared_ptr<const Picture::Data> loadRaster(Format format, const QByteArray 
 constexpr size_t KeptRenders = 2;
 constexpr qint64 MaxKeptRenderBytes = qint64(8) << 20;
 
-// The metafile played at pixels, from the renderings kept when one is within a pixel of it.
-QImage metafileRender(const Picture::Data &data, const QSize &pixels)
+// The metafile played at pixels, from the renderings kept when one is within slack pixels of it
+// (drawing stretched takes one a pixel off; image() wants its size exactly).
+QImage metafileRender(const Picture::Data &data, const QSize &pixels, int slack = 0)
 {
     {
         const std::lock_guard lock(data.renderMutex);
         for (size_t i = 0; i < data.renders.size(); ++i) {
             const QSize kept = data.renders[i].size();
-            if (qAbs(kept.width() - pixels.width()) <= 1 && qAbs(kept.height() - pixels.height()) <= 1) {
+            if (qAbs(kept.width() - pixels.width()) <= slack && qAbs(kept.height() - pixels.height()) <= slack) {
                 std::rotate(data.renders.begin(), data.renders.begin() + qsizetype(i),
                             data.renders.begin() + qsizetype(i) + 1);
                 return data.renders.front();
@@ -320,7 +321,7 @@ void Picture::drawStretched(QPainter &painter, const QRectF &target) const
                                      .boundedTo(QSize(MaxDecodedSide, MaxDecodedSide));
         if (pixels.isEmpty())
             return;
-        const QImage render = metafileRender(*m_data, pixels);
+        const QImage render = metafileRender(*m_data, pixels, 1);
         painter.save();
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(target, render);
