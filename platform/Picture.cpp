@@ -2,6 +2,7 @@
 
 #include "platform/PictureFormats.h"
 #include "platform/Twips.h"
+#include "platform/WmfPlayer.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -9,6 +10,9 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <QtMath>
+
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -20,8 +24,14 @@ struct Picture::Data
     QSize himetric;       // natural size
     QSizeF logical;       // natural size in logical pixels (96 dpi)
     QImage image;         // Raster: the pixels, devicePixelRatio = decoded / natural
-    QByteArray metafile;  // Metafile: the file's bytes, for playing it
+    std::shared_ptr<const wmf::Metafile> metafile; // Metafile: its records, for playing them
     QSize metafilePixels; // Metafile: the pixel size image() gives it
+
+    // Metafile: the latest renderings, most recent first, so that repainting a gallery cell or a
+    // picture slot does not play the records again. Shared by the copies of the picture, which
+    // may live on several threads.
+    mutable std::mutex renderMutex;
+    mutable std::vector<QImage> renders;
 };
 
 namespace {
@@ -181,17 +191,61 @@ std::shared_ptr<const Picture::Data> loadRaster(Format format, const QByteArray 
     return data;
 }
 
-std::shared_ptr<const Picture::Data> loadMetafile(const QByteArray &bytes, const QSize &limit)
+// Metafile renderings kept per picture: the two latest sizes (a gallery cell, or a slot on the
+// screen and its capture), each at most this large; a bigger one is played each time it is drawn.
+constexpr size_t KeptRenders = 2;
+constexpr qint64 MaxKeptRenderBytes = qint64(8) << 20;
+
+// The metafile played at pixels, from the renderings kept when one is within slack pixels of it
+// (drawing stretched takes one a pixel off; image() wants its size exactly).
+QImage metafileRender(const Picture::Data &data, const QSize &pixels, int slack = 0)
+{
+    {
+        const std::lock_guard lock(data.renderMutex);
+        for (size_t i = 0; i < data.renders.size(); ++i) {
+            const QSize kept = data.renders[i].size();
+            if (qAbs(kept.width() - pixels.width()) <= slack && qAbs(kept.height() - pixels.height()) <= slack) {
+                std::rotate(data.renders.begin(), data.renders.begin() + qsizetype(i),
+                            data.renders.begin() + qsizetype(i) + 1);
+                return data.renders.front();
+            }
+        }
+    }
+    // Played without the lock: another thread drawing the same picture meanwhile may play it
+    // too, which costs time but nothing else.
+    const QImage render = data.metafile->render(pixels, densityOf(pixels, data.logical));
+    if (!render.isNull() && render.sizeInBytes() <= MaxKeptRenderBytes) {
+        const std::lock_guard lock(data.renderMutex);
+        data.renders.insert(data.renders.begin(), render);
+        if (data.renders.size() > KeptRenders)
+            data.renders.resize(KeptRenders);
+    }
+    return render;
+}
+
+std::shared_ptr<const Picture::Data> loadMetafile(const QByteArray &bytes, const QSize &decodeBound)
 {
     const std::optional<formats::MetafileHeader> header = formats::readPlaceableMetafile(bytes);
     if (!header)
+        return nullptr;
+    std::optional<wmf::Metafile> metafile = wmf::Metafile::parse(bytes);
+    if (!metafile)
         return nullptr;
     auto data = std::make_shared<Picture::Data>();
     data->kind = Picture::Kind::Metafile;
     data->himetric = header->himetric;
     data->logical = header->logicalPixels;
-    data->metafile = bytes;
-    data->metafilePixels = fitWithin(header->logicalPixels.toSize().expandedTo(QSize(1, 1)), limit);
+    data->metafile = std::make_shared<const wmf::Metafile>(std::move(*metafile));
+    // Drawn, not decoded: a thumbnail is played at the size of its cell, enlarged or reduced.
+    const QSize natural = header->logicalPixels.toSize().expandedTo(QSize(1, 1));
+    data->metafilePixels = decodeBound.isValid()
+            ? header->logicalPixels.scaled(QSizeF(decodeLimit(decodeBound)), Qt::KeepAspectRatio)
+                      .toSize()
+                      .expandedTo(QSize(1, 1))
+            : fitWithin(natural, decodeLimit(decodeBound));
+    // A thumbnail is played here, on the thread that loads it, rather than at its first paint.
+    if (decodeBound.isValid())
+        metafileRender(*data, data->metafilePixels);
     return data;
 }
 
@@ -236,26 +290,44 @@ QSizeF Picture::logicalSize() const
     return m_data ? m_data->logical : QSizeF(0, 0);
 }
 
+qint64 Picture::byteCost() const
+{
+    if (!m_data)
+        return 0;
+    if (m_data->kind == Kind::Raster)
+        return m_data->image.sizeInBytes();
+    return m_data->metafile->bytes().size() + qint64(m_data->metafilePixels.width()) * m_data->metafilePixels.height() * 4;
+}
+
 QImage Picture::image() const
 {
     if (!m_data)
         return QImage();
     if (m_data->kind == Kind::Raster)
         return m_data->image;
-    // Until metafiles are played, their rendering is a transparent sheet of their size. It is
-    // made on demand, not kept: drawing it would change nothing.
-    QImage sheet(m_data->metafilePixels, QImage::Format_ARGB32_Premultiplied);
-    if (sheet.isNull())
-        return QImage();
-    sheet.fill(Qt::transparent);
-    sheet.setDevicePixelRatio(densityOf(sheet.size(), m_data->logical));
-    return sheet;
+    return metafileRender(*m_data, m_data->metafilePixels);
 }
 
 void Picture::drawStretched(QPainter &painter, const QRectF &target) const
 {
-    if (kind() != Kind::Raster)
-        return; // a metafile draws nothing until it is played
+    if (kind() == Kind::Empty)
+        return;
+    if (kind() == Kind::Metafile) {
+        // Played at the pixels the target covers on the device (a capture has several per
+        // logical pixel), so that enlarged clip art stays sharp.
+        const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+        const QSizeF covered = painter.combinedTransform().mapRect(target).size() * ratio;
+        const QSize pixels = QSize(qCeil(covered.width() - 0.01), qCeil(covered.height() - 0.01))
+                                     .boundedTo(QSize(MaxDecodedSide, MaxDecodedSide));
+        if (pixels.isEmpty())
+            return;
+        const QImage render = metafileRender(*m_data, pixels, 1);
+        painter.save();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, render);
+        painter.restore();
+        return;
+    }
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, m_data->image);
@@ -301,7 +373,7 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound)
     case Format::Gif:
         return Picture(loadRaster(format, bytes, decodeLimit(decodeBound)));
     case Format::PlaceableWmf:
-        return Picture(loadMetafile(bytes, decodeLimit(decodeBound)));
+        return Picture(loadMetafile(bytes, decodeBound));
     case Format::Unknown:
         break;
     }

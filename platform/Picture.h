@@ -50,6 +50,10 @@ public:
     // Draws the picture at its natural size with its top-left corner at topLeft.
     void drawUnscaled(QPainter &painter, const QPointF &topLeft) const;
 
+    // The memory the picture holds: its decoded pixels, or a metafile's records and the
+    // rendering image() keeps of it.
+    qint64 byteCost() const;
+
     // True when both are copies of one picture object (not merely equal pixels).
     bool isSameObject(const Picture &other) const { return m_data == other.m_data; }
 

@@ -26,14 +26,9 @@ PictureCache::Key PictureCache::keyOf(const QString &path, const QSize &decodeBo
     return key;
 }
 
-qint64 PictureCache::costOf(const Picture &picture, const Key &key)
+qint64 PictureCache::costOf(const Picture &picture)
 {
-    qint64 bytes = 0;
-    if (picture.kind() == Picture::Kind::Raster)
-        bytes = picture.image().sizeInBytes();
-    else if (picture.kind() == Picture::Kind::Metafile)
-        bytes = key.fileSize; // it keeps the file's bytes to play them
-    return std::max(bytes, EntryOverhead);
+    return std::max(picture.byteCost(), EntryOverhead);
 }
 
 Picture PictureCache::picture(const QString &path, const QSize &decodeBound)
@@ -88,7 +83,7 @@ void PictureCache::insertLocked(const Key &key, const Picture &picture)
     // An entry for an earlier state of the same file stays until it is the least recently used:
     // finding it would take a search, and it costs no more than any other old entry.
     m_recency.push_front(key);
-    const qint64 cost = costOf(picture, key);
+    const qint64 cost = costOf(picture);
     m_entries.insert(key, Entry{picture, cost, m_recency.begin()});
     m_cost += cost;
     evictLocked();

@@ -58,8 +58,9 @@ public:
     // Drops every entry; decodes in progress still finish, and are kept.
     void clear();
 
-    // What an entry counts against the capacity: its decoded pixels (or a metafile's bytes),
-    // never less than EntryOverhead, so that broken files are bounded in number too.
+    // What an entry counts against the capacity: its decoded pixels (or a metafile's records
+    // and its thumbnail), never less than EntryOverhead, so that broken files are bounded in
+    // number too.
     static constexpr qint64 EntryOverhead = 1024;
 
 private:
@@ -85,7 +86,7 @@ private:
     enum class Wait { ForOthers, No };
 
     static Key keyOf(const QString &path, const QSize &decodeBound);
-    static qint64 costOf(const Picture &picture, const Key &key);
+    static qint64 costOf(const Picture &picture);
     // The cached picture, or the decode of it (by this thread, or awaited from another); an empty
     // optional when the picture is being decoded elsewhere and wait is No.
     std::optional<Picture> fetch(const QString &path, const QSize &decodeBound, Wait wait);

@@ -1,0 +1,46 @@
+// The whole picture loader, every format, from the bytes of a file: loaded with and without a
+// thumbnail bound, then drawn stretched.
+
+#include "fuzz/FuzzSupport.h"
+#include "platform/Picture.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+QString scratchFile()
+{
+    static QTemporaryDir dir(QStringLiteral("/dev/shm/tovimaru-fuzz-XXXXXX"));
+    return dir.filePath(QStringLiteral("input"));
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzzing::StartApplication();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QString path = scratchFile();
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return 0;
+        file.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    for (const QSize bound : {QSize(119, 89), QSize()}) {
+        const platform::Picture picture = platform::LoadPicture(path, bound);
+        QImage target(64, 48, QImage::Format_ARGB32_Premultiplied);
+        target.fill(Qt::transparent);
+        QPainter painter(&target);
+        picture.drawStretched(painter, QRectF(0, 0, 64, 48));
+        painter.end();
+    }
+    return 0;
+}

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets of fuzz/ with clang in build-fuzz/ and runs each for a bounded
+# time, one job at a time.
+#
+#   scripts/fuzz.sh SECONDS [TARGET...]     (targets: fuzz_wmf fuzz_picture; default: all)
+#
+# Each target starts from its seed folders below plus what earlier runs found
+# (build-fuzz/corpus/TARGET). Inputs that crash, leak or time out land in
+# build-fuzz/artifacts/TARGET/; once fixed, copy them into the regression folder the test suite
+# replays (tests/regressions/wmf/ for the metafile player, tests/regressions/picture/ for the loader).
+# Leak detection is off: Qt and fontconfig keep caches for the life of the process.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ $# -lt 1 ] || ! [[ "$1" =~ ^[0-9]+$ ]]; then
+  echo "usage: $0 SECONDS [TARGET...]" >&2
+  exit 2
+fi
+seconds=$1
+shift
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture)
+
+testdata=../shared/testdata/images
+# The seed folders of each target: add a line for a new target.
+seeds_of() {
+  case "$1" in
+    fuzz_wmf) echo "$testdata/wmf $testdata/bad samples tests/regressions/wmf" ;;
+    fuzz_picture) echo "$testdata/bmp/bmpsuite/g $testdata/bmp/bmpsuite/b $testdata/dib_rle $testdata/gif/pygif $testdata/wmf $testdata/bad samples tests/regressions/picture" ;;
+    *) echo "unknown target $1" >&2; exit 2 ;;
+  esac
+}
+
+packages=(clang libclang-rt-14-dev)
+missing=()
+for package in "${packages[@]}"; do
+  if [ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" != "install ok installed" ]; then
+    missing+=("$package")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -f build-fuzz/CMakeCache.txt ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIMARU_FUZZ=ON
+fi
+cmake --build build-fuzz -j 2 --target "${targets[@]}"
+
+status=0
+for target in "${targets[@]}"; do
+  corpus=build-fuzz/corpus/$target
+  artifacts=build-fuzz/artifacts/$target
+  mkdir -p "$corpus" "$artifacts"
+  seeds=()
+  for folder in $(seeds_of "$target"); do
+    # Only what the target reads: small files (the huge JPEGs would only slow it down).
+    [ -d "$folder" ] && seeds+=("$folder")
+  done
+  echo "== $target for ${seconds}s, seeds: ${seeds[*]}"
+  # Seeds are only read; new inputs go into the first folder, the target's own corpus.
+  ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1 \
+    "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -max_len=262144 -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}" \
+    || status=$?
+  ls "$artifacts" | sed "s|^|  found: $artifacts/|"
+done
+exit $status
