@@ -13,8 +13,10 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <mutex>
+#include <vector>
 
 namespace platform {
 
@@ -123,6 +125,61 @@ QByteArray readPictureFile(const QString &path)
     return file.read(file.size());
 }
 
+// A palette picture (8 or 1 bits a pixel) made smaller: every pixel of the result is the mean of
+// the box of source pixels it covers, read through the palette one source row at a time, so that
+// no 32-bit copy of the whole picture is ever made.
+QImage reducePalettePicture(const QImage &source, const QSize &size)
+{
+    QImage reduced(size, QImage::Format_ARGB32_Premultiplied);
+    if (reduced.isNull() || source.width() < size.width() || source.height() < size.height())
+        return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const int W = source.width(), H = source.height(), w = size.width(), h = size.height();
+    QList<QRgb> palette = source.colorTable();
+    palette.resize(256, qRgb(0, 0, 0)); // indexes past the table are black
+    std::array<QRgb, 256> premultiplied;
+    for (int i = 0; i < 256; ++i)
+        premultiplied[i] = qPremultiply(palette[i]);
+    std::vector<int> column(W);
+    std::vector<int> columnWidth(w, 0);
+    for (int x = 0; x < W; ++x) {
+        column[x] = int(qint64(x) * w / W);
+        ++columnWidth[column[x]];
+    }
+    std::vector<quint64> sums(size_t(w) * 4, 0);
+    const bool indexed8 = source.format() == QImage::Format_Indexed8;
+    const bool lsb = source.format() == QImage::Format_MonoLSB;
+    int y = 0; // the row of the result being summed
+    int rowsInBox = 0;
+    for (int sy = 0; sy < H; ++sy) {
+        const uchar *line = source.constScanLine(sy);
+        for (int sx = 0; sx < W; ++sx) {
+            const int index = indexed8 ? line[sx]
+                    : lsb ? (line[sx >> 3] >> (sx & 7)) & 1 : (line[sx >> 3] >> (7 - (sx & 7))) & 1;
+            const QRgb pixel = premultiplied[index];
+            quint64 *sum = &sums[size_t(column[sx]) * 4];
+            sum[0] += qRed(pixel);
+            sum[1] += qGreen(pixel);
+            sum[2] += qBlue(pixel);
+            sum[3] += qAlpha(pixel);
+        }
+        ++rowsInBox;
+        if (int(qint64(sy + 1) * h / H) != y || sy + 1 == H) {
+            auto *out = reinterpret_cast<QRgb *>(reduced.scanLine(y));
+            for (int x = 0; x < w; ++x) {
+                const quint64 count = quint64(columnWidth[x]) * quint64(rowsInBox);
+                const quint64 *sum = &sums[size_t(x) * 4];
+                out[x] = count == 0 ? 0
+                                    : qRgba(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
+                                            int((sum[2] + count / 2) / count), int((sum[3] + count / 2) / count));
+            }
+            std::fill(sums.begin(), sums.end(), 0);
+            rowsInBox = 0;
+            y = std::min(h - 1, y + 1);
+        }
+    }
+    return reduced;
+}
+
 QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, const QSize &limit)
 {
     const QSize size =
@@ -132,8 +189,9 @@ QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, c
         if (size != natural)
             reader.setScaledSize(size);
     } else {
-        // BMP and GIF are decoded at full size and scaled afterwards, and on the way to a scaled
-        // copy every pixel takes 32 bits.
+        // BMP and GIF are decoded at full size and scaled afterwards; no more pixels than 32-bit
+        // ones would fit in the cap. A palette bitmap stays at one byte a pixel (or one bit)
+        // until it is reduced, without a 32-bit copy of the whole picture.
         if (qint64(natural.width()) * natural.height() * 4 > formats::MaxPictureBytes)
             return {};
         // Qt's BMP decoder leaves the pixels that RLE skip codes pass over as the allocator gave
@@ -152,8 +210,10 @@ QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, c
     }
     if (!reader.read(&image))
         return {};
-    if (image.size() != size)
-        image = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.size() != size) {
+        image = image.colorCount() > 0 ? reducePalettePicture(image, size)
+                                       : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     return image;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -240,13 +241,87 @@ QByteArray qtFormatName(Format format)
     return {};
 }
 
+// What libjpeg will have to hold and to do for a JPEG, from its frame header and its scans.
+// A progressive file, or a sequential one whose components come in separate scans, is decoded
+// through a buffer of every DCT coefficient of the image (2 bytes each, 64 per 8 x 8 block of
+// each component), whatever scale is asked for, and every scan walks that buffer again.
+struct JpegWork
+{
+    qint64 coefficientBytes = 0; // the whole-image buffer; 0 for a single-scan sequential file
+    int scans = 0;
+};
+
+std::optional<JpegWork> jpegWork(QByteArrayView b)
+{
+    qsizetype pos = 2; // after SOI, which the caller has seen
+    const qsizetype size = b.size();
+    bool progressive = false;
+    qint64 blocks = 0; // 8 x 8 blocks of all components, padded to whole MCUs
+    JpegWork work;
+    while (pos < size) {
+        const void *ff = std::memchr(b.data() + pos, 0xFF, size_t(size - pos));
+        if (!ff)
+            break;
+        pos = static_cast<const char *>(ff) - b.data();
+        while (pos < size && byteAt(b, pos) == 0xFF)
+            ++pos;
+        if (pos >= size)
+            break;
+        const quint8 marker = byteAt(b, pos++);
+        if (marker == 0xD9)
+            break;
+        if (marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01 || marker == 0xD8)
+            continue;
+        if (size - pos < 2)
+            return std::nullopt;
+        const quint16 length = qFromBigEndian<quint16>(b.data() + pos);
+        if (length < 2 || length > size - pos)
+            return std::nullopt;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && blocks == 0 && length >= 8) {
+            // SOFn: precision, height, width, components, then 3 bytes per component.
+            progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+            const qint64 height = qFromBigEndian<quint16>(b.data() + pos + 3);
+            const qint64 width = qFromBigEndian<quint16>(b.data() + pos + 5);
+            const int components = byteAt(b, pos + 7);
+            if (length < 8 + 3 * components)
+                return std::nullopt;
+            int hMax = 1, vMax = 1;
+            for (int c = 0; c < components; ++c) {
+                const quint8 sampling = byteAt(b, pos + 9 + 3 * c);
+                hMax = std::max(hMax, sampling >> 4);
+                vMax = std::max(vMax, sampling & 15);
+            }
+            const qint64 mcuColumns = (width + 8 * hMax - 1) / (8 * hMax);
+            const qint64 mcuRows = (height + 8 * vMax - 1) / (8 * vMax);
+            for (int c = 0; c < components; ++c) {
+                const quint8 sampling = byteAt(b, pos + 9 + 3 * c);
+                blocks += mcuColumns * std::max(1, sampling >> 4) * mcuRows * std::max(1, sampling & 15);
+            }
+        } else if (marker == 0xDA) {
+            ++work.scans;
+        }
+        pos += length;
+    }
+    if (progressive || work.scans > 1)
+        work.coefficientBytes = blocks * 64 * 2;
+    return work;
+}
+
+bool isAffordableJpeg(QByteArrayView b)
+{
+    const std::optional<JpegWork> work = jpegWork(b);
+    return work && work->scans <= MaxJpegScans && work->coefficientBytes <= MaxPictureBytes
+           && work->coefficientBytes * work->scans <= MaxJpegScanWork;
+}
+
 bool isStructurallySound(Format format, QByteArrayView bytes)
 {
     switch (format) {
     case Format::Bmp:
         return isSoundBmp(bytes);
     case Format::Jpeg:
-        return isCompleteJpeg(bytes);
+        return isCompleteJpeg(bytes) && isAffordableJpeg(bytes);
     case Format::Gif:
         return isCompleteGifFirstImage(bytes);
     case Format::PlaceableWmf:

@@ -24,6 +24,13 @@ inline constexpr double MaxNaturalArea = 16384.0 * 16384.0;
 
 bool isPlausibleNaturalSize(const QSizeF &logicalPixels);
 
+// A progressive JPEG from a camera or an editor has about ten scans; a few dozen is the most any
+// encoder writes. Each scan of a progressive file walks its whole coefficient buffer once: the
+// buffer's bytes times the scans bound the decoding time (16 passes over the largest buffer
+// allowed, some 4 GiB, is a second or so).
+inline constexpr int MaxJpegScans = 100;
+inline constexpr qint64 MaxJpegScanWork = 16 * MaxPictureBytes;
+
 enum class Format { Unknown, Bmp, Jpeg, Gif, PlaceableWmf };
 
 // The format the first bytes announce, with the same signatures Qt's handlers look for; the
@@ -36,7 +43,11 @@ QByteArray qtFormatName(Format format);
 // False when a raster file is cut short or has a header no loader should trust:
 // - BMP: an uncompressed file shorter than its pixel offset + rows x stride, or an RLE file
 //   that claims top-down rows (RLE bitmaps are always bottom-up);
-// - JPEG: no end-of-image marker after the last segment (trailing bytes after it are fine);
+// - JPEG: no end-of-image marker after the last segment (trailing bytes after it are fine), or
+//   more work than any real photo asks for: more than MaxJpegScans scans, or (for a progressive
+//   file, or components in separate scans, which libjpeg buffers whole at any scale) a
+//   coefficient buffer beyond MaxPictureBytes, or that buffer times the scans beyond
+//   MaxJpegScanWork;
 // - GIF: the first image's data blocks end before their terminator, or no image at all.
 // Everything else (pixel data, palettes, LZW codes) is left to Qt's decoders.
 bool isStructurallySound(Format format, QByteArrayView bytes);
