@@ -404,7 +404,10 @@ Picture Picture::resampled(const QSize &pixels) const
 {
     if (kind() != Kind::Raster || pixels.isEmpty() || m_data->image.size() == pixels)
         return *this;
-    auto data = std::make_shared<Data>(*m_data);
+    auto data = std::make_shared<Data>();
+    data->kind = Kind::Raster;
+    data->himetric = m_data->himetric;
+    data->logical = m_data->logical;
     data->image = toDrawingFormat(m_data->image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     data->image.setDevicePixelRatio(densityOf(pixels, data->logical));
     return Picture(std::move(data));
