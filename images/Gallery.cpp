@@ -1,8 +1,8 @@
 #include "images/Gallery.h"
 
-#include "app/Form1.h"
-#include "app/Module1.h"
-#include "app/Poster.h"
+#include "app/form/Form1.h"
+#include "app/form/Module1.h"
+#include "app/form/Poster.h"
 #include "platform/PictureCache.h"
 #include "platform/Twips.h"
 

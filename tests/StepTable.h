@@ -2,7 +2,7 @@
 
 // What each step of the wizard shows, for the tests that step through it.
 
-#include "app/Wizard.h"
+#include "app/form/Wizard.h"
 
 #include <QString>
 

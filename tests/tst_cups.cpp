@@ -4,7 +4,7 @@
 
 #include "TestSupport.h"
 
-#include "app/Form1.h"
+#include "app/form/Form1.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "output/PrintAndSave.h"

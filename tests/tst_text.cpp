@@ -4,8 +4,8 @@
 
 #include "TestSupport.h"
 
-#include "app/Form1.h"
-#include "app/Module1.h"
+#include "app/form/Form1.h"
+#include "app/form/Module1.h"
 #include "app/Startup.h"
 #include "drawing/Form2.h"
 #include "platform/ControlLayout.h"

@@ -5,10 +5,10 @@
 #include "StepTable.h"
 #include "TestSupport.h"
 
-#include "app/Form1.h"
-#include "app/Module1.h"
+#include "app/form/Form1.h"
+#include "app/form/Module1.h"
 #include "app/Startup.h"
-#include "app/Wizard.h"
+#include "app/form/Wizard.h"
 #include "platform/Twips.h"
 
 #include <QtTest>

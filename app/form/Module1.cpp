@@ -1,4 +1,4 @@
-#include "app/Module1.h"
+#include "app/form/Module1.h"
 
 namespace Module1 {
 

@@ -1,4 +1,4 @@
-#include "app/Form1Layout.h"
+#include "app/form/Form1Layout.h"
 
 using namespace platform;
 

@@ -1,6 +1,6 @@
-#include "app/Form1.h"
+#include "app/form/Form1.h"
 
-#include "app/Form1Layout.h"
+#include "app/form/Form1Layout.h"
 #include "platform/ControlLayout.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
-#include "app/Poster.h"
+#include "app/form/Poster.h"
 
-#include "app/Form1.h"
+#include "app/form/Form1.h"
 
 namespace Poster {
 
