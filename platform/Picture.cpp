@@ -125,56 +125,54 @@ QByteArray readPictureFile(const QString &path)
     return file.read(file.size());
 }
 
-// A palette picture (8 or 1 bits a pixel) made smaller: every pixel of the result is the mean of
-// the box of source pixels it covers, read through the palette one source row at a time, so that
-// no 32-bit copy of the whole picture is ever made.
+// A palette picture (8 or 1 bits a pixel) made smaller without a 32-bit copy of the whole
+// picture: every pixel of the result is the mean of the box of source pixels it covers, read
+// through the palette. A large box is sampled on an even grid of at most 8 x 8 of its pixels,
+// so that a thumbnail of a huge bitmap costs no pass over all of it.
 QImage reducePalettePicture(const QImage &source, const QSize &size)
 {
     QImage reduced(size, QImage::Format_ARGB32_Premultiplied);
     if (reduced.isNull() || source.width() < size.width() || source.height() < size.height())
         return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    constexpr int MaxSamples = 8; // per side of a box
     const int W = source.width(), H = source.height(), w = size.width(), h = size.height();
     QList<QRgb> palette = source.colorTable();
     palette.resize(256, qRgb(0, 0, 0)); // indexes past the table are black
     std::array<QRgb, 256> premultiplied;
     for (int i = 0; i < 256; ++i)
         premultiplied[i] = qPremultiply(palette[i]);
-    std::vector<int> column(W);
-    std::vector<int> columnWidth(w, 0);
-    for (int x = 0; x < W; ++x) {
-        column[x] = int(qint64(x) * w / W);
-        ++columnWidth[column[x]];
-    }
-    std::vector<quint64> sums(size_t(w) * 4, 0);
     const bool indexed8 = source.format() == QImage::Format_Indexed8;
     const bool lsb = source.format() == QImage::Format_MonoLSB;
-    int y = 0; // the row of the result being summed
-    int rowsInBox = 0;
-    for (int sy = 0; sy < H; ++sy) {
-        const uchar *line = source.constScanLine(sy);
-        for (int sx = 0; sx < W; ++sx) {
-            const int index = indexed8 ? line[sx]
-                    : lsb ? (line[sx >> 3] >> (sx & 7)) & 1 : (line[sx >> 3] >> (7 - (sx & 7))) & 1;
-            const QRgb pixel = premultiplied[index];
-            quint64 *sum = &sums[size_t(column[sx]) * 4];
-            sum[0] += qRed(pixel);
-            sum[1] += qGreen(pixel);
-            sum[2] += qBlue(pixel);
-            sum[3] += qAlpha(pixel);
-        }
-        ++rowsInBox;
-        if (int(qint64(sy + 1) * h / H) != y || sy + 1 == H) {
-            auto *out = reinterpret_cast<QRgb *>(reduced.scanLine(y));
-            for (int x = 0; x < w; ++x) {
-                const quint64 count = quint64(columnWidth[x]) * quint64(rowsInBox);
-                const quint64 *sum = &sums[size_t(x) * 4];
-                out[x] = count == 0 ? 0
-                                    : qRgba(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
-                                            int((sum[2] + count / 2) / count), int((sum[3] + count / 2) / count));
+    const auto indexAt = [&](const uchar *line, int x) {
+        return indexed8 ? line[x] : lsb ? (line[x >> 3] >> (x & 7)) & 1 : (line[x >> 3] >> (7 - (x & 7))) & 1;
+    };
+    // The source columns each result column samples.
+    std::vector<std::vector<int>> columns(w);
+    for (int x = 0; x < w; ++x) {
+        const int first = int(qint64(x) * W / w), last = int(qint64(x + 1) * W / w); // [first, last)
+        const int n = std::min(MaxSamples, last - first);
+        for (int k = 0; k < n; ++k)
+            columns[x].push_back(first + int(qint64(last - first) * (2 * k + 1) / (2 * n)));
+    }
+    for (int y = 0; y < h; ++y) {
+        const int first = int(qint64(y) * H / h), last = int(qint64(y + 1) * H / h);
+        const int rows = std::min(MaxSamples, last - first);
+        auto *out = reinterpret_cast<QRgb *>(reduced.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            quint32 r = 0, g = 0, b = 0, a = 0;
+            for (int k = 0; k < rows; ++k) {
+                const uchar *line = source.constScanLine(first + int(qint64(last - first) * (2 * k + 1) / (2 * rows)));
+                for (const int sx : columns[x]) {
+                    const QRgb pixel = premultiplied[indexAt(line, sx)];
+                    r += qRed(pixel);
+                    g += qGreen(pixel);
+                    b += qBlue(pixel);
+                    a += qAlpha(pixel);
+                }
             }
-            std::fill(sums.begin(), sums.end(), 0);
-            rowsInBox = 0;
-            y = std::min(h - 1, y + 1);
+            const quint32 count = quint32(rows) * quint32(columns[x].size());
+            out[x] = qRgba(int((r + count / 2) / count), int((g + count / 2) / count), int((b + count / 2) / count),
+                           int((a + count / 2) / count));
         }
     }
     return reduced;

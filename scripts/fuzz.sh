@@ -2,7 +2,12 @@
 # Builds the libFuzzer targets of fuzz/ with clang in build-fuzz/ and runs each for a bounded
 # time, one job at a time.
 #
-#   scripts/fuzz.sh SECONDS [TARGET...]     (targets: fuzz_wmf fuzz_picture; default: all)
+#   scripts/fuzz.sh SECONDS [TARGET...]
+#     targets: fuzz_wmf fuzz_picture fuzz_jet_answer fuzz_jet_file; default: all
+#
+# fuzz_jet_file runs libmdb, which is not ours and which the program keeps in a helper process:
+# it goes on after a crash (-fork), and what it finds goes into tests/regressions/jet/, where the
+# suite checks that the program reads each such file as unreadable and carries on.
 #
 # Each target starts from its seed folders below plus what earlier runs found
 # (build-fuzz/corpus/TARGET). Inputs that crash, leak or time out land in
@@ -19,14 +24,17 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture fuzz_jet_answer fuzz_jet_file)
 
-testdata=../shared/testdata/images
+testdata=${TOVIMARU_TESTDATA:-../shared/testdata}/images
+mdb=${TOVIMARU_TESTDATA:-../shared/testdata}/mdb
 # The seed folders of each target: add a line for a new target.
 seeds_of() {
   case "$1" in
     fuzz_wmf) echo "$testdata/wmf $testdata/bad samples tests/regressions/wmf" ;;
     fuzz_picture) echo "$testdata/bmp/bmpsuite/g $testdata/bmp/bmpsuite/b $testdata/dib_rle $testdata/gif/pygif $testdata/wmf $testdata/bad samples tests/regressions/picture" ;;
+    fuzz_jet_answer) echo "tests/regressions/jet-answer" ;;
+    fuzz_jet_file) echo "$mdb tests/regressions/jet" ;;
     *) echo "unknown target $1" >&2; exit 2 ;;
   esac
 }
@@ -62,8 +70,10 @@ for target in "${targets[@]}"; do
   done
   echo "== $target for ${seconds}s, seeds: ${seeds[*]}"
   # Seeds are only read; new inputs go into the first folder, the target's own corpus.
+  extra=()
+  [ "$target" = fuzz_jet_file ] && extra=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
   ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1 \
-    "build-fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "build-fuzz/fuzz/$target" "${extra[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -max_len=262144 -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "${seeds[@]}" \
     || status=$?
   ls "$artifacts" | sed "s|^|  found: $artifacts/|"

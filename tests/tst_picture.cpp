@@ -2,14 +2,18 @@
 // paths and cut or lying files are empty quickly, scaled decoding keeps the natural size, and
 // captures measure and draw at their logical size.
 
+#include "CostlyPictures.h"
 #include "TestSupport.h"
 #include "platform/Picture.h"
 
+#include <QBuffer>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <QImageWriter>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -18,6 +22,11 @@
 #include <unistd.h>
 
 using namespace platform;
+
+using testing::bmpFile;
+using testing::jpegWithScans;
+using testing::progressiveJpeg;
+using testing::progressiveJpegClaiming;
 
 namespace {
 
@@ -323,27 +332,6 @@ void put32(QByteArray &bytes, qsizetype offset, quint32 value)
     qToLittleEndian(value, bytes.data() + offset);
 }
 
-// A BMP with a 40-byte info header, an 8-byte palette and the given pixel bytes.
-QByteArray bmpFile(qint32 width, qint32 height, quint16 bitCount, quint32 compression,
-                   const QByteArray &pixelBytes)
-{
-    constexpr int PixelOffset = 14 + 40 + 8;
-    QByteArray bytes(PixelOffset, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(bytes, 2, quint32(PixelOffset + pixelBytes.size()));
-    put32(bytes, 10, PixelOffset);
-    put32(bytes, 14, 40);
-    put32(bytes, 18, quint32(width));
-    put32(bytes, 22, quint32(height));
-    put16(bytes, 26, 1);
-    put16(bytes, 28, bitCount);
-    put32(bytes, 30, compression);
-    put32(bytes, 46, bitCount <= 8 ? 2 : 0);
-    put32(bytes, 58, 0x00FFFFFF); // palette: black, white
-    return bytes + pixelBytes;
-}
-
 // A placeable metafile: bounding box (0,0)-(1000,500) at 1000 units per inch, a METAHEADER and
 // the given records.
 QByteArray wmfFile(const QByteArray &records, quint16 type = 1, quint16 headerWords = 9)
@@ -388,6 +376,20 @@ QByteArray jpegWithHiddenEndMarker()
     return original.left(2) + segment + original.mid(2);
 }
 
+// Resident memory of this process in KiB: the field of /proc/self/status (VmRSS now, VmHWM the
+// peak).
+long residentKib(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
 } // namespace
 
 class TestPicture : public QObject
@@ -401,6 +403,8 @@ private slots:
     void tableNamesOnlyExistingFiles();
     void oddPaths_data();
     void oddPaths();
+    void costlyFiles_data();
+    void costlyFiles();
     void writtenFiles_data();
     void writtenFiles();
     void skippedRlePixelsAreDeterministic();
@@ -531,6 +535,60 @@ void TestPicture::oddPaths()
     QVERIFY(picture.isEmpty());
     QCOMPARE(picture.himetricSize(), QSize(0, 0));
     QCOMPARE(picture.logicalSize(), QSizeF(0, 0));
+}
+
+void TestPicture::costlyFiles_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QSize>("pixels"); // natural size in pixels; 0 x 0: refused
+
+    const QByteArray progressive = progressiveJpeg();
+    QVERIFY(progressive.count(QByteArrayView("\xFF\xDA", 2)) > 1);
+    QTest::newRow("progressive JPEG") << "small.jpg" << progressive << QSize(64, 48);
+    // libjpeg would keep every coefficient of these, 1.5 GiB, whatever scale is asked for.
+    QTest::newRow("progressive JPEG claiming 16384x16384")
+            << "huge-progressive.jpg" << progressiveJpegClaiming(16384, 16384) << QSize();
+    // libjpeg would walk 200 MB of coefficients once per scan.
+    QTest::newRow("progressive JPEG of 16384x4096 with 3010 scans")
+            << "many-scans.jpg" << jpegWithScans(progressiveJpegClaiming(16384, 4096), 3010) << QSize();
+    QTest::newRow("progressive JPEG of 64x48 with 3010 scans")
+            << "many-small-scans.jpg" << jpegWithScans(progressive, 3010) << QSize();
+    QTest::newRow("progressive JPEG with 40 scans")
+            << "forty-scans.jpg" << jpegWithScans(progressive, 40) << QSize(64, 48);
+    // Decoded a byte a pixel and reduced from there: no 256 MiB copy at 32 bits.
+    QTest::newRow("RLE8 BMP of 8192x8192 in a few bytes")
+            << "big-rle.bmp" << bmpFile(8192, 8192, 8, 1, QByteArray("\x00\x01", 2)) << QSize(8192, 8192);
+}
+
+// Files whose headers pass every check but which would cost a decoder seconds and gigabytes:
+// refused, or decoded within bounds. The time and memory each took are printed, for the log.
+void TestPicture::costlyFiles()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, content);
+    QFETCH(QSize, pixels);
+    QVERIFY(!content.isEmpty());
+    const QString path = m_dir.filePath(fileName);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), content.size());
+    file.close();
+
+    const long before = residentKib("VmRSS:");
+    QFile clear(QStringLiteral("/proc/self/clear_refs")); // the peak starts anew
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+    QElapsedTimer timer;
+    timer.start();
+    const Picture picture = LoadPicture(path, QSize(119, 89));
+    qInfo("%s: %lld ms, peak resident memory %+ld KiB", qPrintable(fileName), timer.elapsed(),
+          residentKib("VmHWM:") - before);
+    QCOMPARE(picture.logicalSize().toSize(), pixels.isValid() ? pixels : QSize(0, 0));
+    if (pixels.isValid()) {
+        QVERIFY(picture.image().width() <= 119 && picture.image().height() <= 119);
+        QVERIFY(!picture.image().isNull());
+    }
 }
 
 void TestPicture::writtenFiles_data()

@@ -335,6 +335,7 @@ private slots:
     void jetStoreIsReadAndConverted();
     void jetRowsOfAnAccessFile();
     void jetFileWithoutThePhraseTable();
+    void jetRegressionFilesAreReadSafely();
     void jetReaderThatFailsIsAnUnreadableFile_data();
     void jetReaderThatFailsIsAnUnreadableFile();
     void earlierBackupsAreNeverOverwritten();
@@ -1140,6 +1141,19 @@ void TestRegistration::jetFileWithoutThePhraseTable()
     QCOMPARE(store.save(Numbered(QStringLiteral("x"))), PhraseStore::Saved::Stored);
     QCOMPARE(Bytes(this->store() + QStringLiteral(".jet")), Bytes(sample));
     QCOMPARE(StoredRows(this->store()), QList<QStringList>{ListOf(Numbered(QStringLiteral("x")))});
+}
+
+// Damaged Jet files that made libmdb crash or hang (found by fuzzing its reader): the program
+// reads each through its helper process and carries on.
+void TestRegistration::jetRegressionFilesAreReadSafely()
+{
+    const QDir folder(QStringLiteral(TOVIMARU_REGRESSIONS "/jet"));
+    const QStringList files = folder.entryList(QDir::Files);
+    QVERIFY(!files.isEmpty());
+    for (const QString &name : files) {
+        const JetRow row = ReadFirstJetRow(folder.filePath(name), PhraseTable, {"moji1", "moji2"});
+        QVERIFY2(row.status == JetRow::Failed || row.values.size() == 2, qPrintable(name));
+    }
 }
 
 void TestRegistration::jetReaderThatFailsIsAnUnreadableFile_data()

@@ -1,0 +1,87 @@
+// What one picture file can cost the loader: every file of the shared corpus (when it is beside
+// the checkout) and files made to be costly, each loaded at the gallery's thumbnail bound and at
+// the capture's, with the time and the peak resident memory above the program's base.
+// Goals: under 300 ms and 256 MiB for a thumbnail, under 1 s for the capture bound.
+
+#include "BenchSupport.h"
+#include "platform/Picture.h"
+#include "tests/CostlyPictures.h"
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+struct Cost
+{
+    double milliseconds = 0;
+    double peakMiB = 0;
+};
+
+Cost Measure(const QString &path, const QSize &bound, double baseMiB)
+{
+    bench::ResetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    const platform::Picture picture = platform::LoadPicture(path, bound);
+    Cost cost{timer.nsecsElapsed() / 1e6, bench::StatusMiB("VmHWM") - baseMiB};
+    return cost;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_LOGGING_RULES", "qt.gui.imageio*.warning=false");
+    QGuiApplication app(argc, argv);
+    QTemporaryDir dir;
+
+    QStringList files;
+    const auto make = [&](const char *name, const QByteArray &bytes) {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+            files << file.fileName();
+    };
+    make("progressive-16384x16384.jpg", testing::progressiveJpegClaiming(16384, 16384));
+    make("progressive-16384x4096-3010-scans.jpg",
+         testing::jpegWithScans(testing::progressiveJpegClaiming(16384, 4096), 3010));
+    make("progressive-9000x9000-90-scans.jpg", testing::jpegWithScans(testing::progressiveJpegClaiming(9000, 9000), 90));
+    make("rle8-8192x8192.bmp", testing::bmpFile(8192, 8192, 8, 1, QByteArray("\x00\x01", 2)));
+    const QString corpus = qEnvironmentVariable("TOVIMARU_TESTDATA", QStringLiteral(TOVIMARU_DEFAULT_TESTDATA))
+                           + QStringLiteral("/images");
+    QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << it.next();
+
+    // The base: the application and Qt's image plugins loaded once.
+    platform::LoadPicture(files.value(0), QSize(119, 89));
+    const double base = bench::StatusMiB("VmRSS");
+    std::printf("base resident memory %.0f MiB; %lld files\n", base, qlonglong(files.size()));
+    std::printf("%-60s %12s %12s %12s %12s\n", "file", "thumb ms", "thumb MiB", "capture ms", "capture MiB");
+    Cost worstThumb, worstCapture;
+    QString slowest;
+    for (const QString &path : files) {
+        const Cost thumb = Measure(path, QSize(119, 89), base);
+        const Cost capture = Measure(path, QSize(2828, 1996), base);
+        const QString name = QFileInfo(path).fileName().left(60);
+        if (thumb.milliseconds > 50 || capture.milliseconds > 150 || thumb.peakMiB > 64 || path.startsWith(dir.path()))
+            std::printf("%-60s %12.1f %12.1f %12.1f %12.1f\n", qPrintable(name), thumb.milliseconds, thumb.peakMiB,
+                        capture.milliseconds, capture.peakMiB);
+        if (thumb.milliseconds > worstThumb.milliseconds)
+            slowest = name;
+        worstThumb.milliseconds = std::max(worstThumb.milliseconds, thumb.milliseconds);
+        worstThumb.peakMiB = std::max(worstThumb.peakMiB, thumb.peakMiB);
+        worstCapture.milliseconds = std::max(worstCapture.milliseconds, capture.milliseconds);
+        worstCapture.peakMiB = std::max(worstCapture.peakMiB, capture.peakMiB);
+    }
+    std::printf("worst at the thumbnail bound: %.1f ms (%s), %.1f MiB above base (goal 300 ms, 256 MiB)\n",
+                worstThumb.milliseconds, qPrintable(slowest), worstThumb.peakMiB);
+    std::printf("worst at the capture bound: %.1f ms, %.1f MiB above base (goal 1000 ms)\n", worstCapture.milliseconds,
+                worstCapture.peakMiB);
+    return 0;
+}
