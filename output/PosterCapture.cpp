@@ -4,7 +4,11 @@
 #include "platform/Twips.h"
 
 #include <QImage>
+#include <QTextEdit>
 #include <QWidget>
+
+#include <utility>
+#include <vector>
 
 namespace output {
 
@@ -26,10 +30,20 @@ platform::Picture GrabWindowArea(QWidget *client, int left, int top, int width, 
         if (image->isVisible() && image->geometry().intersects(inside))
             image->settle();
     }
+    // The text box with the focus shows its caret on the screen; the poster does not.
+    std::vector<std::pair<QTextEdit *, int>> carets;
+    for (auto *text : client->findChildren<QTextEdit *>()) {
+        if (text->cursorWidth() != 0) {
+            carets.emplace_back(text, text->cursorWidth());
+            text->setCursorWidth(0);
+        }
+    }
     if (!inside.isEmpty()) {
         client->render(&bitmap, inside.topLeft() - QPoint(left, top), QRegion(inside),
                        QWidget::DrawWindowBackground | QWidget::DrawChildren);
     }
+    for (const auto &[text, width] : carets)
+        text->setCursorWidth(width);
     return BitmapToPicture(bitmap);
 }
 

@@ -8,6 +8,7 @@
 #include "app/form/Module1.h"
 #include "app/Startup.h"
 #include "drawing/Form2.h"
+#include "output/PosterCapture.h"
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"
 #include "platform/KeyInjection.h"
@@ -139,6 +140,7 @@ private slots:
     void sizeButtonBounds();
     void clearWithAPictureSelected();
     void wholePosterThroughTheFourSteps();
+    void theCaretStaysOffThePoster();
 
 private:
     void toStepThree();
@@ -627,4 +629,31 @@ void TestText::wholePosterThroughTheFourSteps()
 }
 
 QTEST_MAIN(TestText)
+// The slot being typed into shows its caret on the screen; a capture of the poster never does.
+void TestText::theCaretStaysOffThePoster()
+{
+    toStepThree();
+    RichTextBox *slot = form->Text1[0];
+    Drag(slot, 300, 300, -8000, 1500);
+    slot->setText(QString());
+    Press(slot);
+    QApplication::setActiveWindow(form);
+    slot->setFocus();
+    QTRY_VERIFY(slot->hasFocus());
+    QVERIFY(slot->cursorWidth() > 0);
+    slot->setBorderStyle(0); // as the move to step 4 takes it off
+    const QImage poster = output::CapturePoster(form->client()).image().convertToFormat(QImage::Format_RGB32);
+    // The slot's rectangle in device pixels of the capture (the poster's corner lies at 16, 184
+    // pixels of the client area).
+    const QRect area(int((slot->twipsLeft() / 15 - 16) * CaptureDensity), int((slot->twipsTop() / 15 - 184) * CaptureDensity),
+                     int(slot->twipsWidth() / 15 * CaptureDensity), int(slot->twipsHeight() / 15 * CaptureDensity));
+    int dark = 0;
+    for (int y = area.top(); y < area.bottom(); ++y) {
+        for (int x = area.left(); x < area.right(); ++x)
+            dark += qGray(poster.pixel(x, y)) < 100;
+    }
+    QCOMPARE(dark, 0);
+    QVERIFY(slot->cursorWidth() > 0); // the screen keeps its caret
+}
+
 #include "tst_text.moc"
