@@ -1,5 +1,7 @@
 #include "platform/PictureFormats.h"
 
+#include "platform/ByteReads.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -10,23 +12,11 @@ namespace platform::formats {
 
 namespace {
 
-// Little-endian reads at offset; the callers have checked that the bytes are there.
-quint16 u16(QByteArrayView b, qsizetype offset)
-{
-    return qFromLittleEndian<quint16>(b.data() + offset);
-}
-qint16 s16(QByteArrayView b, qsizetype offset)
-{
-    return qFromLittleEndian<qint16>(b.data() + offset);
-}
-quint32 u32(QByteArrayView b, qsizetype offset)
-{
-    return qFromLittleEndian<quint32>(b.data() + offset);
-}
-qint32 s32(QByteArrayView b, qsizetype offset)
-{
-    return qFromLittleEndian<qint32>(b.data() + offset);
-}
+using bytes::s16At;
+using bytes::s32At;
+using bytes::u16At;
+using bytes::u32At;
+
 quint8 byteAt(QByteArrayView b, qsizetype offset)
 {
     return static_cast<quint8>(b[offset]);
@@ -44,8 +34,8 @@ bool isSoundBmp(QByteArrayView b)
     constexpr qsizetype FileHeaderSize = 14;
     if (b.size() < FileHeaderSize + 4)
         return false;
-    const qint64 pixelOffset = u32(b, 10);
-    const qint64 headerSize = u32(b, 14);
+    const qint64 pixelOffset = u32At(b, 10);
+    const qint64 headerSize = u32At(b, 14);
     // The header and the start of the pixels lie within the file (else Qt's decoder would seek
     // past the end of the data to look for them).
     if (FileHeaderSize + headerSize > b.size() || pixelOffset >= b.size())
@@ -56,15 +46,15 @@ bool isSoundBmp(QByteArrayView b)
     int bitCount = 0;
     quint32 compression = 0; // BI_RGB
     if (headerSize == 12) { // OS/2 1.x core header: 16-bit sizes, never compressed
-        width = u16(b, 18);
-        height = u16(b, 20);
-        bitCount = u16(b, 24);
+        width = u16At(b, 18);
+        height = u16At(b, 20);
+        bitCount = u16At(b, 24);
     } else if (headerSize >= 16) {
-        width = s32(b, 18);
-        height = s32(b, 22);
-        bitCount = u16(b, 28);
+        width = s32At(b, 18);
+        height = s32At(b, 22);
+        bitCount = u16At(b, 28);
         if (headerSize >= 20)
-            compression = u32(b, 30);
+            compression = u32At(b, 30);
     } else {
         return false;
     }
@@ -191,8 +181,8 @@ bool hasSoundRecords(QByteArrayView b, qsizetype pos)
     constexpr qsizetype RecordHeaderSize = 6; // uint32 size in 16-bit words, uint16 function
     constexpr quint32 MinRecordWords = 3;
     while (b.size() - pos >= RecordHeaderSize) {
-        const quint32 words = u32(b, pos);
-        const quint16 function = u16(b, pos + 4);
+        const quint32 words = u32At(b, pos);
+        const quint16 function = u16At(b, pos + 4);
         // A size below 3 words would not move past the record itself, and a player trusting it
         // would loop for ever.
         if (words < MinRecordWords || qint64(words) > (b.size() - pos) / 2)
@@ -341,11 +331,11 @@ std::optional<MetafileHeader> readPlaceableMetafile(QByteArrayView b)
     // The checksum at offset 20 is not checked: it covers only these 20 bytes, which are checked
     // for sense below anyway, and says nothing about the records that follow, which the walk
     // checks. libwmf ignores it as well and plays such files.
-    const int left = s16(b, 6);
-    const int top = s16(b, 8);
-    const int right = s16(b, 10);
-    const int bottom = s16(b, 12);
-    const int unitsPerInch = u16(b, 14);
+    const int left = s16At(b, 6);
+    const int top = s16At(b, 8);
+    const int right = s16At(b, 10);
+    const int bottom = s16At(b, 12);
+    const int unitsPerInch = u16At(b, 14);
     // An inverted box is refused rather than mirrored or normalised: the box is the only source
     // of the size and placement of the drawing, and a writer that got its corners the wrong way
     // round cannot be trusted with the rest of it.
@@ -364,8 +354,8 @@ std::optional<MetafileHeader> readPlaceableMetafile(QByteArrayView b)
 
     // METAHEADER: type 1 (memory) or 2 (disk), header size 9 words. Its file-size field is not
     // needed: the record walk bounds everything by the real data.
-    const quint16 type = u16(b, PlaceableHeaderSize);
-    const quint16 headerWords = u16(b, PlaceableHeaderSize + 2);
+    const quint16 type = u16At(b, PlaceableHeaderSize);
+    const quint16 headerWords = u16At(b, PlaceableHeaderSize + 2);
     if ((type != 1 && type != 2) || headerWords != MetaHeaderSize / 2)
         return std::nullopt;
     if (!hasSoundRecords(b, PlaceableHeaderSize + MetaHeaderSize))

@@ -1,5 +1,6 @@
 #include "platform/WmfPlayer.h"
 
+#include "platform/ByteReads.h"
 #include "platform/WmfText.h"
 
 #include <QBuffer>
@@ -34,22 +35,10 @@ constexpr int MaxClipElements = 4096;
 constexpr qint64 ClipElementCost = 4;
 constexpr qint64 FontCost = 256;
 
-quint16 u16At(QByteArrayView b, qsizetype offset)
-{
-    return qFromLittleEndian<quint16>(b.data() + offset);
-}
-qint16 s16At(QByteArrayView b, qsizetype offset)
-{
-    return qFromLittleEndian<qint16>(b.data() + offset);
-}
-quint32 u32At(QByteArrayView b, qsizetype offset)
-{
-    return qFromLittleEndian<quint32>(b.data() + offset);
-}
-qint32 s32At(QByteArrayView b, qsizetype offset)
-{
-    return qFromLittleEndian<qint32>(b.data() + offset);
-}
+using bytes::s16At;
+using bytes::s32At;
+using bytes::u16At;
+using bytes::u32At;
 
 // The parameters of one record as 16-bit words. Reads past the end give 0, but handlers check
 // with has() that what they need is there before they act.

@@ -52,16 +52,23 @@ inline QByteArray progressiveJpeg()
     return writer.write(image) ? buffer.data() : QByteArray();
 }
 
-// The same with the width and height of its frame header replaced.
-inline QByteArray progressiveJpegClaiming(quint16 width, quint16 height)
+// A JPEG with the width and height of its frame header (the marker FF C0 of a baseline file,
+// FF C2 of a progressive one) replaced.
+inline QByteArray jpegClaiming(QByteArray bytes, quint16 width, quint16 height, quint8 frameMarker = 0xC0)
 {
-    QByteArray bytes = progressiveJpeg();
-    const qsizetype frame = bytes.indexOf(QByteArrayView("\xFF\xC2", 2));
+    const char marker[2] = {'\xFF', char(frameMarker)};
+    const qsizetype frame = bytes.indexOf(QByteArrayView(marker, 2));
     if (frame < 0)
         return {};
     qToBigEndian(height, bytes.data() + frame + 5);
     qToBigEndian(width, bytes.data() + frame + 7);
     return bytes;
+}
+
+// The progressive JPEG claiming another size.
+inline QByteArray progressiveJpegClaiming(quint16 width, quint16 height)
+{
+    return jpegClaiming(progressiveJpeg(), width, height, 0xC2);
 }
 
 // A progressive JPEG whose last scan (its header and data) is repeated until it has that many.
