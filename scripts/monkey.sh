@@ -8,4 +8,6 @@ export QT_QPA_PLATFORM=offscreen
 export TOVIMARU_MONKEY_EVENTS="${1:-200000}"
 export TOVIMARU_MONKEY_SEED="${2:-1}"
 export TOVIMARU_MONKEY_MEMORY_EVERY=10000
+# A long run outlasts QtTest's five minutes for one test function.
+export QTEST_FUNCTION_TIMEOUT=86400000
 exec build/tests/tst_monkey -silent
