@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
@@ -37,6 +38,20 @@ inline bool HasTestdata()
 inline bool TestdataRequired()
 {
     return qEnvironmentVariableIntValue("TOVIMARU_REQUIRE_TESTDATA") != 0;
+}
+
+// Resident memory of this process in KiB: a field of /proc/self/status (VmRSS now, VmHWM the
+// peak).
+inline long ResidentKib(const char *field = "VmRSS:")
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
 }
 
 // The top-level window with that object name, or nullptr.

@@ -41,19 +41,6 @@ Form1 *MainWindow()
     return qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
 }
 
-// Resident memory of this process in KiB.
-long ResidentKib()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 // Answers whatever dialog the program opens, in the nested event loop that shows it: message
 // boxes with their default button (or yes), the save dialog with a file in the run's folder, the print
 // dialog with a PDF file there; anything else is cancelled.
@@ -343,14 +330,14 @@ void TestMonkey::randomUse()
             return;
         if (memoryEvery > 0 && (m_index + 1) % memoryEvery == 0) {
             std::printf("monkey: %d events, %lld s, resident %ld KiB\n", m_index + 1,
-                        clock.elapsed() / 1000, ResidentKib());
+                        clock.elapsed() / 1000, testing::ResidentKib());
             std::fflush(stdout);
         }
     }
     qInfo("seed %u: %d events in %lld ms (steps 1-4: %d, %d, %d, %d), %d dialogs answered, %d restarts, "
           "resident %ld KiB",
           m_seed, events, clock.elapsed(), m_eventsInStep[0], m_eventsInStep[1], m_eventsInStep[2],
-          m_eventsInStep[3], answerer.answered(), m_restarts, ResidentKib());
+          m_eventsInStep[3], answerer.answered(), m_restarts, testing::ResidentKib());
 }
 
 QTEST_MAIN(TestMonkey)

@@ -376,20 +376,6 @@ QByteArray jpegWithHiddenEndMarker()
     return original.left(2) + segment + original.mid(2);
 }
 
-// Resident memory of this process in KiB: the field of /proc/self/status (VmRSS now, VmHWM the
-// peak).
-long residentKib(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qsizetype(qstrlen(field))).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 } // namespace
 
 class TestPicture : public QObject
@@ -572,7 +558,7 @@ void TestPicture::costlyFiles()
     const QString path = m_dir.filePath(fileName);
     QVERIFY(writeFile(path, content));
 
-    const long before = residentKib("VmRSS:");
+    const long before = testing::ResidentKib("VmRSS:");
     QFile clear(QStringLiteral("/proc/self/clear_refs")); // the peak starts anew
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
@@ -580,7 +566,7 @@ void TestPicture::costlyFiles()
     timer.start();
     const Picture picture = LoadPicture(path, QSize(119, 89));
     qInfo("%s: %lld ms, peak resident memory %+ld KiB", qPrintable(fileName), timer.elapsed(),
-          residentKib("VmHWM:") - before);
+          testing::ResidentKib("VmHWM:") - before);
     QCOMPARE(picture.logicalSize().toSize(), pixels.isValid() ? pixels : QSize(0, 0));
     if (pixels.isValid()) {
         QVERIFY(picture.image().width() <= 119 && picture.image().height() <= 119);
