@@ -71,7 +71,7 @@ QSize ThumbnailBound(const QWidget &widget)
 
 platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget)
 {
-    return platform::CachedPicture(path, ThumbnailBound(widget));
+    return platform::CachedPicture(path, ThumbnailBound(widget), platform::Use::Thumbnail);
 }
 
 GalleryController::GalleryController(Form1 &form, QObject *parent)
@@ -250,7 +250,7 @@ void GalleryController::Decode(const QString &path, int priority)
     if (path.isEmpty())
         return;
     m_decoders.start([path, bound = ThumbnailBound(m_form)] {
-        platform::SharedPictureCache().prefetch(path, bound);
+        platform::SharedPictureCache().prefetch(path, bound, platform::Use::Thumbnail);
     }, priority);
 }
 

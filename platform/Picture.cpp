@@ -1,6 +1,8 @@
 #include "platform/Picture.h"
 
+#include "platform/Exif.h"
 #include "platform/PictureFormats.h"
+#include "platform/SharedThumbnails.h"
 #include "platform/Twips.h"
 #include "platform/WmfPlayer.h"
 
@@ -28,6 +30,7 @@ struct Picture::Data
     QImage image;         // Raster: the pixels, devicePixelRatio = decoded / natural
     std::shared_ptr<const wmf::Metafile> metafile; // Metafile: its records, for playing them
     QSize metafilePixels; // Metafile: the pixel size image() gives it
+    bool preview = false; // Raster: a stored thumbnail, not a decode of the picture (isPreview())
 
     // Metafile: the latest renderings, most recent first, so that repainting a gallery cell or a
     // picture slot does not play the records again. Shared by the copies of the picture, which
@@ -81,21 +84,27 @@ QSize fitWithin(const QSize &size, const QSize &limit)
     return size.scaled(limit, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
-// libjpeg decodes at 1/2, 1/4 or 1/8 of the size for a fraction of the work and memory. Taking
-// the largest of those that fits (rather than the exact fit, which Qt would reach by decoding at
-// the next larger scale and resampling) keeps a 24-megapixel photo at 3000 x 2000 = 24 MB instead
-// of a 96 MB decode. Sizes are rounded down so that Qt picks that very scale.
+// libjpeg decodes at 1/2, 1/4 or 1/8 of the size for a fraction of the work and memory. A small
+// result (a thumbnail) is decoded at the smallest of those scales that covers it and resampled to
+// fit exactly, so that a photo of 600 pixels is not shown from 75. A large one takes the largest
+// of those scales that fits instead, which keeps a 24-megapixel photo at 3000 x 2000 = 24 MB
+// rather than a 96 MB decode resampled. Sizes are rounded down so that Qt picks that very scale.
 QSize jpegDecodeSize(const QSize &natural, const QSize &limit)
 {
     if (fitsWithin(natural, limit))
         return natural;
+    constexpr qint64 MaxResampledDecodeBytes = qint64(16) << 20;
+    const QSize fit = fitWithin(natural, limit);
+    const QSize covering = CoveringDecodeBound(natural, fit);
+    if (qint64(covering.width()) * covering.height() * 4 <= MaxResampledDecodeBytes)
+        return fit;
     for (const int denominator : {2, 4, 8}) {
         const QSize reduced = QSize(natural.width() / denominator, natural.height() / denominator)
                                       .expandedTo(QSize(1, 1));
         if (fitsWithin(reduced, limit))
             return reduced;
     }
-    return fitWithin(natural, limit);
+    return fit;
 }
 
 qreal densityOf(const QSize &pixels, const QSizeF &logical)
@@ -113,12 +122,12 @@ QImage toDrawingFormat(const QImage &image)
 }
 
 // The whole file, or nothing for anything that is not a readable regular file within the cap.
-QByteArray readPictureFile(const QString &path)
+QByteArray readPictureFile(const QFileInfo &info)
 {
     // A FIFO or a device named like a picture would block open() or never end.
-    if (!QFileInfo(path).isFile())
+    if (!info.isFile())
         return {};
-    QFile file(path);
+    QFile file(info.filePath());
     if (!file.open(QIODevice::ReadOnly) || file.size() > formats::MaxPictureBytes)
         return {};
     // The size taken once: if the file grows meanwhile, the rest is not read.
@@ -215,38 +224,143 @@ QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, c
     return image;
 }
 
-std::shared_ptr<const Picture::Data> loadRaster(Format format, const QByteArray &bytes,
-                                                const QSize &limit)
+// A raster file checked and its header read: its natural size, shown upright, and what its EXIF
+// block says. Both a full load and a thumbnail start from it; it decodes once.
+class RasterFile final
 {
-    if (!formats::isStructurallySound(format, bytes))
-        return nullptr;
-    limitImageAllocations();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(false); // EXIF orientation is not applied, to the size or the pixels
-    // Qt must decode what was checked above.
-    if (reader.format() != formats::qtFormatName(format))
-        return nullptr;
-    QSize natural = reader.size(); // from the header only
-    natural.setHeight(qAbs(natural.height())); // top-down BMPs report a negative height
-    if (!formats::isPlausibleNaturalSize(natural))
-        return nullptr;
+public:
+    RasterFile(Format format, const QByteArray &bytes)
+        : m_format(format)
+    {
+        if (!formats::isStructurallySound(format, bytes))
+            return;
+        limitImageAllocations();
+        m_buffer.setData(bytes);
+        m_buffer.open(QIODevice::ReadOnly);
+        m_reader.setDevice(&m_buffer);
+        m_reader.setDecideFormatFromContent(true);
+        m_reader.setAutoTransform(false); // the EXIF orientation is applied below, to size and pixels
+        // Qt must decode what was checked above.
+        if (m_reader.format() != formats::qtFormatName(format))
+            return;
+        m_stored = m_reader.size(); // from the header only
+        m_stored.setHeight(qAbs(m_stored.height())); // top-down BMPs report a negative height
+        if (format == Format::Jpeg)
+            m_exif = exif::ReadFacts(bytes);
+        if (!formats::isPlausibleNaturalSize(natural()))
+            m_stored = QSize();
+    }
 
-    QImage image = decodeRaster(format, reader, natural, limit);
-    if (image.isNull())
+    bool isValid() const { return m_stored.isValid() && !m_stored.isEmpty(); }
+    Format format() const { return m_format; }
+    QSize natural() const { return exif::Oriented(m_stored, m_exif.orientation); }
+    const exif::Facts &exif() const { return m_exif; }
+
+    // The picture upright, fitted within limit (upright too); a null image when it cannot be
+    // decoded. Once only.
+    QImage decode(const QSize &limit)
+    {
+        const QImage stored = decodeRaster(m_format, m_reader, m_stored, exif::Oriented(limit, m_exif.orientation));
+        return exif::Upright(stored, m_exif.orientation);
+    }
+
+private:
+    Format m_format;
+    QBuffer m_buffer;
+    QImageReader m_reader;
+    QSize m_stored; // as stored, before the orientation; invalid when the file is refused
+    exif::Facts m_exif;
+};
+
+std::shared_ptr<const Picture::Data> rasterData(const QImage &pixels, const QSize &natural, bool preview)
+{
+    if (pixels.isNull())
         return nullptr;
-    image = toDrawingFormat(image);
+    QImage image = toDrawingFormat(pixels);
     image.setDevicePixelRatio(densityOf(image.size(), QSizeF(natural)));
-
     auto data = std::make_shared<Picture::Data>();
     data->kind = Picture::Kind::Raster;
     data->logical = QSizeF(natural);
     data->himetric = himetricOf(data->logical);
     data->image = std::move(image);
+    data->preview = preview;
     return data;
+}
+
+// Whether a stored thumbnail serves a cell that needs want pixels of a picture of natural size:
+// large enough, and of the picture's shape to the rounding of a pixel (a camera that pads a 3:2
+// photo's thumbnail to 4:3 with black bars fails this).
+bool servesAsPreview(const QImage &thumbnail, const QSize &natural, const QSize &want)
+{
+    if (thumbnail.isNull() || thumbnail.width() < want.width() || thumbnail.height() < want.height())
+        return false;
+    const qint64 crossed = qint64(thumbnail.height()) * natural.width() - qint64(thumbnail.width()) * natural.height();
+    return qAbs(crossed) <= std::max(natural.width(), natural.height());
+}
+
+// The camera's thumbnail in a JPEG, upright; a null image when there is none or it is not a sound
+// JPEG of a thumbnail's size.
+QImage embeddedThumbnail(const exif::Facts &facts)
+{
+    constexpr int MaxEmbeddedSide = 2048;
+    if (facts.thumbnail.isEmpty() || formats::sniffFormat(facts.thumbnail) != Format::Jpeg
+        || !formats::isStructurallySound(Format::Jpeg, facts.thumbnail))
+        return {};
+    QBuffer buffer;
+    buffer.setData(facts.thumbnail);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (size.isEmpty() || size.width() > MaxEmbeddedSide || size.height() > MaxEmbeddedSide)
+        return {};
+    QImage image;
+    if (!reader.read(&image))
+        return {};
+    return exif::Upright(image, facts.orientation);
+}
+
+QByteArray mimeTypeOf(Format format)
+{
+    switch (format) {
+    case Format::Bmp: return QByteArrayLiteral("image/bmp");
+    case Format::Jpeg: return QByteArrayLiteral("image/jpeg");
+    case Format::Gif: return QByteArrayLiteral("image/gif");
+    default: return {};
+    }
+}
+
+std::shared_ptr<const Picture::Data> loadRaster(RasterFile &file, const QSize &limit)
+{
+    return rasterData(file.decode(limit), file.natural(), false);
+}
+
+// A gallery cell's picture: the desktop's shared thumbnail or the camera's where one serves,
+// else a decode of the file, which the shared cache then keeps at the size of its flavour.
+// Pictures that fit the flavour's square whole are decoded as they are: nothing to gain.
+std::shared_ptr<const Picture::Data> loadThumbnail(RasterFile &file, const QSize &limit, const QFileInfo &info)
+{
+    const QSize natural = file.natural();
+    const QSize want = fitWithin(natural, limit);
+    std::optional<thumbnails::Flavour> flavour = thumbnails::FlavourFor(limit);
+    if (flavour && fitsWithin(natural, QSize(flavour->side, flavour->side)))
+        flavour.reset();
+    const QString path = info.absoluteFilePath();
+    const qint64 modified = info.lastModified().toSecsSinceEpoch();
+    if (flavour) {
+        const QImage cached = thumbnails::Read(path, modified, *flavour);
+        if (servesAsPreview(cached, natural, want))
+            return rasterData(cached, natural, true);
+    }
+    if (const QImage embedded = embeddedThumbnail(file.exif()); servesAsPreview(embedded, natural, want))
+        return rasterData(embedded, natural, true);
+    if (!flavour)
+        return loadRaster(file, limit);
+    const QImage image = file.decode(limit.expandedTo(QSize(flavour->side, flavour->side)));
+    if (image.isNull())
+        return nullptr;
+    thumbnails::Write(path, modified, info.size(), image, *flavour, natural, mimeTypeOf(file.format()));
+    return rasterData(image, natural, false);
 }
 
 // Metafile renderings kept per picture: the two latest sizes (a gallery cell, or a slot on the
@@ -338,6 +452,11 @@ bool Picture::isEmpty() const
     return !m_data;
 }
 
+bool Picture::isPreview() const
+{
+    return m_data && m_data->preview;
+}
+
 QSize Picture::himetricSize() const
 {
     return m_data ? m_data->himetric : QSize(0, 0);
@@ -406,6 +525,7 @@ Picture Picture::resampled(const QSize &pixels) const
     data->kind = Kind::Raster;
     data->himetric = m_data->himetric;
     data->logical = m_data->logical;
+    data->preview = m_data->preview;
     data->image = toDrawingFormat(m_data->image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     data->image.setDevicePixelRatio(densityOf(pixels, data->logical));
     return Picture(std::move(data));
@@ -422,17 +542,26 @@ QSize CoveringDecodeBound(const QSize &naturalPixels, const QSize &target)
     return naturalPixels;
 }
 
-Picture LoadPicture(const QString &path, const QSize &decodeBound)
+Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use)
 {
     if (path.isEmpty())
         return Picture();
-    const QByteArray bytes = readPictureFile(path);
+    // The modification time a shared thumbnail records is taken before the bytes are read: a
+    // file rewritten meanwhile leaves a thumbnail that is stale, never one that looks current.
+    const QFileInfo info(path);
+    const QByteArray bytes = readPictureFile(info);
     const Format format = formats::sniffFormat(bytes);
     switch (format) {
     case Format::Bmp:
     case Format::Jpeg:
-    case Format::Gif:
-        return Picture(loadRaster(format, bytes, decodeLimit(decodeBound)));
+    case Format::Gif: {
+        RasterFile file(format, bytes);
+        if (!file.isValid())
+            return Picture();
+        const QSize limit = decodeLimit(decodeBound);
+        return Picture(use == Use::Thumbnail && decodeBound.isValid() ? loadThumbnail(file, limit, info)
+                                                                      : loadRaster(file, limit));
+    }
     case Format::PlaceableWmf:
         return Picture(loadMetafile(bytes, decodeBound));
     case Format::Unknown:

@@ -17,6 +17,12 @@ class QPointF;
 
 namespace platform {
 
+// What a picture is loaded for. A thumbnail (a gallery cell) may be a preview stored for the file:
+// the desktop's shared thumbnail of it, or the camera's own small picture in a JPEG, when it is
+// large enough for decodeBound and has the picture's shape; otherwise the file is decoded, and
+// the shared cache gets a thumbnail of it. Full always decodes the file's own picture.
+enum class Use { Full, Thumbnail };
+
 class Picture final
 {
 public:
@@ -54,6 +60,11 @@ public:
     // rendering image() keeps of it.
     qint64 byteCost() const;
 
+    // True when the pixels are a stored thumbnail of the file (the desktop's shared cache, or the
+    // small picture a camera keeps in the file) rather than a decode of the file's own picture:
+    // good for a gallery cell, never enough for a picture on the poster.
+    bool isPreview() const;
+
     // True when both are copies of one picture object (not merely equal pixels).
     bool isSameObject(const Picture &other) const { return m_data == other.m_data; }
 
@@ -65,7 +76,7 @@ public:
 
 private:
     explicit Picture(std::shared_ptr<const Data> data);
-    friend Picture LoadPicture(const QString &path, const QSize &decodeBound);
+    friend Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use);
 
     std::shared_ptr<const Data> m_data;
 };
@@ -78,7 +89,9 @@ private:
 // decodeBound, when valid, is the largest pixel size worth decoding (a thumbnail cell, say):
 // larger raster pictures are decoded scaled down to fit it (JPEG decodes at 1/2, 1/4, 1/8 scale),
 // while the natural size stays the file's. Without it, pictures are decoded up to a fixed bound.
-Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize());
+//
+// A JPEG is shown upright as its EXIF orientation says: its pixels and its natural size alike.
+Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
 
 // The pixels of the largest raster picture LoadPicture decodes in full.
 inline constexpr int MaxDecodedSide = 4096;

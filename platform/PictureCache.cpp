@@ -13,9 +13,10 @@ PictureCache::PictureCache(qint64 capacityBytes)
 
 PictureCache::~PictureCache() = default;
 
-PictureCache::Key PictureCache::keyOf(const QString &path, const QSize &decodeBound)
+PictureCache::Key PictureCache::keyOf(const QString &path, const QSize &decodeBound, Use use)
 {
     Key key;
+    key.use = use;
     key.path = path;
     key.bound = decodeBound.isValid() ? decodeBound : QSize();
     const QFileInfo info(path); // one stat() for both values below
@@ -31,22 +32,22 @@ qint64 PictureCache::costOf(const Picture &picture)
     return std::max(picture.byteCost(), EntryOverhead);
 }
 
-Picture PictureCache::picture(const QString &path, const QSize &decodeBound)
+Picture PictureCache::picture(const QString &path, const QSize &decodeBound, Use use)
 {
     if (path.isEmpty())
         return Picture();
-    return *fetch(path, decodeBound, Wait::ForOthers);
+    return *fetch(path, decodeBound, use, Wait::ForOthers);
 }
 
-void PictureCache::prefetch(const QString &path, const QSize &decodeBound)
+void PictureCache::prefetch(const QString &path, const QSize &decodeBound, Use use)
 {
     if (!path.isEmpty())
-        fetch(path, decodeBound, Wait::No);
+        fetch(path, decodeBound, use, Wait::No);
 }
 
-std::optional<Picture> PictureCache::fetch(const QString &path, const QSize &decodeBound, Wait wait)
+std::optional<Picture> PictureCache::fetch(const QString &path, const QSize &decodeBound, Use use, Wait wait)
 {
-    const Key key = keyOf(path, decodeBound);
+    const Key key = keyOf(path, decodeBound, use);
     std::promise<Picture> promise;
     {
         std::unique_lock lock(m_mutex);
@@ -68,7 +69,7 @@ std::optional<Picture> PictureCache::fetch(const QString &path, const QSize &dec
     }
 
     // Decoded without the lock, so that other threads decode other files meanwhile.
-    const Picture picture = LoadPicture(path, key.bound);
+    const Picture picture = LoadPicture(path, key.bound, use);
     {
         const std::lock_guard lock(m_mutex);
         insertLocked(key, picture);
@@ -127,9 +128,9 @@ PictureCache &SharedPictureCache()
     return cache;
 }
 
-Picture CachedPicture(const QString &path, const QSize &decodeBound)
+Picture CachedPicture(const QString &path, const QSize &decodeBound, Use use)
 {
-    return SharedPictureCache().picture(path, decodeBound);
+    return SharedPictureCache().picture(path, decodeBound, use);
 }
 
 } // namespace platform

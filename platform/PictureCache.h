@@ -34,15 +34,15 @@ public:
     PictureCache(const PictureCache &) = delete;
     PictureCache &operator=(const PictureCache &) = delete;
 
-    // What LoadPicture(path, decodeBound) gives, decoded by an earlier call for the same file
-    // (same size and modification time) and bound where there was one. "" gives the empty
+    // What LoadPicture(path, decodeBound, use) gives, decoded by an earlier call for the same file
+    // (same size and modification time), bound and use where there was one. "" gives the empty
     // picture. Files that give the empty picture are kept too, so a broken file in a folder is
     // not read again on every page.
-    Picture picture(const QString &path, const QSize &decodeBound = QSize());
+    Picture picture(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
 
     // Decodes into the cache unless the picture is there or being decoded already, in which cases
     // it returns at once. For worker threads that warm the cache ahead of the GUI thread.
-    void prefetch(const QString &path, const QSize &decodeBound = QSize());
+    void prefetch(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
 
     struct Statistics
     {
@@ -70,11 +70,12 @@ private:
         qint64 fileSize = -1;     // -1: no such file
         qint64 modifiedMsecs = -1;
         QSize bound;
+        Use use = Use::Full;
         bool operator==(const Key &other) const = default;
         friend size_t qHash(const Key &key, size_t seed = 0)
         {
             return qHashMulti(seed, key.path, key.fileSize, key.modifiedMsecs, key.bound.width(),
-                              key.bound.height());
+                              key.bound.height(), int(key.use));
         }
     };
     struct Entry
@@ -85,11 +86,11 @@ private:
     };
     enum class Wait { ForOthers, No };
 
-    static Key keyOf(const QString &path, const QSize &decodeBound);
+    static Key keyOf(const QString &path, const QSize &decodeBound, Use use);
     static qint64 costOf(const Picture &picture);
     // The cached picture, or the decode of it (by this thread, or awaited from another); an empty
     // optional when the picture is being decoded elsewhere and wait is No.
-    std::optional<Picture> fetch(const QString &path, const QSize &decodeBound, Wait wait);
+    std::optional<Picture> fetch(const QString &path, const QSize &decodeBound, Use use, Wait wait);
     void insertLocked(const Key &key, const Picture &picture);
     void evictLocked();
 
@@ -112,7 +113,7 @@ inline constexpr qint64 SharedPictureCacheBytes = qint64(64) << 20;
 // The program's one cache, shared by every window and thread.
 PictureCache &SharedPictureCache();
 
-// SharedPictureCache().picture(path, decodeBound).
-Picture CachedPicture(const QString &path, const QSize &decodeBound = QSize());
+// SharedPictureCache().picture(path, decodeBound, use).
+Picture CachedPicture(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
 
 } // namespace platform

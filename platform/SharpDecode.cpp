@@ -75,6 +75,8 @@ QSize SharpPixels(const Picture &picture, const QSize &shownPixels)
 
 bool ServesSharply(const Picture &picture, const QSize &want)
 {
+    if (picture.isPreview())
+        return false; // a stored thumbnail: the file itself is decoded for the poster
     const QSize have = picture.image().size();
     return have.width() >= want.width() && have.height() >= want.height()
             && std::max(have.width(), have.height()) <= 2 * std::max(want.width(), want.height());

@@ -53,8 +53,9 @@ private:
 // more than MaxDecodedSide on either side.
 QSize SharpPixels(const Picture &picture, const QSize &shownPixels);
 
-// Whether a picture's pixels serve for want: at least as many on each side, and not more than
-// twice as many on the long side (a picture made much smaller lets its large decode go).
+// Whether a picture's pixels serve for want: decoded from the file (not a preview), at least as
+// many on each side, and not more than twice as many on the long side (a picture made much
+// smaller lets its large decode go).
 bool ServesSharply(const Picture &picture, const QSize &want);
 
 } // namespace platform

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
-  libsqlite3-dev mdbtools-dev
+  libsqlite3-dev mdbtools-dev libexif-dev libjpeg-turbo-progs
   libanthy-dev anthy-common
   fonts-motoya-l-maruberi fonts-ipafont-gothic
   poppler-utils cups printer-driver-cups-pdf

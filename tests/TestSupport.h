@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest/QTest>
@@ -14,6 +15,14 @@
 #include <functional>
 
 namespace testing {
+
+// Every test process has a desktop thumbnail cache of its own, empty at its start, so that no run
+// reads what another left and none writes into the user's cache.
+inline const struct FreshThumbnailCache
+{
+    QTemporaryDir folder;
+    FreshThumbnailCache() { qputenv("XDG_CACHE_HOME", folder.path().toUtf8()); }
+} freshThumbnailCache;
 
 // The shared corpus of public test pictures and phrase stores: the folder TOVIMARU_TESTDATA names,
 // or by default the one beside the checkout, which only the project's own machines have.

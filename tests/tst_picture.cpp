@@ -271,9 +271,9 @@ constexpr Expected kCorpus[] = {
     {"jpeg/pillow-pil_sample_cmyk.jpg", 2646, 2646},
     {"jpeg/pillow-pil_sample_rgb.jpg", 2646, 2646},
     {"jpeg/pillow-truncated_jpeg.jpg", 0, 0},
-    // EXIF orientation is not applied: the size as stored.
-    {"jpeg/recurser-Landscape_6.jpg", 31750, 47625},
-    {"jpeg/recurser-Portrait_8.jpg", 47625, 31750},
+    // Shown upright as the EXIF orientation says: stored 1200 x 1800 and 1800 x 1200, turned.
+    {"jpeg/recurser-Landscape_6.jpg", 47625, 31750},
+    {"jpeg/recurser-Portrait_8.jpg", 31750, 47625},
 
     {"wmf/libwmf-2doorvan.wmf", 8415, 3057},
     {"wmf/libwmf-Eg.wmf", 15875, 7925},
@@ -717,11 +717,13 @@ void TestPicture::scaledDecode_data()
                                          << QSize() << QSize(3000, 2000) << big6000;
     QTest::newRow("48 MP JPEG, default") << corpusFile("jpeg/gen-big_gradient_8000x6000.jpg")
                                          << QSize() << QSize(4000, 3000) << QSize(211667, 158750);
-    QTest::newRow("portrait JPEG, thumbnail") << corpusFile("jpeg/recurser-Landscape_6.jpg")
+    QTest::newRow("portrait JPEG, thumbnail") << corpusFile("jpeg/recurser-Portrait_8.jpg")
                                               << thumbnail << QSize(59, 89) << QSize(31750, 47625);
-    QTest::newRow("portrait JPEG, exact half") << corpusFile("jpeg/recurser-Landscape_6.jpg")
+    QTest::newRow("portrait JPEG, exact half") << corpusFile("jpeg/recurser-Portrait_8.jpg")
                                                << QSize(600, 900) << QSize(600, 900)
                                                << QSize(31750, 47625);
+    QTest::newRow("turned JPEG, thumbnail") << corpusFile("jpeg/recurser-Landscape_6.jpg")
+                                            << thumbnail << QSize(119, 79) << QSize(47625, 31750);
     QTest::newRow("BMP, thumbnail") << corpusFile("bmp/bmpsuite/g/rgb24.bmp") << thumbnail
                                     << QSize(119, 59) << QSize(3360, 1693);
     QTest::newRow("GIF, half") << corpusFile("gif/pillow/test.colors.gif") << QSize(404, 404)

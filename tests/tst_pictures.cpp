@@ -5,6 +5,7 @@
 // and reach the step-4 capture sharp.
 
 #include "TestSupport.h"
+#include "tools/ExifJpeg.h"
 
 #include "app/form/Form1.h"
 #include "app/form/Module1.h"
@@ -140,6 +141,7 @@ private slots:
     void placedPictureFollowsItsSizeSharply();
     void settlingMakesTheDecodeAtOnce();
     void stepFourCaptureIsSharpAndComesBack();
+    void cameraPhotoIsPlacedUprightFromItsOwnPixels();
 
 private:
     // Hovers cell i, presses and drags the copy until its top-left corner is at (left, top).
@@ -158,7 +160,22 @@ void TestPictures::initTestCase()
     m_photo = Blocks(PhotoSize, 16, 7);
     QVERIFY(m_photo.save(m_folder.filePath(QStringLiteral("0 photo.jpg")), "JPG", 95));
     QVERIFY(Blocks(QSize(400, 300), 20, 9).save(m_folder.filePath(QStringLiteral("1 small.jpg")), "JPG"));
-    m_names = {QStringLiteral("0 photo.jpg"), QStringLiteral("1 small.jpg")};
+    // A phone photo held upright: stored on its side in four coloured quarters (red, green above
+    // blue, white), with the orientation tag and a plain red thumbnail for previews.
+    QImage quarters(800, 600, QImage::Format_RGB32);
+    quarters.fill(Qt::white);
+    QPainter painter(&quarters);
+    painter.fillRect(0, 0, 400, 300, Qt::red);
+    painter.fillRect(400, 0, 400, 300, Qt::green);
+    painter.fillRect(0, 300, 400, 300, Qt::blue);
+    painter.end();
+    QFile camera(m_folder.filePath(QStringLiteral("2 camera.jpg")));
+    QVERIFY(camera.open(QIODevice::WriteOnly));
+    QImage thumbnail(160, 120, QImage::Format_RGB32);
+    thumbnail.fill(Qt::red);
+    camera.write(exifjpeg::WithExif(exifjpeg::Encode(quarters, 95), 6, exifjpeg::Encode(thumbnail)));
+    camera.close();
+    m_names = {QStringLiteral("0 photo.jpg"), QStringLiteral("1 small.jpg"), QStringLiteral("2 camera.jpg")};
 }
 
 void TestPictures::init()
@@ -488,6 +505,39 @@ void TestPictures::stepFourCaptureIsSharpAndComesBack()
     QCOMPARE(copy.picture().image().size(), shown.size() * CaptureDensity);
     const QImage again = output::CapturePoster(form->client()).image().copy(inCapture);
     QVERIFY(MeanDifference(again, source, 8) < 4);
+}
+
+void TestPictures::cameraPhotoIsPlacedUprightFromItsOwnPixels()
+{
+    // The cell shows the camera's thumbnail, turned upright.
+    ImageControl &cell = *form->Image1[2];
+    QVERIFY(cell.picture().isPreview());
+    QVERIFY(cell.twipsHeight() > cell.twipsWidth());
+    const QColor shownInCell = cell.grab().toImage().pixelColor(cell.width() / 2, cell.height() / 2);
+    QVERIFY(shownInCell.red() > 200 && shownInCell.green() < 40 && shownInCell.blue() < 40);
+
+    ImageControl &copy = place(2, 1500, 3000);
+    QVERIFY(copy.twipsHeight() > copy.twipsWidth());
+    const QRect shown = copy.geometry();
+    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    const QImage poster = form->Picture2->picture().image();
+    const QImage captured = poster.copy(QRect((shown.topLeft() - output::PosterRect.topLeft()) * CaptureDensity,
+                                              shown.size() * CaptureDensity));
+    // Turned a quarter clockwise: blue top left, red top right, white bottom left, green bottom
+    // right; the photo's own pixels, not the red thumbnail.
+    const int x1 = captured.width() / 4, x2 = 3 * captured.width() / 4;
+    const int y1 = captured.height() / 4, y2 = 3 * captured.height() / 4;
+    const auto near = [&captured](int x, int y, Qt::GlobalColor expected) {
+        const QColor seen = captured.pixelColor(x, y);
+        const QColor want(expected);
+        return qAbs(seen.red() - want.red()) < 40 && qAbs(seen.green() - want.green()) < 40
+                && qAbs(seen.blue() - want.blue()) < 40;
+    };
+    QVERIFY(near(x1, y1, Qt::blue));
+    QVERIFY(near(x2, y1, Qt::red));
+    QVERIFY(near(x1, y2, Qt::white));
+    QVERIFY(near(x2, y2, Qt::green));
 }
 
 QTEST_MAIN(TestPictures)
