@@ -2,7 +2,9 @@
 
 // Camera-like photos for the benchmarks: 24-megapixel JPEGs (6000 x 4000, quality 85), gradients
 // under random shapes and noise, about 4 MB each, so that their compressed data costs what a real
-// photo's costs to read.
+// photo's costs to read. A second kind is written as phones write them: 4:3 (5664 x 4248), with
+// an EXIF block holding the orientation (every other one held upright: 6) and a 160 x 120
+// thumbnail.
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,6 +15,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include "tools/ExifJpeg.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -21,8 +25,9 @@
 
 namespace bench {
 
-inline constexpr int PhotoWidth = 6000;
-inline constexpr int PhotoHeight = 4000;
+inline constexpr QSize PhotoSize(6000, 4000);
+inline constexpr QSize CameraSize(5664, 4248);
+inline constexpr QSize CameraThumbnailSize(160, 120);
 inline constexpr int PhotoQuality = 85;
 inline constexpr int NoiseAmplitude = 12;
 
@@ -35,9 +40,10 @@ inline double Milliseconds(const std::function<void()> &work)
 }
 
 // A photo-like picture: a gradient, 60 random shapes, and noise over all of it.
-inline QImage Photo(quint32 seed)
+inline QImage Photo(quint32 seed, QSize size = PhotoSize)
 {
-    QImage image(PhotoWidth, PhotoHeight, QImage::Format_RGB32);
+    const int PhotoWidth = size.width(), PhotoHeight = size.height();
+    QImage image(size, QImage::Format_RGB32);
     quint32 state = seed * 2654435761u + 1; // xorshift32
     const auto next = [&state] {
         state ^= state << 13;
@@ -82,19 +88,33 @@ inline QImage Photo(quint32 seed)
     return image;
 }
 
-inline QString PhotoName(int k)
+enum class PhotoKind { Plain, Camera };
+
+inline QString PhotoName(int k, PhotoKind kind = PhotoKind::Plain)
 {
-    return QStringLiteral("photo%1.jpg").arg(k, 3, 10, QLatin1Char('0'));
+    return QStringLiteral("%1%2.jpg").arg(kind == PhotoKind::Plain ? QStringLiteral("photo") : QStringLiteral("camera"))
+            .arg(k, 3, 10, QLatin1Char('0'));
 }
 
-// count photos in folder (photo000.jpg, ...), generated on every core where they are missing;
-// their names. Photos made by one benchmark are reused by the others given the same folder.
-inline QStringList MakePhotos(const QString &folder, int count)
+// The bytes of photo k of a kind.
+inline QByteArray PhotoFile(int k, PhotoKind kind)
+{
+    if (kind == PhotoKind::Plain)
+        return exifjpeg::Encode(Photo(quint32(k) + 1), PhotoQuality);
+    const QImage photo = Photo(quint32(k) + 1001, CameraSize);
+    const QImage thumbnail = photo.scaled(CameraThumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return exifjpeg::WithExif(exifjpeg::Encode(photo, PhotoQuality), k % 2 ? 6 : 1, exifjpeg::Encode(thumbnail, 90));
+}
+
+// count photos of a kind in folder (photo000.jpg or camera000.jpg, ...), generated on every core
+// where they are missing; their names. Photos made by one benchmark are reused by the others
+// given the same folder.
+inline QStringList MakePhotos(const QString &folder, int count, PhotoKind kind = PhotoKind::Plain)
 {
     QStringList names;
     std::vector<int> missing;
     for (int k = 0; k < count; ++k) {
-        names << PhotoName(k);
+        names << PhotoName(k, kind);
         if (!QFileInfo::exists(folder + QLatin1Char('/') + names.last()))
             missing.push_back(k);
     }
@@ -111,15 +131,20 @@ inline QStringList MakePhotos(const QString &folder, int count)
                     const int k = missing[i];
                     // Written under another name first, so that a run broken off leaves no
                     // half-written photo to be reused.
-                    const QString path = folder + QLatin1Char('/') + PhotoName(k);
-                    if (Photo(quint32(k) + 1).save(path + QStringLiteral(".part"), "JPEG", PhotoQuality))
-                        QFile::rename(path + QStringLiteral(".part"), path);
+                    const QString path = folder + QLatin1Char('/') + PhotoName(k, kind);
+                    QFile part(path + QStringLiteral(".part"));
+                    const QByteArray bytes = PhotoFile(k, kind);
+                    if (part.open(QIODevice::WriteOnly) && part.write(bytes) == bytes.size()) {
+                        part.close();
+                        QFile::rename(part.fileName(), path);
+                    }
                 }
             });
         }
     });
-    std::printf("generated %zu photos of %dx%d at quality %d in %.1f s\n", missing.size(), PhotoWidth,
-                PhotoHeight, PhotoQuality, ms / 1000);
+    const QSize size = kind == PhotoKind::Plain ? PhotoSize : CameraSize;
+    std::printf("generated %zu photos of %dx%d at quality %d%s in %.1f s\n", missing.size(), size.width(),
+                size.height(), PhotoQuality, kind == PhotoKind::Camera ? " with EXIF thumbnails" : "", ms / 1000);
     return names;
 }
 

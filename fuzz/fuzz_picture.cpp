@@ -1,5 +1,6 @@
 // The whole picture loader, every format, from the bytes of a file: loaded with and without a
-// thumbnail bound, then drawn stretched.
+// thumbnail bound, and twice as a gallery cell (the second time from the shared thumbnail the
+// first wrote, if any), then drawn stretched.
 
 #include "fuzz/FuzzSupport.h"
 #include "platform/Picture.h"
@@ -10,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace {
 QString scratchFile()
@@ -22,6 +24,8 @@ QString scratchFile()
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzzing::StartApplication();
+    static QTemporaryDir cache(QStringLiteral("/dev/shm/tovimaru-fuzz-cache-XXXXXX"));
+    qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     return 0;
 }
 
@@ -34,8 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             return 0;
         file.write(reinterpret_cast<const char *>(data), qint64(size));
     }
-    for (const QSize bound : {QSize(119, 89), QSize()}) {
-        const platform::Picture picture = platform::LoadPicture(path, bound);
+    using platform::Use;
+    const std::pair<QSize, Use> loads[] = {{QSize(119, 89), Use::Full}, {QSize(), Use::Full},
+                                           {QSize(119, 89), Use::Thumbnail}, {QSize(119, 89), Use::Thumbnail}};
+    for (const auto &[bound, use] : loads) {
+        const platform::Picture picture = platform::LoadPicture(path, bound, use);
         QImage target(64, 48, QImage::Format_ARGB32_Premultiplied);
         target.fill(Qt::transparent);
         QPainter painter(&target);

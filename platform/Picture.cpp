@@ -348,7 +348,7 @@ std::shared_ptr<const Picture::Data> loadThumbnail(RasterFile &file, const QSize
     const QString path = info.absoluteFilePath();
     const qint64 modified = info.lastModified().toSecsSinceEpoch();
     if (flavour) {
-        const QImage cached = thumbnails::Read(path, modified, *flavour);
+        const QImage cached = thumbnails::Read(path, modified, info.size(), *flavour);
         if (servesAsPreview(cached, natural, want))
             return rasterData(cached, natural, true);
     }

@@ -71,7 +71,8 @@ QString ThumbnailPath(const QString &absolutePath, const Flavour &flavour)
             + QLatin1String(md5) + QStringLiteral(".png");
 }
 
-QImage FromPng(const QByteArray &png, const QByteArray &uri, qint64 modifiedSecs, const Flavour &flavour)
+QImage FromPng(const QByteArray &png, const QByteArray &uri, qint64 modifiedSecs, qint64 fileSize,
+               const Flavour &flavour)
 {
     QBuffer buffer;
     buffer.setData(png);
@@ -91,15 +92,19 @@ QImage FromPng(const QByteArray &png, const QByteArray &uri, qint64 modifiedSecs
     const double modified = image.text(QStringLiteral("Thumb::MTime")).toDouble(&isNumber);
     if (!isNumber || qint64(modified) != modifiedSecs)
         return {};
+    // The size, where the writer gave it, tells a file rewritten within the same second.
+    const QString recordedSize = image.text(QStringLiteral("Thumb::Size"));
+    if (!recordedSize.isEmpty() && recordedSize.toLongLong() != fileSize)
+        return {};
     return image;
 }
 
-QImage Read(const QString &absolutePath, qint64 modifiedSecs, const Flavour &flavour)
+QImage Read(const QString &absolutePath, qint64 modifiedSecs, qint64 fileSize, const Flavour &flavour)
 {
     QFile file(ThumbnailPath(absolutePath, flavour));
     if (!file.open(QIODevice::ReadOnly) || file.size() > MaxThumbnailFileBytes)
         return {};
-    return FromPng(file.read(MaxThumbnailFileBytes), FileUri(absolutePath), modifiedSecs, flavour);
+    return FromPng(file.read(MaxThumbnailFileBytes), FileUri(absolutePath), modifiedSecs, fileSize, flavour);
 }
 
 void Write(const QString &absolutePath, qint64 modifiedSecs, qint64 fileSize, const QImage &thumbnail,

@@ -41,17 +41,19 @@ QByteArray FileUri(const QString &absolutePath);
 QString ThumbnailPath(const QString &absolutePath, const Flavour &flavour);
 
 // The thumbnail the cache holds for the file at absolutePath, last modified at modifiedSecs
-// (seconds since the epoch); a null image when there is none, it is stale, names another file,
-// or is larger than its flavour allows.
-QImage Read(const QString &absolutePath, qint64 modifiedSecs, const Flavour &flavour);
+// (seconds since the epoch) and fileSize bytes long; a null image when there is none, it is stale
+// (another modification time, or another size where it records one), names another file, or is
+// larger than its flavour allows.
+QImage Read(const QString &absolutePath, qint64 modifiedSecs, qint64 fileSize, const Flavour &flavour);
 
 // Stores thumbnail (already fitted to the flavour's square) for the file, replacing what was
 // there. mimeType and originalSize go into the optional attributes.
 void Write(const QString &absolutePath, qint64 modifiedSecs, qint64 fileSize, const QImage &thumbnail,
            const Flavour &flavour, const QSize &originalSize, const QByteArray &mimeType);
 
-// For the fuzz target and tests: the thumbnail in png if it is one for uri at modifiedSecs and
-// fits the flavour; a null image otherwise.
-QImage FromPng(const QByteArray &png, const QByteArray &uri, qint64 modifiedSecs, const Flavour &flavour);
+// For the fuzz target and tests: the thumbnail in png if it is a current one for uri (as Read()
+// decides) and fits the flavour; a null image otherwise.
+QImage FromPng(const QByteArray &png, const QByteArray &uri, qint64 modifiedSecs, qint64 fileSize,
+               const Flavour &flavour);
 
 } // namespace platform::thumbnails

@@ -3,7 +3,7 @@
 # time, one job at a time.
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]
-#     targets: fuzz_wmf fuzz_picture fuzz_jet_answer fuzz_jet_file; default: all
+#     targets: fuzz_wmf fuzz_picture fuzz_exif fuzz_jet_answer fuzz_jet_file; default: all
 #
 # fuzz_jet_file runs libmdb, which is not ours and which the program keeps in a helper process:
 # it goes on after a crash (-fork), and what it finds goes into tests/regressions/jet/, where the
@@ -12,7 +12,8 @@
 # Each target starts from its seed folders below plus what earlier runs found
 # (build-fuzz/corpus/TARGET). Inputs that crash, leak or time out land in
 # build-fuzz/artifacts/TARGET/; once fixed, copy them into the regression folder the test suite
-# replays (tests/regressions/wmf/ for the metafile player, tests/regressions/picture/ for the loader).
+# replays (tests/regressions/wmf/ for the metafile player, tests/regressions/picture/ for the loader,
+# tests/regressions/exif/ for EXIF blocks and shared thumbnails).
 # Leak detection is off: Qt and fontconfig keep caches for the life of the process.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +25,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture fuzz_jet_answer fuzz_jet_file)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture fuzz_exif fuzz_jet_answer fuzz_jet_file)
 
 testdata=${TOVIMARU_TESTDATA:-../shared/testdata}/images
 mdb=${TOVIMARU_TESTDATA:-../shared/testdata}/mdb
@@ -33,6 +34,7 @@ seeds_of() {
   case "$1" in
     fuzz_wmf) echo "$testdata/wmf $testdata/bad samples tests/regressions/wmf" ;;
     fuzz_picture) echo "$testdata/bmp/bmpsuite/g $testdata/bmp/bmpsuite/b $testdata/dib_rle $testdata/gif/pygif $testdata/wmf $testdata/bad samples tests/regressions/picture" ;;
+    fuzz_exif) echo "tests/regressions/exif" ;;
     fuzz_jet_answer) echo "tests/regressions/jet-answer" ;;
     fuzz_jet_file) echo "$mdb tests/regressions/jet" ;;
     *) echo "unknown target $1" >&2; exit 2 ;;

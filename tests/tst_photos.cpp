@@ -100,6 +100,8 @@ private slots:
     void sharedCacheServesAndStaleOnesAreReplaced();
     void sharedCacheFlavourFollowsTheBound();
     void unwritableCacheIsPassedOver();
+    void fuzzFindingsAreHarmless_data();
+    void fuzzFindingsAreHarmless();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -286,27 +288,30 @@ void TestPhotos::sharedCacheServesAndStaleOnesAreReplaced()
     const QString file = path(QStringLiteral("photo.jpg"));
     QVERIFY(Write(file, exifjpeg::Encode(Plain(QSize(600, 400), Blue))));
     const qint64 modified = QFileInfo(file).lastModified().toSecsSinceEpoch();
+    const qint64 bytes = QFileInfo(file).size();
     const QSize natural600x400 = Himetric(QSize(600, 400));
 
     // A file manager's thumbnail of it (green, so that it shows where it is used).
-    thumbnails::Write(file, modified, QFileInfo(file).size(), Plain(QSize(128, 85), Green), thumbnails::Normal,
-                      QSize(600, 400), "image/jpeg");
+    thumbnails::Write(file, modified, bytes, Plain(QSize(128, 85), Green), thumbnails::Normal, QSize(600, 400),
+                      "image/jpeg");
     Picture cell = LoadPicture(file, CellBound, Use::Thumbnail);
     QVERIFY(cell.isPreview());
     QVERIFY(Near(Corners(cell)[0], Green));
     QCOMPARE(cell.himetricSize(), natural600x400);
     QVERIFY(Near(Corners(LoadPicture(file, CellBound, Use::Full))[0], Blue));
 
-    // One of another shape, or too small for the cell, is passed over.
-    for (const QSize size : {QSize(128, 128), QSize(60, 40)}) {
-        thumbnails::Write(file, modified, 0, Plain(size, Green), thumbnails::Normal, {}, "image/jpeg");
+    // One of another shape, or too small for the cell, or recording another size of the file
+    // (rewritten within the same second), is passed over.
+    for (const QSize size : {QSize(128, 128), QSize(60, 40), QSize(128, 85)}) {
+        thumbnails::Write(file, modified, size == QSize(128, 85) ? bytes + 1 : bytes, Plain(size, Green),
+                          thumbnails::Normal, {}, "image/jpeg");
         QVERIFY(!LoadPicture(file, CellBound, Use::Thumbnail).isPreview());
     }
 
     // One that names another file is ignored.
     const QString other = path(QStringLiteral("other.jpg"));
     QVERIFY(Write(other, exifjpeg::Encode(Plain(QSize(600, 400), Blue))));
-    thumbnails::Write(file, modified, 0, Plain(QSize(128, 85), Green), thumbnails::Normal, {}, "image/jpeg");
+    thumbnails::Write(file, modified, bytes, Plain(QSize(128, 85), Green), thumbnails::Normal, {}, "image/jpeg");
     QVERIFY(QFile::copy(thumbnails::ThumbnailPath(file, thumbnails::Normal),
                         thumbnails::ThumbnailPath(other, thumbnails::Normal)));
     QVERIFY(!LoadPicture(other, CellBound, Use::Thumbnail).isPreview());
@@ -352,6 +357,35 @@ void TestPhotos::unwritableCacheIsPassedOver()
     QVERIFY(Near(Corners(cell)[0], Blue));
     QCOMPARE(cell.himetricSize(), Himetric(QSize(600, 400)));
     QVERIFY(QFileInfo(blocked).isFile());
+}
+
+// What the fuzz target found, and its seeds: EXIF blocks (first byte even) and shared thumbnails
+// (odd), read as the fuzz target reads them.
+void TestPhotos::fuzzFindingsAreHarmless_data()
+{
+    QTest::addColumn<QString>("file");
+    const QDir folder(QStringLiteral(TOVIMARU_REGRESSIONS "/exif"));
+    for (const QString &name : folder.entryList(QDir::Files))
+        QTest::newRow(qPrintable(name)) << folder.filePath(name);
+}
+
+void TestPhotos::fuzzFindingsAreHarmless()
+{
+    QFETCH(QString, file);
+    QFile input(file);
+    QVERIFY(input.open(QIODevice::ReadOnly));
+    const QByteArray bytes = input.readAll();
+    QVERIFY(!bytes.isEmpty());
+    const QByteArray rest = bytes.mid(1);
+    if (bytes[0] % 2 == 0) {
+        const QByteArray jpeg = QByteArray("\xFF\xD8", 2) + exifjpeg::App1Segment(rest) + QByteArray("\xFF\xD9", 2);
+        const exif::Facts facts = exif::ReadFacts(jpeg);
+        QVERIFY(facts.orientation >= 1 && facts.orientation <= 8);
+        if (file.contains(QStringLiteral("seed-thumbnail"))) // in either byte order
+            QVERIFY(facts.thumbnail.startsWith("\xFF\xD8") && facts.orientation > 1);
+    } else {
+        thumbnails::FromPng(rest, "file:///photo.jpg", 1700000000, 1000, thumbnails::Normal);
+    }
 }
 
 QTEST_MAIN(TestPhotos)

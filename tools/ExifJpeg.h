@@ -24,6 +24,15 @@ inline QByteArray Encode(const QImage &image, int quality = 85)
     return bytes;
 }
 
+// The APP1 segment of an EXIF block holding tiff (cut to what a segment can hold).
+inline QByteArray App1Segment(const QByteArray &tiff)
+{
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff.left(65533 - 6);
+    QByteArray segment("\xFF\xE1", 2);
+    segment.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xFF));
+    return segment + payload;
+}
+
 // jpeg with an EXIF block inserted after its SOI marker: orientation 1 to 8 in the photo's own
 // directory (none when 0), and thumbnail (a JPEG; none when empty) in the second directory.
 inline QByteArray WithExif(const QByteArray &jpeg, int orientation, const QByteArray &thumbnail,
@@ -73,11 +82,7 @@ inline QByteArray WithExif(const QByteArray &jpeg, int orientation, const QByteA
         put32(ifd1 + 38, 0);
         tiff += thumbnail;
     }
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
-    QByteArray segment("\xFF\xE1", 2);
-    segment.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xFF));
-    segment += payload;
-    return jpeg.left(2) + segment + jpeg.mid(2);
+    return jpeg.left(2) + App1Segment(tiff) + jpeg.mid(2);
 }
 
 } // namespace exifjpeg

@@ -26,6 +26,9 @@
 #include <QtGui/QPainter>
 #include <QtGui/QPen>
 #include <QtGui/QPolygonF>
+#include <QtGui/QTransform>
+
+#include "tools/ExifJpeg.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1135,7 +1138,9 @@ private:
 
 // ---------------------------------------------------------------------------------------
 
-enum class Format { Bmp24, Rle8, Rle4, Gif, Jpeg, Wmf };
+// PhoneJpeg: as a phone writes a photo taken held upright: the pixels stored on their side, an
+// EXIF block saying to turn them a quarter clockwise, and a small thumbnail for previews.
+enum class Format { Bmp24, Rle8, Rle4, Gif, Jpeg, PhoneJpeg, Wmf };
 
 struct Sample {
     QString fileName;
@@ -1152,6 +1157,11 @@ QByteArray encode(const Sample& sample) {
     case Format::Rle4: return bmpRle(quantise(render(pic, sample.pixels, false), 16), 4);
     case Format::Gif: return gif(quantise(render(pic, sample.pixels, true), 256));
     case Format::Jpeg: return jpeg(render(pic, sample.pixels, true));
+    case Format::PhoneJpeg: {
+        const QImage stored = render(pic, sample.pixels, true).transformed(QTransform().rotate(-90));
+        const QImage thumbnail = stored.scaled(stored.size() / 3, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return exifjpeg::WithExif(jpeg(stored), 6, jpeg(thumbnail), exifjpeg::ByteOrder::Motorola);
+    }
     case Format::Wmf: return MetafileWriter(pic).write(1000);
     }
     return {};
@@ -1180,6 +1190,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("flower.jpg"), Format::Jpeg, flower, {360, 480}},
         {QStringLiteral("CAR.JPG"), Format::Jpeg, car, {600, 340}},
         {QStringLiteral("rainbow.JPG"), Format::Jpeg, rainbow, {640, 320}},
+        {QStringLiteral("IMG_0412.JPG"), Format::PhoneJpeg, balloons, {360, 480}},
         {QStringLiteral("tree.gif"), Format::Gif, tree, {320, 480}},
         {QStringLiteral("STAR.GIF"), Format::Gif, star, {360, 360}},
         {QStringLiteral("little boat.GIF"), Format::Gif, boat, {500, 360}},
