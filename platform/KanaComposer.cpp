@@ -94,7 +94,7 @@ QString KanaComposer::Combine(const QString &kana, QChar mark)
     const std::u16string_view pairs = mark == Voiced ? VoicedPairs : SemiVoicedPairs;
     for (std::size_t k = 0; k + 1 < pairs.size(); k += 2) {
         if (pairs[k] == plain.unicode()) {
-            const QString combined(QChar(pairs[k + 1]));
+            const QString combined = QChar(pairs[k + 1]);
             return katakana ? ToKatakana(combined) : combined;
         }
     }

@@ -93,18 +93,23 @@ QSize jpegDecodeSize(const QSize &natural, const QSize &limit)
 {
     if (fitsWithin(natural, limit))
         return natural;
-    constexpr qint64 MaxResampledDecodeBytes = qint64(16) << 20;
     const QSize fit = fitWithin(natural, limit);
+    QSize reduced; // the largest exact scale that fits, if any
+    for (const int denominator : {2, 4, 8}) {
+        const QSize scaled = QSize(natural.width() / denominator, natural.height() / denominator).expandedTo(QSize(1, 1));
+        if (fitsWithin(scaled, limit)) {
+            reduced = scaled;
+            break;
+        }
+    }
+    // An exact scale within a pixel of the fit needs no resampling.
+    if (reduced.isValid() && reduced.width() + 1 >= fit.width() && reduced.height() + 1 >= fit.height())
+        return reduced;
+    constexpr qint64 MaxResampledDecodeBytes = qint64(16) << 20;
     const QSize covering = CoveringDecodeBound(natural, fit);
     if (qint64(covering.width()) * covering.height() * 4 <= MaxResampledDecodeBytes)
         return fit;
-    for (const int denominator : {2, 4, 8}) {
-        const QSize reduced = QSize(natural.width() / denominator, natural.height() / denominator)
-                                      .expandedTo(QSize(1, 1));
-        if (fitsWithin(reduced, limit))
-            return reduced;
-    }
-    return fit;
+    return reduced.isValid() ? reduced : fit;
 }
 
 qreal densityOf(const QSize &pixels, const QSizeF &logical)
