@@ -8,6 +8,7 @@
 #include <QImageWriter>
 #include <QSaveFile>
 #include <QUrl>
+#include <QtEndian>
 
 namespace platform::thumbnails {
 
@@ -38,6 +39,25 @@ QString flavourFolder(const Flavour &flavour)
     if (!QDir(root).mkdir(QLatin1String(flavour.folder), OwnerOnlyFolder) && !QFileInfo(folder).isDir())
         return {};
     return folder;
+}
+
+// Whether png is a PNG whose chunks all lie within it, up to IEND. libpng allocates a chunk's
+// claimed length before reading it: a damaged length would cost gigabytes for nothing.
+bool chunksFit(QByteArrayView png)
+{
+    static constexpr char Signature[] = "\x89PNG\r\n\x1a\n";
+    if (!png.startsWith(QByteArrayView(Signature, 8)))
+        return false;
+    qsizetype pos = 8;
+    while (png.size() - pos >= 12) { // length, type, data, CRC
+        const quint32 length = qFromBigEndian<quint32>(png.data() + pos);
+        if (length > quint32(png.size() - pos - 12))
+            return false;
+        if (png.sliced(pos + 4, 4) == "IEND")
+            return true;
+        pos += 12 + qsizetype(length);
+    }
+    return false;
 }
 
 } // namespace
@@ -74,6 +94,8 @@ QString ThumbnailPath(const QString &absolutePath, const Flavour &flavour)
 QImage FromPng(const QByteArray &png, const QByteArray &uri, qint64 modifiedSecs, qint64 fileSize,
                const Flavour &flavour)
 {
+    if (!chunksFit(png))
+        return {};
     QBuffer buffer;
     buffer.setData(png);
     buffer.open(QIODevice::ReadOnly);
