@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <QtEndian>
+
+#include <cstdio>
 
 namespace platform::thumbnails {
 
@@ -19,7 +21,6 @@ constexpr qint64 MaxThumbnailFileBytes = qint64(2) << 20;
 
 constexpr QFile::Permissions OwnerOnlyFolder =
         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-constexpr QFile::Permissions OwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
 
 // The flavour's folder, made readable by the user alone where it is missing; "" when it cannot be
 // made.
@@ -136,10 +137,12 @@ void Write(const QString &absolutePath, qint64 modifiedSecs, qint64 fileSize, co
         return;
     if (flavourFolder(flavour).isEmpty())
         return;
-    QSaveFile file(ThumbnailPath(absolutePath, flavour));
-    if (!file.open(QIODevice::WriteOnly))
+    // Written beside its place and renamed over it: a reader sees the old thumbnail or the new
+    // one, never half of one. Not synced to the disk: a thumbnail lost in a crash is made again.
+    const QString target = ThumbnailPath(absolutePath, flavour);
+    QTemporaryFile file(target + QStringLiteral(".XXXXXX")); // readable by the user alone
+    if (!file.open())
         return;
-    file.setPermissions(OwnerOnlyFile);
     // Attributes set on the image, not the writer: QImageWriter::setText() cannot hold keys with a
     // colon.
     QImage image = thumbnail;
@@ -152,11 +155,10 @@ void Write(const QString &absolutePath, qint64 modifiedSecs, qint64 fileSize, co
     image.setText(QStringLiteral("Thumb::Image::Height"), QString::number(originalSize.height()));
     image.setText(QStringLiteral("Software"), QStringLiteral("Tovimaru"));
     QImageWriter writer(&file, "png");
-    if (!writer.write(image)) {
-        file.cancelWriting();
+    if (!writer.write(image) || !file.flush())
         return;
-    }
-    file.commit();
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(target).constData()) == 0)
+        file.setAutoRemove(false);
 }
 
 } // namespace platform::thumbnails
