@@ -128,7 +128,8 @@ FolderLock::FolderLock(const QString &folder, int timeoutMs)
     // The folder itself is locked: no lock file is left beside the store.
     m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_fd < 0) {
-        // A folder that cannot be opened cannot be written into either; the save finds out.
+        // A folder the user may write into but not list: SQLite's own locking is all there is,
+        // and a missing folder the save finds out about itself.
         m_held = true;
         return;
     }

@@ -32,8 +32,9 @@ void RemoveSqliteFile(const QString &path);
 
 // An exclusive lock on a folder that every program saving the phrase store into it takes first,
 // so that two saves run one after the other and each sees the file the other left. Held for
-// the lock's life. Waits for the lock at most about timeoutMs; on a file system without such
-// locks it is held at once, as SQLite's own locking is all there is there.
+// the lock's life. Waits for the lock at most about timeoutMs. Where the folder cannot be
+// opened for reading or its file system has no such locks, it counts as held at once: SQLite's
+// own locking is all there is there.
 class FolderLock final
 {
 public:
