@@ -72,7 +72,8 @@ PhraseStore::Saved PhraseStore::write(const Phrases &phrases)
 {
     // Another program (a second window of this one, started at the same time) may be saving
     // into the same folder: one save at a time, each deciding from the file the other left, and
-    // the scratch names below used by one save only.
+    // the scratch names below used by one save only. On a slow disk the other's save can take
+    // seconds, so the lock is waited for longer than SQLite's own.
     const FolderLock lock(QFileInfo(m_file).absolutePath());
     if (!lock.held())
         return Saved::NotWritten;

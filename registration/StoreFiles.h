@@ -38,7 +38,7 @@ void RemoveSqliteFile(const QString &path);
 class FolderLock final
 {
 public:
-    explicit FolderLock(const QString &folder, int timeoutMs = 3000);
+    explicit FolderLock(const QString &folder, int timeoutMs = 10000);
     ~FolderLock();
     FolderLock(const FolderLock &) = delete;
     FolderLock &operator=(const FolderLock &) = delete;
