@@ -4,13 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace {
-
-QPixmap Draw(int size)
+void PaintAppIcon(QPainter &p, int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
 
@@ -50,15 +45,21 @@ QPixmap Draw(int size)
     }
     p.setBrush(QColor(0xFF, 0xE0, 0x40));
     p.drawEllipse(QPointF(22, 32), 3.5, 3.5);
-    return pixmap;
 }
 
-} // namespace
+QImage AppIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    PaintAppIcon(p, size);
+    return image;
+}
 
 QIcon AppIcon()
 {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(Draw(size));
+        icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
     return icon;
 }

@@ -48,7 +48,7 @@ Program::~Program()
     delete m_registration;
 }
 
-void Program::start()
+void Program::start(const QString &dataFolder)
 {
     platform::YieldingHandler handler;
     Form1 &form = *m_form;
@@ -68,6 +68,11 @@ void Program::start()
 
     InitImageDir();
     Module1::DataDir = Module1::ImageDir;
+    if (!dataFolder.isEmpty()) {
+        Module1::DataDir = QDir(dataFolder).absolutePath();
+        if (!Module1::DataDir.endsWith(QLatin1Char('/')))
+            Module1::DataDir += QLatin1Char('/');
+    }
 
     form.show();
     createRegistration();

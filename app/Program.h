@@ -41,8 +41,9 @@ public:
     images::PictureSlotController &pictureSlots() const { return *m_pictureSlots; }
 
     // Centres the main window, sets the start values, shows step 1 and opens the registration
-    // window above it; returns when both windows are shown.
-    void start();
+    // window above it; returns when both windows are shown. The phrase store is kept in
+    // dataFolder, or in the first picture folder (the current folder) when it is empty.
+    void start(const QString &dataFolder = {});
 
     // ImageDir := the current directory with one trailing "/".
     static void InitImageDir();

@@ -4,6 +4,7 @@
 #include "app/Program.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QStyleFactory>
 
 namespace {
@@ -20,15 +21,22 @@ void EndTovimaru()
 
 void StartTovimaru()
 {
+    StartTovimaru(StartFolders{});
+}
+
+void StartTovimaru(const StartFolders &folders)
+{
     static const bool cleanupAdded = (qAddPostRoutine(EndTovimaru), true);
     Q_UNUSED(cleanupAdded);
     g_program.reset();
+    if (!folders.pictures.isEmpty())
+        QDir::setCurrent(folders.pictures);
     // One look on every desktop: Fusion paints the buttons' back colours as designed.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(AppIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     g_program = std::make_unique<Program>();
-    g_program->start();
+    g_program->start(folders.data);
 }
 
 Program *CurrentProgram()

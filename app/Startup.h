@@ -1,9 +1,23 @@
 #pragma once
 
+#include <QString>
+
+// Where the program starts: the first picture folder and the folder of the phrase store.
+struct StartFolders
+{
+    // The first picture folder; empty: the current folder. Any other folder becomes the current
+    // folder, so the program starts as if it had been started there.
+    QString pictures;
+    // The folder of the phrase store "tovi.mdb"; empty: the first picture folder.
+    QString data;
+};
+
 // Starts the whole program on the running QApplication: the main window in step 1, centred,
 // with the registration window open above it. Returns when start-up has finished and both
 // windows are shown. Calling it again ends the running program's windows and starts anew.
+// Without folders it starts in the current folder, which also keeps the phrase store.
 void StartTovimaru();
+void StartTovimaru(const StartFolders &folders);
 
 class Program;
 

@@ -1,10 +1,44 @@
+#include "app/CommandLine.h"
 #include "app/Startup.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+int Finish(const CommandLine &line)
+{
+    std::fputs(line.output.toLocal8Bit().constData(), stdout);
+    std::fputs(line.error.toLocal8Bit().constData(), stderr);
+    return line.exitCode;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QApplication::setApplicationName(QStringLiteral("tovimaru"));
+    QApplication::setApplicationVersion(QStringLiteral(TOVIMARU_VERSION));
+    // Desktops that match windows to their menu entries by this name (Wayland's app id).
+    QApplication::setDesktopFileName(QStringLiteral(TOVIMARU_APP_ID));
+
+    // Help, version and a folder that cannot be used are answered before the application
+    // connects to the display. Qt's own options (-platform ...) are left to the application,
+    // and what it leaves over is parsed again.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    CommandLine line = ParseCommandLine(arguments, false);
+    if (line.outcome == CommandLine::Outcome::Exit)
+        return Finish(line);
+
     QApplication application(argc, argv);
-    StartTovimaru();
+    if (line.outcome == CommandLine::Outcome::Unknown) {
+        line = ParseCommandLine(QApplication::arguments());
+        if (line.outcome == CommandLine::Outcome::Exit)
+            return Finish(line);
+    }
+    StartTovimaru(line.folders);
     return application.exec();
 }

@@ -49,7 +49,7 @@ QString JetReaderProgram()
         return chosen;
     const QString dir = QCoreApplication::applicationDirPath();
     for (const QString &candidate : {dir + QLatin1Char('/') + ProgramName,
-                                     dir + QStringLiteral("/../libexec/tovimaru/") + ProgramName,
+                                     dir + QStringLiteral("/" TOVIMARU_JET_READER_INSTALLED_DIR "/") + ProgramName,
                                      QStringLiteral(TOVIMARU_JET_READER_BUILD_PATH)}) {
         if (QFileInfo(candidate).isExecutable())
             return candidate;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -69,6 +70,13 @@ PhraseStore::Saved PhraseStore::save(const Phrases &phrases)
 
 PhraseStore::Saved PhraseStore::write(const Phrases &phrases)
 {
+    // Another program (a second window of this one, started at the same time) may be saving
+    // into the same folder: one save at a time, each deciding from the file the other left, and
+    // the scratch names below used by one save only. On a slow disk the other's save can take
+    // seconds, so the lock is waited for longer than SQLite's own.
+    const FolderLock lock(QFileInfo(m_file).absolutePath());
+    if (!lock.held())
+        return Saved::NotWritten;
     // The file is looked at again: it may have changed since the window opened.
     const StoreFileKind kind = SniffStoreFile(m_file);
     switch (kind) {

@@ -34,7 +34,9 @@ public:
 
     // Writes the phrases as the first record, in one step that a crash cannot tear. A Jet file
     // is kept as "tovi.mdb.jet" and a file that could not be read as "tovi.mdb.broken" (the
-    // next free name when taken), and a new store with the phrases takes the name.
+    // next free name when taken), and a new store with the phrases takes the name. Two programs
+    // saving into one folder at once save one after the other: the store is the whole record
+    // of one of them.
     Saved save(const Phrases &phrases);
 
 private:

@@ -1,13 +1,16 @@
 #include "registration/StoreFiles.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <stdio.h> // renameat2
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -118,4 +121,41 @@ void RemoveSqliteFile(const QString &path)
 {
     QFile::remove(path);
     QFile::remove(path + QStringLiteral("-journal"));
+}
+
+FolderLock::FolderLock(const QString &folder, int timeoutMs)
+{
+    // The folder itself is locked: no lock file is left beside the store.
+    m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) {
+        // A folder the user may write into but not list: SQLite's own locking is all there is,
+        // and a missing folder the save finds out about itself.
+        m_held = true;
+        return;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+            m_held = true;
+            return;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK) {
+            m_held = true; // no such locks here
+            ::close(m_fd);
+            m_fd = -1;
+            return;
+        }
+        if (waited.elapsed() >= timeoutMs)
+            return;
+        QThread::msleep(5);
+    }
+}
+
+FolderLock::~FolderLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd); // drops the lock
 }

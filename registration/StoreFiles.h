@@ -29,3 +29,24 @@ bool MoveIntoPlace(const QString &from, const QString &to);
 
 // Removes a SQLite file with its rollback journal, so that no stray journal is left behind.
 void RemoveSqliteFile(const QString &path);
+
+// An exclusive lock on a folder that every program saving the phrase store into it takes first,
+// so that two saves run one after the other and each sees the file the other left. Held for
+// the lock's life. Waits for the lock at most about timeoutMs. Where the folder cannot be
+// opened for reading or its file system has no such locks, it counts as held at once: SQLite's
+// own locking is all there is there.
+class FolderLock final
+{
+public:
+    explicit FolderLock(const QString &folder, int timeoutMs = 10000);
+    ~FolderLock();
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+    // False when another program held the lock all the while.
+    bool held() const { return m_held; }
+
+private:
+    int m_fd = -1;
+    bool m_held = false;
+};

@@ -11,6 +11,8 @@ packages=(
   libanthy-dev anthy-common
   fonts-motoya-l-maruberi fonts-ipafont-gothic
   poppler-utils cups printer-driver-cups-pdf
+  qt6-svg-dev
+  desktop-file-utils appstream dpkg-dev file
 )
 
 scripts/install-missing.sh "${packages[@]}"

@@ -1,7 +1,7 @@
 // The registration window and the phrase store: the window's layout, the drive, folder and
 // file lists, load and confirmation with their messages, and the store on real files: SQLite
 // stores of every shape, the Jet samples, damaged files, locks, read-only folders and writers
-// killed in the middle of a write.
+// killed in the middle of a write, and two programs confirming at once.
 //
 // Some cases need a second process: the test binary runs itself with one of the child
 // arguments below (see main()).
@@ -13,6 +13,7 @@
 #include "platform/Twips.h"
 #include "registration/JetReader.h"
 #include "registration/PhraseStore.h"
+#include "registration/SqlitePhrases.h"
 #include "registration/frmList.h"
 
 #include <QDir>
@@ -32,6 +33,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include <memory>
 
@@ -44,6 +46,7 @@ const QString StoreName = QStringLiteral("tovi.mdb");
 const char HoldWrite[] = "--hold-write";   // <store>: stop inside a write transaction that reached the disk
 const char SaveLoop[] = "--save-loop";     // <folder>: save two phrase sets in turn, forever
 const char StoreCheck[] = "--store-check"; // <folder> <phrase>: load, save, report
+const char Confirm[] = "--confirm";          // <folder> <name> <rounds> <go>: confirm as a window would
 
 Phrases MakePhrases(std::initializer_list<const char *> texts)
 {
@@ -74,6 +77,13 @@ QByteArray Bytes(const QString &path)
 }
 
 void Write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -348,6 +358,8 @@ private slots:
     void writerKilledAtAnyMoment();
     void readOnlyLocations_data();
     void readOnlyLocations();
+    void twoProgramsConfirmingAtOnce_data();
+    void twoProgramsConfirmingAtOnce();
 
 private:
     // A registration window over a main window, as the program opens it.
@@ -1443,6 +1455,93 @@ void TestRegistration::readOnlyLocations()
 // ---------------------------------------------------------------------------------------------
 // The child processes.
 
+void TestRegistration::twoProgramsConfirmingAtOnce_data()
+{
+    QTest::addColumn<QString>("start"); // what the folder holds when both windows open
+    QTest::addColumn<int>("starts");    // times both programs are started together
+    QTest::addColumn<int>("rounds");    // confirmations of each program per start
+
+    QTest::newRow("no store yet") << QStringLiteral("none") << 5 << 20;
+    QTest::newRow("a store") << QStringLiteral("store") << 1 << 100;
+    // The file is replaced by a new store: one program converts it, the other saves into the
+    // new store.
+    QTest::newRow("an unreadable file") << QStringLiteral("garbage") << 15 << 1;
+    QTest::newRow("a Jet file") << QStringLiteral("jet") << 6 << 1;
+}
+
+void TestRegistration::twoProgramsConfirmingAtOnce()
+{
+    QFETCH(QString, start);
+    QFETCH(int, starts);
+    QFETCH(int, rounds);
+    const QString jet = Testdata + QStringLiteral("/mdb/tovi-jet4.mdb");
+    if (start == QLatin1String("jet"))
+        SKIP_WITHOUT_TESTDATA();
+    const QString go = m_pictures->filePath(QStringLiteral("go"));
+    const QStringList names{QStringLiteral("a"), QStringLiteral("b")};
+    const Phrases before = Numbered(QStringLiteral("まえ"));
+    // Phrases one of the programs wrote: "a0-1|a0-2|...", "b199-1|...".
+    const QRegularExpression written(QStringLiteral("^([ab]\\d+-)1\\|"));
+    for (int n = 0; n < starts; ++n) {
+        for (const QString &entry : Entries(dataDir()))
+            QVERIFY(QFile::remove(m_data->filePath(entry)));
+        QFile::remove(go);
+        if (start == QLatin1String("store"))
+            QCOMPARE(PhraseStore(dataDir()).save(before), PhraseStore::Saved::Stored);
+        else if (start == QLatin1String("garbage"))
+            WriteFile(store(), QByteArray("not a store at all ").repeated(200));
+        else if (start == QLatin1String("jet"))
+            QVERIFY(QFile::copy(jet, store()));
+        const QByteArray startBytes = Bytes(store());
+
+        // Both read the store as their windows open, then confirm at the same moment.
+        std::vector<std::unique_ptr<Child>> programs;
+        for (const QString &name : names) {
+            programs.push_back(std::make_unique<Child>(
+                QStringList{QString::fromLatin1(Confirm), dataDir(), name, QString::number(rounds), go}));
+        }
+        for (auto &program : programs)
+            QCOMPARE(program->readLine(), QStringLiteral("ready"));
+        WriteFile(go, QByteArray());
+        QStringList lastOfEach;
+        for (int i = 0; i < 2; ++i) {
+            // Every confirmation is saved: the second waits for the first.
+            const QString report = programs[i]->finish().trimmed();
+            QCOMPARE(report, QStringLiteral("stored=%1 last=%2").arg(rounds).arg(rounds - 1));
+            lastOfEach.append(Joined(Numbered(QStringLiteral("%1%2-").arg(names[i]).arg(rounds - 1))));
+        }
+
+        // One whole store, holding the last phrases one of them confirmed.
+        PhraseStore::Loaded loaded;
+        const QString stored = Joined(Load(dataDir(), &loaded));
+        QCOMPARE(loaded, PhraseStore::Loaded::Store);
+        QVERIFY2(lastOfEach.contains(stored), qPrintable(QStringLiteral("start %1: %2").arg(n).arg(stored)));
+        {
+            Sqlite db(store());
+            QCOMPARE(db.rows(QStringLiteral("PRAGMA integrity_check")), QList<QStringList>{{"ok"}});
+        }
+        // Beside it only whole copies kept aside: the file both found, or a store that one of
+        // them could not read as its window opened (the other was writing it on a slow disk)
+        // and kept before writing. No scratch file is left.
+        for (const QString &entry : Entries(dataDir())) {
+            if (entry == StoreName)
+                continue;
+            QVERIFY2(entry.startsWith(StoreName + QStringLiteral(".broken"))
+                         || (start == QLatin1String("jet") && entry.startsWith(StoreName + QStringLiteral(".jet"))),
+                     qPrintable(entry));
+            QVERIFY2(!entry.endsWith(QStringLiteral(".part")), qPrintable(entry));
+            const QByteArray kept = Bytes(m_data->filePath(entry));
+            if (kept == startBytes)
+                continue;
+            Phrases copy;
+            QCOMPARE(ReadSqlitePhrases(m_data->filePath(entry), copy), SqliteResult::Done);
+            const QRegularExpressionMatch match = written.match(Joined(copy));
+            QVERIFY2(Joined(copy) == Joined(before) || (match.hasMatch() && Joined(copy) == Joined(Numbered(match.captured(1)))),
+                     qPrintable(entry + QLatin1Char(' ') + Joined(copy)));
+        }
+    }
+}
+
 namespace {
 
 // Opens the store's write transaction and changes the first record so much that SQLite has to
@@ -1481,6 +1580,33 @@ int CheckStore(const QString &folder, const QString &stem)
     return 0;
 }
 
+int ConfirmRounds(const QString &folder, const QString &name, int rounds, const QString &go)
+{
+    // As the registration window does: the store is read when the window opens and written
+    // when the user confirms. Reports how many saves went through and the round of the last.
+    auto store = std::make_unique<PhraseStore>(folder);
+    Phrases seen;
+    store->load(seen);
+    std::fputs("ready\n", stdout);
+    std::fflush(stdout);
+    while (!QFileInfo::exists(go))
+        ::usleep(100);
+    int stored = 0;
+    int last = -1;
+    for (int round = 0; round < rounds; ++round) {
+        if (round > 0) {
+            store = std::make_unique<PhraseStore>(folder);
+            store->load(seen);
+        }
+        if (store->save(Numbered(QStringLiteral("%1%2-").arg(name).arg(round))) == PhraseStore::Saved::Stored) {
+            ++stored;
+            last = round;
+        }
+    }
+    std::printf("stored=%d last=%d\n", stored, last);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -1492,6 +1618,11 @@ int main(int argc, char *argv[])
         return SaveForever(QString::fromLocal8Bit(argv[2]));
     if (mode == StoreCheck && argc > 3)
         return CheckStore(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (mode == Confirm && argc > 5) {
+        const QCoreApplication app(argc, argv); // the Jet reader's helper is found beside the program
+        return ConfirmRounds(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]),
+                             QString::fromLocal8Bit(argv[5]));
+    }
 
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
