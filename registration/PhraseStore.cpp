@@ -37,6 +37,9 @@ PhraseStore::PhraseStore(const QString &folder) : m_file(QDir(folder).filePath(S
 PhraseStore::Loaded PhraseStore::load(Phrases &phrases)
 {
     phrases = {};
+    // Not in the middle of another program's save, which on a slow disk outlasts SQLite's own
+    // wait and would make a sound store look unreadable. Past the lock's wait it is read anyway.
+    const FolderLock lock(QFileInfo(m_file).absolutePath());
     switch (SniffStoreFile(m_file)) {
     case StoreFileKind::Missing:
     case StoreFileKind::Empty:

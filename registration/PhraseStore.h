@@ -29,7 +29,7 @@ public:
     QString fileName() const { return m_file; }
 
     // Reads the phrases of the first record; all empty unless the store was read. Never creates
-    // a file. What it found decides how the next save treats the file.
+    // a file. Waits for a save another program is making into the folder. What it found decides how the next save treats the file.
     Loaded load(Phrases &phrases);
 
     // Writes the phrases as the first record, in one step that a crash cannot tear. A Jet file
