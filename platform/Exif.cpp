@@ -1,7 +1,8 @@
 #include "platform/Exif.h"
 
+#include "platform/PictureFormats.h"
+
 #include <QTransform>
-#include <QtEndian>
 
 #include <libexif/exif-data.h>
 #include <libexif/exif-utils.h>
@@ -37,33 +38,18 @@ int orientationOf(ExifData *data)
 
 QByteArrayView FindExifSegment(QByteArrayView jpeg)
 {
-    const qsizetype size = jpeg.size();
-    const auto byteAt = [&jpeg](qsizetype i) { return quint8(jpeg[i]); };
-    if (size < 4 || byteAt(0) != 0xFF || byteAt(1) != 0xD8)
-        return {};
-    qsizetype pos = 2;
-    while (pos + 4 <= size) {
-        if (byteAt(pos) != 0xFF)
-            return {}; // segments before the first scan follow one another directly
-        while (pos < size && byteAt(pos) == 0xFF) // fill bytes
-            ++pos;
-        if (pos + 3 > size)
-            return {};
-        const quint8 marker = byteAt(pos++);
-        if (marker == 0xDA || marker == 0xD9) // the first scan, or the end: no block
-            return {};
-        if ((marker >= 0xD0 && marker <= 0xD7) || marker == 0x01 || marker == 0xD8)
-            continue; // standalone markers carry no length
-        const quint16 length = qFromBigEndian<quint16>(jpeg.data() + pos);
-        if (length < 2 || length > size - pos)
-            return {};
-        const QByteArrayView payload = jpeg.sliced(pos + 2, length - 2);
+    QByteArrayView found;
+    formats::walkJpegSegments(jpeg, [&found](quint8 marker, QByteArrayView payload) {
+        if (marker == 0xDA) // the first scan: the block comes before it or not at all
+            return false;
         if (marker == 0xE1 && payload.size() > ExifHeaderSize
-            && payload.first(ExifHeaderSize) == QByteArrayView(ExifHeader, ExifHeaderSize))
-            return payload;
-        pos += length;
-    }
-    return {};
+            && payload.first(ExifHeaderSize) == QByteArrayView(ExifHeader, ExifHeaderSize)) {
+            found = payload;
+            return false;
+        }
+        return true;
+    });
+    return found;
 }
 
 Facts ReadFacts(QByteArrayView jpeg)

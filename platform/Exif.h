@@ -20,7 +20,8 @@ struct Facts
 };
 
 // The payload of the first APP1 segment that starts with "Exif\0\0" among the segments before
-// the first scan of a JPEG; empty when there is none or the markers do not hold together.
+// the first scan of a JPEG; empty when there is none or the markers before it do not hold
+// together.
 QByteArrayView FindExifSegment(QByteArrayView jpeg);
 
 // The facts of a JPEG's EXIF block (see above).

@@ -84,6 +84,12 @@ QSize fitWithin(const QSize &size, const QSize &limit)
     return size.scaled(limit, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
+// The size libjpeg decodes at 1/denominator of natural: rounded down, never below 1 x 1.
+QSize jpegScaled(const QSize &natural, int denominator)
+{
+    return QSize(natural.width() / denominator, natural.height() / denominator).expandedTo(QSize(1, 1));
+}
+
 // libjpeg decodes at 1/2, 1/4 or 1/8 of the size for a fraction of the work and memory. A small
 // result (a thumbnail) is decoded at the smallest of those scales that covers it and resampled to
 // fit exactly, so that a photo of 600 pixels is not shown from 75. A large one takes the largest
@@ -96,7 +102,7 @@ QSize jpegDecodeSize(const QSize &natural, const QSize &limit)
     const QSize fit = fitWithin(natural, limit);
     QSize reduced; // the largest exact scale that fits, if any
     for (const int denominator : {2, 4, 8}) {
-        const QSize scaled = QSize(natural.width() / denominator, natural.height() / denominator).expandedTo(QSize(1, 1));
+        const QSize scaled = jpegScaled(natural, denominator);
         if (fitsWithin(scaled, limit)) {
             reduced = scaled;
             break;
@@ -539,8 +545,7 @@ Picture Picture::resampled(const QSize &pixels) const
 QSize CoveringDecodeBound(const QSize &naturalPixels, const QSize &target)
 {
     for (const int denominator : {8, 4, 2}) {
-        const QSize reduced = QSize(naturalPixels.width() / denominator, naturalPixels.height() / denominator)
-                                      .expandedTo(QSize(1, 1));
+        const QSize reduced = jpegScaled(naturalPixels, denominator);
         if (reduced.width() >= target.width() && reduced.height() >= target.height())
             return reduced;
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 namespace platform::formats {
 
@@ -78,44 +79,45 @@ bool isSoundBmp(QByteArrayView b)
     return rows <= (b.size() - pixelOffset) / stride;
 }
 
-// --- JPEG ------------------------------------------------------------------------------------
+} // namespace
 
-// Walks the markers from SOI to EOI the way libjpeg does: segments are skipped by their
-// length (so an FF D9 inside an embedded EXIF thumbnail does not count), bytes between markers
-// are skipped (entropy-coded data, or the junk libjpeg warns about and skips too), and stuffed
-// FF 00 and restart markers inside scans are passed over. Whatever follows EOI is ignored, so
-// files with data appended after the picture still load.
-bool isCompleteJpeg(QByteArrayView b)
+// --- JPEG ---------------------------------------------------------------------------------------
+
+JpegWalk walkJpegSegments(QByteArrayView b, const std::function<bool(quint8, QByteArrayView)> &visit)
 {
     if (!startsWith(b, "\xFF\xD8", 2))
-        return false;
+        return JpegWalk::Broken;
     const qsizetype size = b.size();
     qsizetype pos = 2; // after SOI
     while (true) {
         const void *ff = std::memchr(b.data() + pos, 0xFF, size_t(size - pos));
         if (!ff)
-            return false;
+            return JpegWalk::Broken;
         pos = static_cast<const char *>(ff) - b.data();
         while (pos < size && byteAt(b, pos) == 0xFF) // fill bytes
             ++pos;
         if (pos >= size)
-            return false;
+            return JpegWalk::Broken;
         const quint8 marker = byteAt(b, pos++);
         if (marker == 0xD9) // EOI
-            return true;
+            return JpegWalk::Complete;
         const bool standalone = marker == 0x00 // stuffed byte in a scan
                 || (marker >= 0xD0 && marker <= 0xD7) // RSTn
                 || marker == 0x01 || marker == 0xD8; // TEM, a stray SOI
         if (standalone)
             continue;
         if (size - pos < 2)
-            return false;
+            return JpegWalk::Broken;
         const quint16 length = qFromBigEndian<quint16>(b.data() + pos);
         if (length < 2 || length > size - pos)
-            return false;
+            return JpegWalk::Broken;
+        if (!visit(marker, b.sliced(pos + 2, length - 2)))
+            return JpegWalk::Stopped;
         pos += length;
     }
 }
+
+namespace {
 
 // --- GIF -------------------------------------------------------------------------------------
 
@@ -231,79 +233,55 @@ QByteArray qtFormatName(Format format)
     return {};
 }
 
-// What libjpeg will have to hold and to do for a JPEG, from its frame header and its scans.
-// A progressive file, or a sequential one whose components come in separate scans, is decoded
-// through a buffer of every DCT coefficient of the image (2 bytes each, 64 per 8 x 8 block of
-// each component), whatever scale is asked for, and every scan walks that buffer again.
-struct JpegWork
-{
-    qint64 coefficientBytes = 0; // the whole-image buffer; 0 for a single-scan sequential file
-    int scans = 0;
-};
+namespace {
 
-std::optional<JpegWork> jpegWork(QByteArrayView b)
+// Whether a JPEG is complete and asks no more of libjpeg than a real photo does. A progressive
+// file, or a sequential one whose components come in separate scans, is decoded through a buffer
+// of every DCT coefficient of the image (2 bytes each, 64 per 8 x 8 block of each component),
+// whatever scale is asked for, and every scan walks that buffer again.
+bool isSoundJpeg(QByteArrayView b)
 {
-    qsizetype pos = 2; // after SOI, which the caller has seen
-    const qsizetype size = b.size();
     bool progressive = false;
     qint64 blocks = 0; // 8 x 8 blocks of all components, padded to whole MCUs
-    JpegWork work;
-    while (pos < size) {
-        const void *ff = std::memchr(b.data() + pos, 0xFF, size_t(size - pos));
-        if (!ff)
-            break;
-        pos = static_cast<const char *>(ff) - b.data();
-        while (pos < size && byteAt(b, pos) == 0xFF)
-            ++pos;
-        if (pos >= size)
-            break;
-        const quint8 marker = byteAt(b, pos++);
-        if (marker == 0xD9)
-            break;
-        if (marker == 0x00 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01 || marker == 0xD8)
-            continue;
-        if (size - pos < 2)
-            return std::nullopt;
-        const quint16 length = qFromBigEndian<quint16>(b.data() + pos);
-        if (length < 2 || length > size - pos)
-            return std::nullopt;
+    qint64 scans = 0;
+    const JpegWalk walk = walkJpegSegments(b, [&](quint8 marker, QByteArrayView payload) {
         const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (frame && blocks == 0 && length >= 8) {
+        if (frame && blocks == 0 && payload.size() >= 6) {
             // SOFn: precision, height, width, components, then 3 bytes per component.
             progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
-            const qint64 height = qFromBigEndian<quint16>(b.data() + pos + 3);
-            const qint64 width = qFromBigEndian<quint16>(b.data() + pos + 5);
-            const int components = byteAt(b, pos + 7);
-            if (length < 8 + 3 * components)
-                return std::nullopt;
+            const qint64 height = qFromBigEndian<quint16>(payload.data() + 1);
+            const qint64 width = qFromBigEndian<quint16>(payload.data() + 3);
+            const int components = byteAt(payload, 5);
+            if (payload.size() < 6 + 3 * components) {
+                blocks = -1; // a frame header cut short
+                return false;
+            }
             int hMax = 1, vMax = 1;
             for (int c = 0; c < components; ++c) {
-                const quint8 sampling = byteAt(b, pos + 9 + 3 * c);
+                const quint8 sampling = byteAt(payload, 7 + 3 * c);
                 hMax = std::max(hMax, sampling >> 4);
                 vMax = std::max(vMax, sampling & 15);
             }
             const qint64 mcuColumns = (width + 8 * hMax - 1) / (8 * hMax);
             const qint64 mcuRows = (height + 8 * vMax - 1) / (8 * vMax);
             for (int c = 0; c < components; ++c) {
-                const quint8 sampling = byteAt(b, pos + 9 + 3 * c);
+                const quint8 sampling = byteAt(payload, 7 + 3 * c);
                 blocks += mcuColumns * std::max(1, sampling >> 4) * mcuRows * std::max(1, sampling & 15);
             }
         } else if (marker == 0xDA) {
-            ++work.scans;
+            ++scans;
         }
-        pos += length;
-    }
-    if (progressive || work.scans > 1)
-        work.coefficientBytes = blocks * 64 * 2;
-    return work;
+        return true;
+    });
+    if (walk != JpegWalk::Complete)
+        return false;
+    // The whole-image buffer; none for a single-scan sequential file.
+    const qint64 coefficientBytes = progressive || scans > 1 ? blocks * 64 * 2 : 0;
+    return scans <= MaxJpegScans && coefficientBytes <= MaxPictureBytes
+            && coefficientBytes * scans <= MaxJpegScanWork;
 }
 
-bool isAffordableJpeg(QByteArrayView b)
-{
-    const std::optional<JpegWork> work = jpegWork(b);
-    return work && work->scans <= MaxJpegScans && work->coefficientBytes <= MaxPictureBytes
-           && work->coefficientBytes * work->scans <= MaxJpegScanWork;
-}
+} // namespace
 
 bool isStructurallySound(Format format, QByteArrayView bytes)
 {
@@ -311,7 +289,7 @@ bool isStructurallySound(Format format, QByteArrayView bytes)
     case Format::Bmp:
         return isSoundBmp(bytes);
     case Format::Jpeg:
-        return isCompleteJpeg(bytes) && isAffordableJpeg(bytes);
+        return isSoundJpeg(bytes);
     case Format::Gif:
         return isCompleteGifFirstImage(bytes);
     case Format::PlaceableWmf:

@@ -9,6 +9,7 @@
 #include <QSize>
 #include <QSizeF>
 
+#include <functional>
 #include <optional>
 
 namespace platform::formats {
@@ -51,6 +52,19 @@ QByteArray qtFormatName(Format format);
 // - GIF: the first image's data blocks end before their terminator, or no image at all.
 // Everything else (pixel data, palettes, LZW codes) is left to Qt's decoders.
 bool isStructurallySound(Format format, QByteArrayView bytes);
+
+// Walks a JPEG's markers from SOI to EOI the way libjpeg does: segments are skipped by their
+// length (so an FF D9 inside an embedded EXIF thumbnail does not count), bytes between markers
+// are skipped (entropy-coded data, or the junk libjpeg warns about and skips too), and stuffed
+// FF 00 and restart markers inside scans are passed over. visit sees each segment that has a
+// length: its marker and its payload (after the length field); it returns false to stop the walk.
+// Whatever follows EOI is ignored, so files with data appended after the picture still load.
+enum class JpegWalk {
+    Complete, // EOI reached
+    Stopped,  // visit stopped it
+    Broken,   // no SOI, cut short, or a segment length past the data
+};
+JpegWalk walkJpegSegments(QByteArrayView jpeg, const std::function<bool(quint8 marker, QByteArrayView payload)> &visit);
 
 struct MetafileHeader
 {
