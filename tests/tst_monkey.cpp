@@ -56,11 +56,24 @@ public:
     int answered() const { return m_answered; }
 
 private:
+    // Answers from a posted call, not from the timer's own slot: an answer can open a dialog of
+    // its own (the save dialog asks before replacing a file) and run its event loop there, and Qt
+    // fires no timer whose slot is still running, so that dialog would never be answered.
     void answer()
     {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
+        if (!modal || modal == m_answering)
             return;
+        m_answering = modal;
+        QMetaObject::invokeMethod(this, [this, modal = QPointer<QWidget>(modal)] {
+            if (modal)
+                respond(modal);
+            m_answering = nullptr; // still open: answered again
+        }, Qt::QueuedConnection);
+    }
+
+    void respond(QWidget *modal)
+    {
         ++m_answered;
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             // "Replace it?" is answered yes, so that a save dialog is not asked again and again.
@@ -92,6 +105,7 @@ private:
 
     QString m_folder;
     QTimer m_timer;
+    QPointer<QWidget> m_answering; // the dialog an answer is on its way to
     int m_answered = 0;
 };
 
