@@ -5,11 +5,27 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QStyleFactory>
 
 namespace {
 
 std::unique_ptr<Program> g_program;
+
+// Qt's own dialogs (print, save, the question before replacing a file) speak Japanese like the
+// rest of the program, whatever the desktop's language. Installed once per application.
+void InstallJapaneseTranslation()
+{
+    static QTranslator *translator = nullptr;
+    if (translator)
+        return;
+    translator = new QTranslator(qApp);
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        qWarning("tovimaru: Qt's Japanese translation (qtbase_ja.qm) is missing: Qt's dialogs stay in English");
+}
 
 // The program's windows go before the application does.
 void EndTovimaru()
@@ -29,6 +45,7 @@ void StartTovimaru(const StartFolders &folders)
     static const bool cleanupAdded = (qAddPostRoutine(EndTovimaru), true);
     Q_UNUSED(cleanupAdded);
     g_program.reset();
+    InstallJapaneseTranslation();
     if (!folders.pictures.isEmpty())
         QDir::setCurrent(folders.pictures);
     // One look on every desktop: Fusion paints the buttons' back colours as designed.

@@ -1,6 +1,7 @@
 #include "platform/EventLoop.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
@@ -39,7 +40,10 @@ bool IsUserInput(QEvent::Type type)
 }
 
 // Holds user input back from the moment a handler first yields until the event loop is back
-// at the level that ran the handler, then delivers what was held, in order.
+// at the level that ran the handler, then delivers what was held, in order. A modal dialog that
+// the handler opens meanwhile (a print or save dialog, a message box) runs an event loop of its
+// own inside the handler: its input, and that of the windows it opens, goes through at once,
+// while input for the windows under it is refused, as the dialog itself refuses it.
 class InputHold final : public QObject
 {
 public:
@@ -62,23 +66,37 @@ public:
     {
         if (!m_holding) {
             m_holding = true;
+            m_modalAtStart = QGuiApplication::modalWindow();
             qApp->installEventFilter(this);
-            scheduleRelease();
         }
         ++m_depth;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         --m_depth;
+        // A handler without the marker has its held input delivered when the event loop next
+        // runs at the level that called it: one posted call, made once.
+        if (m_depth == 0 && m_handlers == 0 && m_holding && !m_releasePosted) {
+            m_releasePosted = true;
+            QMetaObject::invokeMethod(this, [this] {
+                m_releasePosted = false;
+                release();
+            }, Qt::QueuedConnection);
+        }
     }
 
 protected:
     bool eventFilter(QObject *receiver, QEvent *event) override
     {
-        if (!m_releasing && IsUserInput(event->type())
-            && (receiver->isWidgetType() || qobject_cast<QWindow *>(receiver))) {
-            m_held.push_back({QPointer<QObject>(receiver), std::unique_ptr<QEvent>(event->clone())});
-            return true;
+        if (m_releasing || !IsUserInput(event->type()))
+            return false;
+        QWindow *window = WindowOf(receiver);
+        if (!window)
+            return false;
+        if (QWindow *dialog = openedDialog()) {
+            // The dialog's input goes through; the windows under it get none, now or later.
+            return !IsWithin(window, dialog);
         }
-        return false;
+        m_held.push_back({QPointer<QObject>(receiver), std::unique_ptr<QEvent>(event->clone())});
+        return true;
     }
 
 private:
@@ -90,23 +108,49 @@ private:
         std::unique_ptr<QEvent> event;
     };
 
-    void scheduleRelease()
+    static QWindow *WindowOf(QObject *receiver)
     {
-        QMetaObject::invokeMethod(this, [this] { release(); }, Qt::QueuedConnection);
+        if (auto *window = qobject_cast<QWindow *>(receiver))
+            return window;
+        if (receiver->isWidgetType()) {
+            QWidget *top = static_cast<QWidget *>(receiver)->window();
+            return top->windowHandle() ? top->windowHandle() : nullptr;
+        }
+        return nullptr;
     }
 
-    // Runs when the outermost yielding handler returns, or as a posted call. Inside a yield or
-    // a yielding handler the handler has not finished yet: try again later.
+    // A window belongs to the dialog when it is the dialog, one of its children, a window the
+    // dialog opened (transient for it), or a popup (a list of a combo box, a completer), which
+    // only the window that has the input can open.
+    static bool IsWithin(QWindow *window, QWindow *dialog)
+    {
+        const Qt::WindowType type = window->type();
+        if (type == Qt::Popup || type == Qt::ToolTip)
+            return true;
+        for (QWindow *w = window; w; w = w->transientParent() ? w->transientParent() : w->parent()) {
+            if (w == dialog)
+                return true;
+        }
+        return false;
+    }
+
+    // The modal window that the handler opened after it first yielded, if one is shown.
+    QWindow *openedDialog() const
+    {
+        QWindow *modal = QGuiApplication::modalWindow();
+        return modal && modal != m_modalAtStart ? modal : nullptr;
+    }
+
+    // Runs when the outermost yielding handler returns, or as the posted call of a handler
+    // without the marker. Inside a yield or a yielding handler the handler has not finished yet:
+    // whichever of them ends last releases.
     void release()
     {
-        if (!m_holding)
+        if (!m_holding || m_depth > 0 || m_handlers > 0)
             return;
-        if (m_depth > 0 || m_handlers > 0) {
-            scheduleRelease();
-            return;
-        }
         qApp->removeEventFilter(this);
         m_holding = false;
+        m_modalAtStart = nullptr;
         std::vector<HeldEvent> held = std::move(m_held);
         m_held.clear();
         m_releasing = true;
@@ -133,8 +177,10 @@ private:
 
     bool m_holding = false;
     bool m_releasing = false;
+    bool m_releasePosted = false;
     int m_depth = 0;    // yields running
     int m_handlers = 0; // yielding handlers running
+    QPointer<QWindow> m_modalAtStart; // a modal window already shown when the hold began
     std::vector<HeldEvent> m_held;
 };
 

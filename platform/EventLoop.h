@@ -7,7 +7,8 @@ namespace platform {
 // Lets pending events run once, so that windows repaint and timers tick. User input that
 // arrives meanwhile (mouse, keyboard, wheel) is held back and delivered, in order, only after
 // the handler that yielded has returned to the event loop: a second wizard move can never start
-// inside the first.
+// inside the first. A modal dialog that the handler opens after yielding (print, save, a
+// message) takes its own input at once; the windows under it get none, as the dialog refuses it.
 void Yield();
 
 // True while user input is being held back for a handler that yielded.

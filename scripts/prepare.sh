@@ -10,7 +10,8 @@ packages=(
   libsqlite3-dev mdbtools-dev libexif-dev libjpeg-turbo-progs
   libanthy-dev anthy-common
   fonts-motoya-l-maruberi fonts-ipafont-gothic
-  poppler-utils cups printer-driver-cups-pdf
+  poppler-utils cups printer-driver-cups-pdf qt6-translations-l10n
+  xvfb xdotool
   qt6-svg-dev
   desktop-file-utils appstream dpkg-dev file
 )

@@ -112,6 +112,7 @@ inline void AnswerNextModal(std::function<void(QDialog *)> inspect, int tries = 
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 
 namespace testing {
@@ -129,6 +130,47 @@ inline void AnswerNextMessageBox(QMessageBox::StandardButton button, int tries =
         if (tries > 0)
             AnswerNextMessageBox(button, tries - 1);
     });
+}
+
+// Hands the next modal dialog of type T, once it is open and shown, to act(), from a posted call
+// (not from inside a timer's slot, so that act may open further dialogs of its own). Polls every
+// 10 ms for at most tries times.
+template<class T = QDialog>
+void OnNextModal(std::function<void(T *)> act, int tries = 200)
+{
+    QTimer::singleShot(10, [act, tries] {
+        auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible() && dialog->windowHandle()) {
+            QMetaObject::invokeMethod(qApp, [act, dialog = QPointer<T>(dialog)] {
+                if (dialog)
+                    act(dialog);
+            }, Qt::QueuedConnection);
+            return;
+        }
+        if (tries > 0)
+            OnNextModal<T>(act, tries - 1);
+    });
+}
+
+// A click on a control of a window as the pointer makes it: through the window's own QWindow,
+// at the control's centre, so that it passes where a person's click passes.
+inline void ClickThroughWindow(QWidget *control)
+{
+    QWidget *top = control->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, {}, control->mapTo(top, control->rect().center()));
+}
+
+// Answers the next message box with a click on the button of that role, through its window.
+inline void ClickNextMessageBox(QMessageBox::StandardButton button, std::function<void(QMessageBox *)> inspect = {},
+                                int tries = 200)
+{
+    OnNextModal<QMessageBox>([button, inspect](QMessageBox *box) {
+        if (inspect)
+            inspect(box);
+        QAbstractButton *choice = box->button(button);
+        QVERIFY(choice);
+        ClickThroughWindow(choice);
+    }, tries);
 }
 
 // Rejects (cancels) the next modal dialog once it is open.

@@ -2,6 +2,7 @@
 // test alone under a temporary folder, receives the poster from the program's print button.
 // CUPS's PDF backend needs a server running as root, so the test is skipped for other users.
 
+#include "PrivateCups.h"
 #include "TestSupport.h"
 
 #include "app/form/Form1.h"
@@ -13,17 +14,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <unistd.h>
-
 namespace {
 
 const char Queue[] = "TOVIMARUTEST";
-
-bool Write(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
 
 } // namespace
 
@@ -33,64 +26,20 @@ class TestCups : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void printButtonPrintsThroughTheQueue();
 
 private:
-    QTemporaryDir m_work;
-    QProcess m_cupsd;
+    testing::PrivateCups m_cups{QLatin1String(Queue)};
     QString m_out;
 };
 
 void TestCups::initTestCase()
 {
-    if (geteuid() != 0)
-        QSKIP("the PDF queue needs a print server running as root");
-    if (QStandardPaths::findExecutable(QStringLiteral("cupsd"), {"/usr/sbin", "/sbin"}).isEmpty()
-        || !QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")))
-        QSKIP("cups and printer-driver-cups-pdf are not installed");
-
-    const QString d = m_work.path();
-    m_out = d + QStringLiteral("/out");
-    for (const char *sub : {"etc", "spool/tmp", "cache", "state", "log", "out"})
-        QVERIFY(QDir().mkpath(d + QLatin1Char('/') + QLatin1String(sub)));
-    QVERIFY(Write(d + "/etc/cups-files.conf",
-                  QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/spool/tmp\nCacheDir %1/cache\n"
-                                 "StateDir %1/state\nErrorLog %1/log/error_log\nAccessLog %1/log/access_log\n"
-                                 "PageLog %1/log/page_log\nSystemGroup root\nFileDevice No\n")
-                      .arg(d).toUtf8()));
-    QVERIFY(Write(d + "/etc/cupsd.conf",
-                  QStringLiteral("LogLevel info\nListen %1/cups.sock\nBrowsing Off\nWebInterface No\n"
-                                 "DefaultAuthType None\n<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                                 "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
-                      .arg(d).toUtf8()));
-    // The PDF backend reads its settings for the queue from this file: it writes into our folder.
-    QVERIFY(Write(QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(QLatin1String(Queue)),
-                  QStringLiteral("Out %1\n").arg(m_out).toUtf8()));
-    // The filters run as the lp user: they must reach the spool through the temporary folder.
-    QCOMPARE(QProcess::execute(QStringLiteral("chmod"), {"0755", d}), 0);
-    QCOMPARE(QProcess::execute(QStringLiteral("chown"), {"root:lp", d + "/spool", d + "/spool/tmp", d + "/cache", d + "/state"}), 0);
-    QCOMPARE(QProcess::execute(QStringLiteral("chmod"), {"1777", d + "/spool/tmp"}), 0);
-
-    m_cupsd.start(QStringLiteral("cupsd"), {"-f", "-c", d + "/etc/cupsd.conf", "-s", d + "/etc/cups-files.conf"});
-    QVERIFY(m_cupsd.waitForStarted());
-    qputenv("CUPS_SERVER", (d + "/cups.sock").toUtf8());
-    QTRY_VERIFY_WITH_TIMEOUT(testing::Run(QStringLiteral("lpstat"), {"-r"}).contains(QLatin1String("is running")), 10000);
-    QCOMPARE(QProcess::execute(QStringLiteral("lpadmin"),
-                               {"-p", Queue, "-E", "-v", QStringLiteral("cups-pdf:/%1").arg(QLatin1String(Queue)), "-P",
-                                "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"}),
-             0);
-    QCOMPARE(QProcess::execute(QStringLiteral("lpadmin"), {"-d", Queue}), 0);
-}
-
-void TestCups::cleanupTestCase()
-{
-    if (m_cupsd.state() != QProcess::NotRunning) {
-        m_cupsd.terminate();
-        m_cupsd.waitForFinished(5000);
-    }
-    QFile::remove(QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(QLatin1String(Queue)));
-    QFile::remove(QStringLiteral("/var/log/cups/cups-pdf-%1_log").arg(QLatin1String(Queue)));
+    if (const QString why = testing::PrivateCups::Unavailable(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    QString why;
+    QVERIFY2(m_cups.start(&why), qPrintable(why));
+    m_out = m_cups.out();
 }
 
 void TestCups::printButtonPrintsThroughTheQueue()
@@ -114,7 +63,7 @@ void TestCups::printButtonPrintsThroughTheQueue()
     pdf = m_out + QLatin1Char('/') + pdf;
     QTRY_VERIFY2_WITH_TIMEOUT(testing::Run(QStringLiteral("lpstat"), {"-o", Queue}).trimmed().isEmpty(),
                               qPrintable(testing::Run(QStringLiteral("lpstat"), {"-l", "-o", Queue})
-                                         + testing::Run(QStringLiteral("tail"), {"-5", m_work.path() + "/log/error_log"})),
+                                         + testing::Run(QStringLiteral("tail"), {"-5", m_cups.errorLog()})),
                               30000);
     const QString info = testing::Run(QStringLiteral("pdfinfo"), {pdf});
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))), qPrintable(info));

@@ -214,9 +214,9 @@ void TestInstall::debianPackage()
     // The dependencies were computed from the libraries the program and its helper link.
     const Run depends = RunTool(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Depends")});
     QCOMPARE(depends.status, 0);
-    // The libraries, and what no link shows: a window at all, and Japanese captions.
+    // The libraries, and what no link shows: a window at all, Japanese dialogs and captions.
     for (const char *package : {"libqt6widgets6", "libqt6printsupport6", "libsqlite3-0", "libmdb3", "libanthy1",
-                                "libexif12", "qt6-qpa-plugins", "fonts-ipafont-gothic"})
+                                "libexif12", "qt6-qpa-plugins", "qt6-translations-l10n", "fonts-ipafont-gothic"})
         QVERIFY2(depends.out.contains(QString::fromLatin1(package)), qPrintable(depends.out));
 }
 

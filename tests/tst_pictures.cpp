@@ -368,9 +368,8 @@ void TestPictures::theEleventhPicture()
     auto pressOverflow = [&] {
         text.clear();
         title.clear();
-        testing::AnswerNextModal([&](QDialog *dialog) {
-            auto *box = qobject_cast<QMessageBox *>(dialog);
-            QVERIFY(box);
+        // Answered by a click on its OK, as a person answers it.
+        testing::ClickNextMessageBox(QMessageBox::Ok, [&](QMessageBox *box) {
             text = box->text();
             title = box->windowTitle();
             QCOMPARE(box->icon(), QMessageBox::Critical);
@@ -387,7 +386,7 @@ void TestPictures::theEleventhPicture()
     QCOMPARE(overflow.borderStyle(), 0);
 
     // The button still held once the message is closed: the refused copy does not follow.
-    testing::AnswerNextModal({}, 20);
+    testing::ClickNextMessageBox(QMessageBox::Ok, {}, 20);
     pointer->press(InCell(1));
     pointer->dragTo(QPointF(3000, 3000), 2);
     pointer->release();

@@ -10,6 +10,7 @@
 #include "platform/Twips.h"
 
 #include <QMessageBox>
+#include <QAbstractEventDispatcher>
 #include <QtTest>
 
 #include <cmath>
@@ -33,6 +34,7 @@ private slots:
     void pictureBoxDotsAndClearing();
     void keyLabelLooksAndClicks();
     void yieldHoldsInputUntilTheHandlerReturns();
+    void aDialogOpenedAfterAYieldTakesInputAndTheLoopSleeps();
     void yieldLetsTimersTick();
     void errorMessageBox();
 };
@@ -270,6 +272,45 @@ void TestPlatform::yieldHoldsInputUntilTheHandlerReturns()
     });
     QTest::mouseClick(&first, Qt::LeftButton);
     QTRY_COMPARE(log, QStringList({"first begins", "first ends", "second clicked"}));
+    QVERIFY(!IsHoldingInput());
+}
+
+void TestPlatform::aDialogOpenedAfterAYieldTakesInputAndTheLoopSleeps()
+{
+    QWidget window;
+    window.resize(200, 100);
+    CommandButton button(&window);
+    button.setGeometry(0, 0, 80, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // The event loop's wake-ups while the box waits for its answer: a hold that posts itself
+    // again and again wakes it without end.
+    int wakeUps = 0;
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, &window, [&] { ++wakeUps; });
+    int answer = -1, wakeUpsWhileOpen = -1;
+    connect(&button, &QPushButton::clicked, &window, [&] {
+        YieldingHandler handler;
+        Yield();
+        QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("?"), QMessageBox::Yes | QMessageBox::No,
+                        &window);
+        QTimer::singleShot(50, &box, [&] { wakeUps = 0; });
+        QTimer::singleShot(350, &box, [&] {
+            wakeUpsWhileOpen = wakeUps;
+            // A click on the main window under the box is refused, one on "No" is taken.
+            QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(20, 20));
+            QAbstractButton *no = box.button(QMessageBox::No);
+            QTest::mouseClick(box.windowHandle(), Qt::LeftButton, {}, no->mapTo(&box, no->rect().center()));
+        });
+        QTimer::singleShot(3000, &box, [&] { box.reject(); }); // never hang the test
+        answer = box.exec();
+    });
+    int clicks = 0;
+    connect(&button, &QPushButton::clicked, &window, [&] { ++clicks; });
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(answer, int(QMessageBox::No));
+    QCOMPARE(clicks, 1); // the click under the box reached the button neither then nor later
+    QVERIFY2(wakeUpsWhileOpen < 50, qPrintable(QString::number(wakeUpsWhileOpen)));
     QVERIFY(!IsHoldingInput());
 }
 

@@ -1,0 +1,283 @@
+// The installed program under a real X server, used as a person uses it: Xvfb for the screen,
+// xdotool for the pointer and the keyboard. It confirms the registration window, carries a
+// picture onto the poster, goes to step 4, prints through the print dialog to a PDF queue of a
+// private print server, and saves through the save dialog by typing a name. Faults of this kind
+// (a dialog that takes no input) cannot be seen by tests that run without a display server.
+
+#include "PrivateCups.h"
+#include "TestSupport.h"
+
+#include "app/form/Form1.h"
+#include "app/Startup.h"
+#include "images/Gallery.h"
+
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+const char Queue[] = "TOVIMARUDESKTOP";
+constexpr QRgb Green = 0xFF00A040;
+
+QString Tool(const QString &name)
+{
+    return QStandardPaths::findExecutable(name);
+}
+
+// Runs a tool to its end and gives its standard output, trimmed.
+QString Output(const QString &program, const QStringList &arguments, const QProcessEnvironment &env = {})
+{
+    QProcess process;
+    if (!env.isEmpty())
+        process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+bool NearlyGreen(QColor c)
+{
+    return qAbs(c.red() - 0x00) < 30 && qAbs(c.green() - 0xA0) < 30 && qAbs(c.blue() - 0x40) < 30;
+}
+
+// Where the controls are inside their windows, taken from the same windows made in this process:
+// the layout in twips, the menu bar and the style are those of the program under test.
+struct Places
+{
+    QPoint confirm;       // "これでよし" in the registration window
+    QPoint next1, next2, next3; // "つぎへ" of steps 1, 2 and 3
+    QPoint cell0;         // the first gallery cell
+    QPoint poster;        // a point on the poster
+    QPoint print, save;   // "いんさつ" and "ほぞん"
+};
+
+QPoint Centre(QWidget *control)
+{
+    return control->mapTo(control->window(), control->rect().center());
+}
+
+} // namespace
+
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void printAndSaveAsAPersonDoes();
+
+private:
+    QString xdo(const QStringList &arguments) { return Output(QStringLiteral("xdotool"), arguments, m_env); }
+    // The visible top-level windows of the display, by X id.
+    QStringList windows() { return xdo({"search", "--onlyvisible", "--name", ""}).split('\n', Qt::SkipEmptyParts); }
+    QString waitForNewWindow(const QStringList &before, int ms = 15000);
+    QPoint origin(const QString &window);
+    void click(const QString &window, QPoint at);
+
+    testing::PrivateCups m_cups{QLatin1String(Queue)};
+    QTemporaryDir m_work;
+    QProcess m_xvfb;
+    QProcess m_program;
+    QProcessEnvironment m_env;
+    Places m_places;
+    QString m_prefix;
+};
+
+void TestDesktop::initTestCase()
+{
+    if (Tool(QStringLiteral("Xvfb")).isEmpty() || Tool(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("Xvfb and xdotool are not installed (xvfb, xdotool)");
+    if (const QString why = testing::PrivateCups::Unavailable(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    QString why;
+    QVERIFY2(m_cups.start(&why), qPrintable(why));
+
+    // The program installed into a scratch prefix, as a package would install it.
+    m_prefix = m_work.filePath(QStringLiteral("prefix"));
+    QProcess install;
+    install.setProcessChannelMode(QProcess::MergedChannels);
+    install.start(QStringLiteral(TOVIMARU_CMAKE), {"--install", QStringLiteral(TOVIMARU_BUILD_DIR), "--prefix", m_prefix});
+    QVERIFY(install.waitForFinished(60000));
+    QVERIFY2(install.exitCode() == 0, install.readAll().constData());
+
+    // A free display number.
+    int display = 90 + int(QCoreApplication::applicationPid() % 100);
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
+        ++display;
+    m_xvfb.start(Tool(QStringLiteral("Xvfb")), {QStringLiteral(":%1").arg(display), "-screen", "0", "1280x1024x24",
+                                                "-nolisten", "tcp"});
+    QVERIFY(m_xvfb.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)), 10000);
+
+    const QString home = m_work.filePath(QStringLiteral("home"));
+    QDir().mkpath(home + QStringLiteral("/config"));
+    m_env = QProcessEnvironment::systemEnvironment();
+    m_env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
+    m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    m_env.insert(QStringLiteral("CUPS_SERVER"), m_cups.socket());
+    m_env.insert(QStringLiteral("HOME"), home);
+    m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    m_env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    m_env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    m_env.remove(QStringLiteral("SESSION_MANAGER"));
+
+    // Where the controls lie inside their windows, from the program's own windows made here.
+    StartTovimaru();
+    auto *form = qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
+    QWidget *registration = testing::TopLevel(QStringLiteral("frmList"));
+    if (!registration) // the registration window is a window of the main window's
+        registration = form->findChild<QWidget *>(QStringLiteral("frmList"));
+    QVERIFY(form && registration);
+    const QPoint client = form->client()->mapTo(form, QPoint(0, 0));
+    auto twips = [&](double left, double top) { return client + QPoint(qRound(left / 15), qRound(top / 15)); };
+    m_places.confirm = Centre(registration->findChild<QWidget *>(QStringLiteral("Command12")));
+    m_places.next1 = Centre(form->Command11);
+    m_places.next2 = Centre(form->Command6);
+    m_places.next3 = Centre(form->Command4);
+    m_places.cell0 = twips(images::CellLeft(0) + 900, images::CellTop(0) + 600);
+    m_places.poster = twips(3000, 3000);
+    m_places.print = Centre(form->Command14);
+    m_places.save = Centre(form->Command20);
+}
+
+void TestDesktop::cleanupTestCase()
+{
+    for (QProcess *process : {&m_program, &m_xvfb}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(5000))
+                process->kill();
+            process->waitForFinished(2000);
+        }
+    }
+}
+
+QString TestDesktop::waitForNewWindow(const QStringList &before, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        for (const QString &window : windows()) {
+            if (!before.contains(window) && !xdo({"getwindowname", window}).isEmpty())
+                return window;
+        }
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+QPoint TestDesktop::origin(const QString &window)
+{
+    int left = 0, top = 0;
+    for (const QString &line : xdo({"getwindowgeometry", "--shell", window}).split('\n')) {
+        if (line.startsWith(QLatin1String("X=")))
+            left = line.mid(2).toInt();
+        else if (line.startsWith(QLatin1String("Y=")))
+            top = line.mid(2).toInt();
+    }
+    return {left, top};
+}
+
+void TestDesktop::click(const QString &window, QPoint at)
+{
+    const QPoint p = origin(window) + at;
+    xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
+    QTest::qWait(150);
+    xdo({"click", "1"});
+    QTest::qWait(300);
+}
+
+void TestDesktop::printAndSaveAsAPersonDoes()
+{
+    // A folder with one picture: a green rectangle.
+    const QString folder = m_work.filePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(folder));
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Green);
+    QVERIFY(picture.save(folder + QStringLiteral("/GREEN.BMP"), "BMP"));
+
+    const QStringList before = windows();
+    m_program.setProcessEnvironment(m_env);
+    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_program.start(m_prefix + QStringLiteral("/bin/tovimaru"), {folder});
+    QVERIFY(m_program.waitForStarted());
+
+    // The main window and the registration window above it.
+    const QString main = waitForNewWindow(before);
+    QVERIFY2(!main.isEmpty(), "no window opened");
+    QTRY_VERIFY_WITH_TIMEOUT(!xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).isEmpty(), 10000);
+    const QString form = xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).section('\n', 0, 0);
+    QString registration;
+    QTRY_VERIFY_WITH_TIMEOUT(!(registration = xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")})
+                                                  .section('\n', 0, 0))
+                                  .isEmpty(),
+                             10000);
+    QTest::qWait(500);
+    click(registration, m_places.confirm);
+    QTRY_VERIFY_WITH_TIMEOUT(xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")}).isEmpty(), 10000);
+
+    // Step 1 to step 2, and the picture carried from its cell onto the poster.
+    click(form, m_places.next1);
+    const QPoint cell = origin(form) + m_places.cell0;
+    const QPoint poster = origin(form) + m_places.poster;
+    xdo({"mousemove", QString::number(cell.x()), QString::number(cell.y())});
+    QTest::qWait(400);
+    xdo({"mousedown", "1"});
+    for (int k = 1; k <= 8; ++k) {
+        const QPoint p = cell + (poster - cell) * k / 8;
+        xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        QTest::qWait(50);
+    }
+    xdo({"mouseup", "1"});
+    QTest::qWait(300);
+    click(form, m_places.next2);
+    click(form, m_places.next3);
+
+    // "いんさつ": the print dialog, answered with Enter (its Print button is the default one).
+    const QStringList beforePrint = windows();
+    click(form, m_places.print);
+    const QString printDialog = waitForNewWindow(beforePrint);
+    QVERIFY2(!printDialog.isEmpty(), "no print dialog");
+    QTest::qWait(500);
+    xdo({"key", "Return"});
+    QString pdf;
+    QTRY_VERIFY2_WITH_TIMEOUT(!(pdf = m_cups.firstPdf()).isEmpty(), "no job reached the print server", 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(windows().size() <= beforePrint.size(), 10000); // the dialog has gone
+    // The page holds the green picture.
+    QTRY_VERIFY_WITH_TIMEOUT(testing::PrivateCups::output(QStringLiteral("lpstat"), {"-o", Queue}).trimmed().isEmpty(), 30000);
+    const QString base = pdf + QStringLiteral(".page");
+    Output(QStringLiteral("pdftoppm"), {"-r", "36", "-png", "-singlefile", pdf, base});
+    const QImage page(base + QStringLiteral(".png"));
+    QVERIFY(!page.isNull());
+    int green = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x)
+            green += NearlyGreen(page.pixelColor(x, y));
+    }
+    QVERIFY2(green > 100, qPrintable(QStringLiteral("%1 green pixels on the page").arg(green)));
+
+    // "ほぞん": the save dialog, a name typed key by key and Enter.
+    const QStringList beforeSave = windows();
+    click(form, m_places.save);
+    const QString saveDialog = waitForNewWindow(beforeSave);
+    QVERIFY2(!saveDialog.isEmpty(), "no save dialog");
+    QTest::qWait(500);
+    xdo({"type", "--delay", "50", "poster.bmp"});
+    xdo({"key", "Return"});
+    const QString bmp = folder + QStringLiteral("/poster.bmp");
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(bmp).size() > 0, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(QImage(bmp).size() == QSize(707, 499), 5000);
+    const QImage saved(bmp);
+    int greenInBmp = 0;
+    for (int y = 0; y < saved.height(); y += 4) {
+        for (int x = 0; x < saved.width(); x += 4)
+            greenInBmp += NearlyGreen(saved.pixelColor(x, y));
+    }
+    QVERIFY2(greenInBmp > 100, "the saved poster does not show the picture");
+    QCOMPARE(m_program.state(), QProcess::Running);
+}
+
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
