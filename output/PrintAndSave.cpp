@@ -105,8 +105,8 @@ public:
     QString type(const QFileInfo &info) const override
     {
         if (info.isDir())
-            return QStringLiteral("Folder");
-        return info.suffix().isEmpty() ? QStringLiteral("File") : info.suffix().toUpper() + QStringLiteral(" File");
+            return QStringLiteral("フォルダー");
+        return info.suffix().isEmpty() ? QStringLiteral("ファイル") : info.suffix().toUpper() + QStringLiteral(" ファイル");
     }
 };
 
