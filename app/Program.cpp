@@ -1,8 +1,8 @@
 #include "app/Program.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
-#include "app/form/Wizard.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
+#include "app/Wizard.h"
 #include "drawing/Drawing.h"
 #include "images/Gallery.h"
 #include "images/PictureSlots.h"

@@ -2,7 +2,7 @@
 
 // Starting the whole program for a benchmark, and a paper with a drawing on it.
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "app/Startup.h"
 #include "bench/BenchSupport.h"
 

@@ -1,7 +1,7 @@
 // One poster capture at the capture density: time per capture and the memory it holds.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_capture
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "bench/ProgramBench.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"

@@ -13,8 +13,8 @@
 
 #include "bench/BenchSupport.h"
 #include "bench/Photos.h"
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "images/Gallery.h"
 #include "platform/Picture.h"
 #include "platform/PictureCache.h"

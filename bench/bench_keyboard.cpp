@@ -4,7 +4,7 @@
 //  - one conversion ("漢　　字"), from the click to the repainted typing line and candidate cards.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_keyboard
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "bench/ProgramBench.h"
 #include "platform/EventLoop.h"
 #include "platform/KanaInputMethod.h"

@@ -9,8 +9,8 @@
 // The photos are those of bench_gallery (bench/Photos.h), made in a temporary folder or in DIR and
 // reused from there.
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "app/Program.h"
 #include "bench/Photos.h"
 #include "bench/ProgramBench.h"

@@ -2,7 +2,7 @@
 // the peak memory of the process.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_print
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "bench/ProgramBench.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"

@@ -3,7 +3,7 @@
 //  - a stroke of 1,000 dots on the paper, from the mouse events to the drawing surface.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_wizard
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "bench/ProgramBench.h"
 #include "app/Startup.h"
 

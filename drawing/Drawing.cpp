@@ -1,8 +1,8 @@
 #include "drawing/Drawing.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
-#include "app/form/Poster.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
+#include "form/Poster.h"
 #include "drawing/Form2.h"
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"

@@ -1,7 +1,7 @@
 #include "drawing/Form2.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "platform/ControlLayout.h"
 
 using namespace platform;

@@ -1,7 +1,7 @@
 #include "registration/frmList.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "platform/ControlLayout.h"
 #include "platform/Fonts.h"
 #include "platform/MessageBox.h"

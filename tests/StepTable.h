@@ -2,7 +2,7 @@
 
 // What each step of the wizard shows, for the tests that step through it.
 
-#include "app/form/Wizard.h"
+#include "app/Wizard.h"
 
 #include <QString>
 

@@ -3,8 +3,8 @@
 
 #include "TestSupport.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "platform/ControlLayout.h"

@@ -7,7 +7,7 @@
 #include "app/CommandLine.h"
 #include "app/Program.h"
 #include "app/Startup.h"
-#include "app/form/Module1.h"
+#include "form/Module1.h"
 #include "registration/frmList.h"
 
 #include <QDir>

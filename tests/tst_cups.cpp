@@ -5,7 +5,7 @@
 #include "PrivateCups.h"
 #include "TestSupport.h"
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "output/PrintAndSave.h"

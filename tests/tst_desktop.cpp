@@ -7,7 +7,7 @@
 #include "PrivateCups.h"
 #include "TestSupport.h"
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "app/Startup.h"
 #include "images/Gallery.h"
 

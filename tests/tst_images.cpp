@@ -4,8 +4,8 @@
 // cache, which notices changed files and keeps to its capacity.
 
 #include "TestSupport.h"
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "images/Gallery.h"
 #include "platform/PictureCache.h"
 

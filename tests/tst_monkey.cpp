@@ -11,8 +11,8 @@
 #include "StepTable.h"
 #include "TestSupport.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "app/Startup.h"
 #include "registration/PhraseStore.h"
 

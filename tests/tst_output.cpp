@@ -2,7 +2,7 @@
 
 #include "TestSupport.h"
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"
 #include "platform/Twips.h"

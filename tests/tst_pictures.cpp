@@ -7,8 +7,8 @@
 #include "TestSupport.h"
 #include "tools/ExifJpeg.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "images/Gallery.h"

@@ -3,7 +3,7 @@
 
 #include "TestSupport.h"
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"

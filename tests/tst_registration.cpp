@@ -7,8 +7,8 @@
 // arguments below (see main()).
 
 #include "TestSupport.h"
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "platform/Fonts.h"
 #include "platform/Twips.h"
 #include "registration/JetReader.h"

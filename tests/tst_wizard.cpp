@@ -5,10 +5,10 @@
 #include "StepTable.h"
 #include "TestSupport.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "app/Startup.h"
-#include "app/form/Wizard.h"
+#include "app/Wizard.h"
 #include "platform/Twips.h"
 
 #include <QtTest>

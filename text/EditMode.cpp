@@ -1,8 +1,8 @@
 #include "text/EditMode.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
-#include "app/form/Poster.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
+#include "form/Poster.h"
 #include "platform/EventLoop.h"
 #include "platform/KeyInjection.h"
 #include "text/Keyboard.h"

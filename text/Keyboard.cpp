@@ -1,7 +1,7 @@
 #include "text/Keyboard.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
 #include "platform/EventLoop.h"
 #include "platform/KanaInputMethod.h"
 #include "platform/KeyInjection.h"

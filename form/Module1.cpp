@@ -1,4 +1,4 @@
-#include "app/form/Module1.h"
+#include "form/Module1.h"
 
 namespace Module1 {
 

@@ -4,7 +4,7 @@
 // share. A picture slot or text slot whose left edge lies at 9300 twips or more is not placed:
 // it lies in the side panel right of the poster.
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 #include "platform/Controls.h"
 #include "platform/Twips.h"
 

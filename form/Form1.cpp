@@ -1,6 +1,6 @@
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 
-#include "app/form/Form1Layout.h"
+#include "form/Form1Layout.h"
 #include "platform/ControlLayout.h"
 
 #include <QCloseEvent>

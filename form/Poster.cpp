@@ -1,6 +1,6 @@
-#include "app/form/Poster.h"
+#include "form/Poster.h"
 
-#include "app/form/Form1.h"
+#include "form/Form1.h"
 
 namespace Poster {
 

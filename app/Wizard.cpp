@@ -1,8 +1,8 @@
-#include "app/form/Wizard.h"
+#include "app/Wizard.h"
 
-#include "app/form/Form1.h"
-#include "app/form/Module1.h"
-#include "app/form/Poster.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
+#include "form/Poster.h"
 #include "output/PosterCapture.h"
 #include "platform/EventLoop.h"
 

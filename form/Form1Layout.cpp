@@ -1,4 +1,4 @@
-#include "app/form/Form1Layout.h"
+#include "form/Form1Layout.h"
 
 using namespace platform;
 
