@@ -7,9 +7,9 @@
 #include "form/Form1.h"
 #include "bench/ProgramBench.h"
 #include "platform/EventLoop.h"
-#include "platform/KanaInputMethod.h"
-#include "platform/KanaKanji.h"
-#include "platform/KeyInjection.h"
+#include "input/KanaInputMethod.h"
+#include "input/KanaKanji.h"
+#include "input/KeyInjection.h"
 #include "text/Keyboard.h"
 
 #include <QApplication>

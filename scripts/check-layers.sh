@@ -8,13 +8,14 @@ cd "${1:-$(dirname "$0")/..}"
 # folder: the project folders its files may include, besides its own.
 declare -A allowed=(
   [platform]=""
+  [input]="platform"
   [form]="platform"
   [output]="platform"
   [drawing]="platform form"
   [images]="platform form"
-  [text]="platform form"
+  [text]="platform form input"
   [registration]="platform form"
-  [app]="platform form output drawing images text registration"
+  [app]="platform input form output drawing images text registration"
 )
 # Folders whose files may include no widget header of Qt (pictures and the lowest layer): filled
 # in as the libraries are split; a folder named here links Qt Gui, not Widgets.

@@ -9,9 +9,9 @@
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "platform/EventLoop.h"
-#include "platform/KanaInputMethod.h"
-#include "platform/KanaKanji.h"
-#include "platform/KeyInjection.h"
+#include "input/KanaInputMethod.h"
+#include "input/KanaKanji.h"
+#include "input/KeyInjection.h"
 #include "registration/frmList.h"
 #include "text/Keyboard.h"
 

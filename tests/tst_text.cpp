@@ -11,7 +11,7 @@
 #include "output/PosterCapture.h"
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"
-#include "platform/KeyInjection.h"
+#include "input/KeyInjection.h"
 #include "platform/Twips.h"
 #include "text/Keyboard.h"
 

@@ -4,7 +4,7 @@
 #include "form/Module1.h"
 #include "form/Poster.h"
 #include "platform/EventLoop.h"
-#include "platform/KeyInjection.h"
+#include "input/KeyInjection.h"
 #include "text/Keyboard.h"
 #include "text/TextSlots.h"
 

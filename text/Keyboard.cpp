@@ -3,8 +3,8 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "platform/EventLoop.h"
-#include "platform/KanaInputMethod.h"
-#include "platform/KeyInjection.h"
+#include "input/KanaInputMethod.h"
+#include "input/KeyInjection.h"
 
 #include <array>
 #include <vector>

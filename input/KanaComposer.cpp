@@ -1,6 +1,6 @@
-#include "platform/KanaComposer.h"
+#include "input/KanaComposer.h"
 
-#include "platform/KeyInjection.h"
+#include "input/KeyCodes.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "platform/KanaInputMethod.h"
+#include "input/KanaInputMethod.h"
 
-#include "platform/KeyInjection.h"
+#include "input/KeyCodes.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>

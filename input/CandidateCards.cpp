@@ -1,4 +1,4 @@
-#include "platform/CandidateCards.h"
+#include "input/CandidateCards.h"
 
 #include "platform/Fonts.h"
 

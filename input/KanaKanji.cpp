@@ -1,4 +1,4 @@
-#include "platform/KanaKanji.h"
+#include "input/KanaKanji.h"
 
 #include <QDir>
 #include <QStandardPaths>

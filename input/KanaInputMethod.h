@@ -8,8 +8,8 @@
 // never lost, when the box loses the focus, is hidden or clicked, or when the desktop's own
 // keyboard input reaches it.
 
-#include "platform/CandidateCards.h"
-#include "platform/KanaComposer.h"
+#include "input/CandidateCards.h"
+#include "input/KanaComposer.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "platform/KeyInjection.h"
+#include "input/KeyInjection.h"
 
-#include "platform/KanaInputMethod.h"
+#include "input/KanaInputMethod.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 // displayed character per unit, and, once converted, its segments and their candidates. It
 // knows no widgets: KanaInputMethod shows what it holds in the focused text box.
 
-#include "platform/KanaKanji.h"
+#include "input/KanaKanji.h"
 
 #include <QList>
 #include <QString>
