@@ -78,6 +78,8 @@ private slots:
 
 private:
     void goToStepFour();
+    // Step 4, with the program's printer writing a PDF of that name into the test's folder.
+    QString goToStepFourPrintingTo(const QString &name);
     QTemporaryDir m_dir;
     Form1 *m_form = nullptr;
 };
@@ -107,13 +109,18 @@ void TestDialogs::goToStepFour()
     QVERIFY(m_form->Picture2->isVisible());
 }
 
-void TestDialogs::printDialogCancelledByItsButton()
+QString TestDialogs::goToStepFourPrintingTo(const QString &name)
 {
     goToStepFour();
     QPrinter &printer = CurrentProgram()->printing().printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString pdf = m_dir.filePath(QStringLiteral("cancelled.pdf"));
-    printer.setOutputFileName(pdf);
+    printer.setOutputFileName(m_dir.filePath(name));
+    return printer.outputFileName();
+}
+
+void TestDialogs::printDialogCancelledByItsButton()
+{
+    const QString pdf = goToStepFourPrintingTo(QStringLiteral("cancelled.pdf"));
     QString cancelCaption;
     Watchdog watchdog;
     testing::OnNextModal<QDialog>([&](QDialog *dialog) {
@@ -133,11 +140,7 @@ void TestDialogs::printDialogCancelledByItsButton()
 
 void TestDialogs::printDialogPrintsByItsButton()
 {
-    goToStepFour();
-    QPrinter &printer = CurrentProgram()->printing().printer();
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    const QString pdf = m_dir.filePath(QStringLiteral("printed.pdf"));
-    printer.setOutputFileName(pdf);
+    const QString pdf = goToStepFourPrintingTo(QStringLiteral("printed.pdf"));
     Watchdog watchdog;
     testing::OnNextModal<QDialog>([&](QDialog *dialog) {
         QPushButton *print = PrintDialogButton(dialog, QDialogButtonBox::Ok);
