@@ -6,7 +6,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "platform/Exif.h"
 #include "platform/SharedThumbnails.h"
-#include "tools/ExifJpeg.h"
+#include "tests/support/ExifJpeg.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -7,7 +7,7 @@
 #include "platform/Exif.h"
 #include "platform/Picture.h"
 #include "platform/SharedThumbnails.h"
-#include "tools/ExifJpeg.h"
+#include "tests/support/ExifJpeg.h"
 
 #include <QCryptographicHash>
 #include <QDir>

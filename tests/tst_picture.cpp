@@ -2,9 +2,9 @@
 // paths and cut or lying files are empty quickly, scaled decoding keeps the natural size, and
 // captures measure and draw at their logical size.
 
-#include "CostlyPictures.h"
 #include "TestSupport.h"
 #include "platform/Picture.h"
+#include "tests/support/CostlyPictures.h"
 
 #include <QBuffer>
 #include <QDirIterator>

@@ -28,7 +28,7 @@
 #include <QtGui/QPolygonF>
 #include <QtGui/QTransform>
 
-#include "tools/ExifJpeg.h"
+#include "tests/support/ExifJpeg.h"
 
 #include <algorithm>
 #include <cmath>
