@@ -7,10 +7,9 @@
 // polygons, thick lines) in its own logical coordinates. Raster pictures are painted from
 // that list with QPainter and written as 24-bit BMP, RLE8/RLE4 BMP, GIF or JPEG; vector
 // pictures are written as placeable Windows metafiles. The BMP, RLE, GIF and WMF writers
-// are small hand-written encoders (Qt cannot write RLE, GIF or WMF), so the output is the
-// same, byte for byte, on every run.
+// are the small hand-written encoders of the tests (tests/support/PictureFiles.h; Qt cannot
+// write RLE, GIF or WMF), so the output is the same, byte for byte, on every run.
 
-#include <QtCore/QBuffer>
 #include <QtCore/QByteArray>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QDir>
@@ -22,13 +21,13 @@
 #include <QtCore/QTextStream>
 #include <QtGui/QColor>
 #include <QtGui/QImage>
-#include <QtGui/QImageWriter>
 #include <QtGui/QPainter>
 #include <QtGui/QPen>
 #include <QtGui/QPolygonF>
 #include <QtGui/QTransform>
 
 #include "tests/support/ExifJpeg.h"
+#include "tests/support/PictureFiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -704,13 +703,7 @@ QImage render(const Picture& pic, QSize pixels, bool antialias) {
     return image;
 }
 
-// An image as palette indices.
-struct Indexed {
-    int width = 0;
-    int height = 0;
-    std::vector<QRgb> palette;
-    std::vector<uint8_t> pixels; // row by row, top row first
-};
+using Indexed = picturefiles::IndexedImage;
 
 // Keeps the most frequent colours (ties: lower value first) and maps every other colour
 // to its nearest kept colour. Flat pictures keep their exact colours; antialiased edges
@@ -762,224 +755,11 @@ Indexed quantise(const QImage& image, int maxColours) {
     return out;
 }
 
-void put16(QByteArray& out, unsigned v) {
-    out.append(char(v & 0xff));
-    out.append(char((v >> 8) & 0xff));
-}
-void put32(QByteArray& out, uint32_t v) {
-    put16(out, v & 0xffff);
-    put16(out, v >> 16);
-}
-
-// BITMAPFILEHEADER + BITMAPINFOHEADER + palette + pixel data.
-QByteArray bmpFile(int width, int height, int bitCount, int compression, const std::vector<QRgb>& palette,
-                   const QByteArray& data) {
-    QByteArray out;
-    const uint32_t offset = 14 + 40 + 4 * uint32_t(palette.size());
-    out.append("BM", 2);
-    put32(out, offset + uint32_t(data.size()));
-    put16(out, 0);
-    put16(out, 0);
-    put32(out, offset);
-    put32(out, 40);
-    put32(out, uint32_t(width));
-    put32(out, uint32_t(height)); // positive: bottom row first
-    put16(out, 1);
-    put16(out, unsigned(bitCount));
-    put32(out, uint32_t(compression));
-    put32(out, uint32_t(data.size()));
-    put32(out, kDotsPerMeter);
-    put32(out, kDotsPerMeter);
-    put32(out, uint32_t(palette.size()));
-    put32(out, 0);
-    for (QRgb c : palette) {
-        out.append(char(qBlue(c)));
-        out.append(char(qGreen(c)));
-        out.append(char(qRed(c)));
-        out.append(char(0));
-    }
-    out.append(data);
-    return out;
-}
-
-QByteArray bmp24(const QImage& image) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    const int stride = (rgb.width() * 3 + 3) & ~3;
-    QByteArray data;
-    data.reserve(stride * rgb.height());
-    for (int y = rgb.height() - 1; y >= 0; --y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            data.append(char(qBlue(line[x])));
-            data.append(char(qGreen(line[x])));
-            data.append(char(qRed(line[x])));
-        }
-        for (int pad = rgb.width() * 3; pad < stride; ++pad)
-            data.append(char(0));
-    }
-    return bmpFile(rgb.width(), rgb.height(), 24, 0, {}, data);
-}
-
-// Run-length encoded bitmap, 8 bits (compression 1) or 4 bits (compression 2) a pixel.
-QByteArray bmpRle(const Indexed& img, int bits) {
-    if (bits == 4 && img.palette.size() > 16)
-        throw std::runtime_error("too many colours for a 4-bit bitmap");
-    const auto pair = [bits](uint8_t a, uint8_t b) -> char {
-        return bits == 8 ? char(a) : char((a << 4) | (b & 0x0f));
-    };
-    QByteArray data;
-    for (int y = img.height - 1; y >= 0; --y) {
-        const uint8_t* row = img.pixels.data() + size_t(y) * img.width;
-        const int w = img.width;
-        const auto runAt = [&](int i) {
-            int n = 1;
-            while (i + n < w && n < 255 && row[i + n] == row[i])
-                ++n;
-            return n;
-        };
-        const auto emitRuns = [&](int from, int to) { // encoded mode
-            while (from < to) {
-                const int n = std::min(runAt(from), to - from);
-                data.append(char(n));
-                data.append(pair(row[from], row[from]));
-                from += n;
-            }
-        };
-        int i = 0;
-        while (i < w) {
-            if (runAt(i) >= 3) {
-                emitRuns(i, i + runAt(i));
-                i += runAt(i);
-                continue;
-            }
-            int j = i; // gather pixels that do not repeat much
-            while (j < w && j - i < 255 && runAt(j) < 3)
-                j += std::min(runAt(j), 255 - (j - i));
-            const int n = j - i;
-            if (n < 3) {
-                emitRuns(i, j);
-            } else { // absolute mode, padded to a 16-bit boundary
-                data.append(char(0));
-                data.append(char(n));
-                int bytes = 0;
-                if (bits == 8) {
-                    for (int k = 0; k < n; ++k, ++bytes)
-                        data.append(char(row[i + k]));
-                } else {
-                    for (int k = 0; k < n; k += 2, ++bytes)
-                        data.append(pair(row[i + k], k + 1 < n ? row[i + k + 1] : 0));
-                }
-                if (bytes % 2)
-                    data.append(char(0));
-            }
-            i = j;
-        }
-        data.append(char(0)); // end of line
-        data.append(char(0));
-    }
-    data.append(char(0)); // end of bitmap
-    data.append(char(1));
-    return bmpFile(img.width, img.height, bits, bits == 8 ? 1 : 2, img.palette, data);
-}
-
-// GIF89a with one image, a global colour table and variable-length LZW codes.
-QByteArray gif(const Indexed& img) {
-    int tableBits = 1;
-    while ((1 << tableBits) < int(img.palette.size()))
-        ++tableBits;
-    QByteArray out("GIF89a");
-    put16(out, unsigned(img.width));
-    put16(out, unsigned(img.height));
-    out.append(char(0x80 | (7 << 4) | (tableBits - 1)));
-    out.append(char(0)); // background colour index
-    out.append(char(0)); // square pixels
-    for (int i = 0; i < (1 << tableBits); ++i) {
-        const QRgb c = i < int(img.palette.size()) ? img.palette[i] : 0;
-        out.append(char(qRed(c)));
-        out.append(char(qGreen(c)));
-        out.append(char(qBlue(c)));
-    }
-    out.append(char(0x2c)); // image descriptor
-    put16(out, 0);
-    put16(out, 0);
-    put16(out, unsigned(img.width));
-    put16(out, unsigned(img.height));
-    out.append(char(0)); // no local table, not interlaced
-
-    const int minCodeSize = std::max(2, tableBits);
-    out.append(char(minCodeSize));
-    const int clearCode = 1 << minCodeSize;
-    const int endCode = clearCode + 1;
-
-    QByteArray packed;
-    uint32_t bitBuffer = 0;
-    int bitCount = 0;
-    const auto writeCode = [&](int code, int size) {
-        bitBuffer |= uint32_t(code) << bitCount;
-        bitCount += size;
-        while (bitCount >= 8) {
-            packed.append(char(bitBuffer & 0xff));
-            bitBuffer >>= 8;
-            bitCount -= 8;
-        }
-    };
-
-    // next[code * 256 + pixel]: the code for "code's string + pixel", 0 if none yet.
-    std::vector<uint16_t> next(4096 * 256, 0);
-    int codeSize = minCodeSize + 1;
-    int lastCode = endCode; // the highest code in use
-    writeCode(clearCode, codeSize);
-    int current = -1;
-    for (uint8_t pixel : img.pixels) {
-        if (current < 0) {
-            current = pixel;
-            continue;
-        }
-        if (const uint16_t found = next[size_t(current) * 256 + pixel]) {
-            current = found;
-            continue;
-        }
-        writeCode(current, codeSize);
-        next[size_t(current) * 256 + pixel] = uint16_t(++lastCode);
-        if (lastCode >= (1 << codeSize) && codeSize < 12)
-            ++codeSize;
-        if (lastCode == 4095) {
-            writeCode(clearCode, codeSize);
-            std::fill(next.begin(), next.end(), 0);
-            codeSize = minCodeSize + 1;
-            lastCode = endCode;
-        }
-        current = pixel;
-    }
-    if (current >= 0) {
-        writeCode(current, codeSize);
-        // The decoder adds one more table entry on reading that code, and may widen.
-        if (lastCode + 1 >= (1 << codeSize) && codeSize < 12)
-            ++codeSize;
-    }
-    writeCode(endCode, codeSize);
-    if (bitCount > 0)
-        packed.append(char(bitBuffer & 0xff));
-
-    for (qsizetype at = 0; at < packed.size(); at += 255) {
-        const qsizetype n = std::min<qsizetype>(255, packed.size() - at);
-        out.append(char(n));
-        out.append(packed.constData() + at, n);
-    }
-    out.append(char(0)); // end of image data
-    out.append(char(0x3b)); // trailer
-    return out;
-}
-
 QByteArray jpeg(const QImage& image) {
-    QByteArray out;
-    QBuffer buffer(&out);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpg");
-    writer.setQuality(90);
-    if (!writer.write(image))
-        throw std::runtime_error("JPEG: " + writer.errorString().toStdString());
-    return out;
+    const QByteArray bytes = exifjpeg::Encode(image, 90);
+    if (bytes.isEmpty())
+        throw std::runtime_error("JPEG: cannot write the picture");
+    return bytes;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1002,30 +782,13 @@ public:
                 record(0x01F0, {uint16_t(i)}); // DELETEOBJECT
         }
         record(0x0000, {}); // end of file
-
-        QByteArray out;
-        put32(out, 0x9AC6CDD7);
-        put16(out, 0);
-        put16(out, 0); // bounding box: left, top, right, bottom
-        put16(out, 0);
-        put16(out, unsigned(w));
-        put16(out, unsigned(h));
-        put16(out, unsigned(unitsPerInch));
-        put32(out, 0);
-        uint16_t checksum = 0;
-        for (int i = 0; i < 20; i += 2)
-            checksum ^= uint16_t(uint8_t(out[i]) | (uint8_t(out[i + 1]) << 8));
-        put16(out, checksum);
-
-        put16(out, 1);      // in memory
-        put16(out, 9);      // header size in words
-        put16(out, 0x0300); // version
-        put32(out, uint32_t(9 + m_records.size() / 2));
-        put16(out, unsigned(m_maxSlots));
-        put32(out, m_maxRecord);
-        put16(out, 0);
-        out.append(m_records);
-        return out;
+        return picturefiles::Wmf({.right = qint16(w),
+                                  .bottom = qint16(h),
+                                  .unitsPerInch = quint16(unitsPerInch),
+                                  .fileWords = uint32_t(9 + m_records.size() / 2),
+                                  .objects = quint16(m_maxSlots),
+                                  .largestRecordWords = m_maxRecord},
+                                 m_records);
     }
 
 private:
@@ -1042,12 +805,8 @@ private:
     };
 
     void record(uint16_t function, const std::vector<uint16_t>& params) {
-        const uint32_t size = 3 + uint32_t(params.size());
-        put32(m_records, size);
-        put16(m_records, function);
-        for (uint16_t p : params)
-            put16(m_records, p);
-        m_maxRecord = std::max(m_maxRecord, size);
+        m_records += picturefiles::WmfRecord(function, QList<qint32>(params.begin(), params.end()));
+        m_maxRecord = std::max(m_maxRecord, 3 + uint32_t(params.size()));
     }
 
     int createObject() {
@@ -1152,10 +911,15 @@ struct Sample {
 QByteArray encode(const Sample& sample) {
     const Picture pic = sample.draw();
     switch (sample.format) {
-    case Format::Bmp24: return bmp24(render(pic, sample.pixels, true));
-    case Format::Rle8: return bmpRle(quantise(render(pic, sample.pixels, true), 256), 8);
-    case Format::Rle4: return bmpRle(quantise(render(pic, sample.pixels, false), 16), 4);
-    case Format::Gif: return gif(quantise(render(pic, sample.pixels, true), 256));
+    case Format::Bmp24: return picturefiles::Bmp24(render(pic, sample.pixels, true), kDotsPerMeter);
+    case Format::Rle8: return picturefiles::BmpRle(quantise(render(pic, sample.pixels, true), 256), 8, kDotsPerMeter);
+    case Format::Rle4: {
+        const QByteArray bytes = picturefiles::BmpRle(quantise(render(pic, sample.pixels, false), 16), 4, kDotsPerMeter);
+        if (bytes.isEmpty())
+            throw std::runtime_error("too many colours for a 4-bit bitmap");
+        return bytes;
+    }
+    case Format::Gif: return picturefiles::Gif(quantise(render(pic, sample.pixels, true), 256));
     case Format::Jpeg: return jpeg(render(pic, sample.pixels, true));
     case Format::PhoneJpeg: {
         const QImage stored = render(pic, sample.pixels, true).transformed(QTransform().rotate(-90));
