@@ -15,7 +15,7 @@
 #include <QStringList>
 #include <QThread>
 
-#include "tools/ExifJpeg.h"
+#include "tests/support/ExifJpeg.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -18,6 +18,7 @@
 #include "images/Gallery.h"
 #include "platform/Picture.h"
 #include "platform/PictureCache.h"
+#include "tests/support/PictureFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -209,22 +210,10 @@ void BenchPlain(const char *title, const QString &folder, const QStringList &nam
 void BenchSmallFiles(Form1 &form, images::GalleryController &gallery)
 {
     QTemporaryDir dir;
-    // The smallest BMP: 1 x 1 pixel, 24 bits.
-    QByteArray bmp(58, '\0');
-    const auto put32 = [&bmp](int offset, quint32 value) {
-        for (int b = 0; b < 4; ++b)
-            bmp[offset + b] = char((value >> (8 * b)) & 0xFF);
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, 58);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, 1);
-    put32(22, 1);
-    bmp[26] = 1;
-    bmp[28] = 24;
-    put32(34, 4);
+    // The smallest BMP: 1 x 1 black pixel, 24 bits.
+    QImage pixel(1, 1, QImage::Format_RGB32);
+    pixel.fill(Qt::black);
+    const QByteArray bmp = picturefiles::Bmp24(pixel);
     const double made = bench::Milliseconds([&] {
         for (int k = 0; k < SmallFileCount; ++k) {
             QFile file(dir.filePath(QStringLiteral("p%1.bmp").arg(k, 5, 10, QLatin1Char('0'))));

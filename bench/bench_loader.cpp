@@ -5,7 +5,7 @@
 
 #include "BenchSupport.h"
 #include "platform/Picture.h"
-#include "tests/CostlyPictures.h"
+#include "tests/support/CostlyPictures.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include "fuzz/FuzzSupport.h"
 #include "platform/Exif.h"
 #include "platform/SharedThumbnails.h"
-#include "tools/ExifJpeg.h"
+#include "tests/support/ExifJpeg.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -26,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     const QByteArray rest(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
     if (data[0] % 2 == 0) {
-        const QByteArray jpeg = QByteArray("\xFF\xD8", 2) + exifjpeg::App1Segment(rest) + QByteArray("\xFF\xD9", 2);
-        const platform::exif::Facts facts = platform::exif::ReadFacts(jpeg);
+        const platform::exif::Facts facts = platform::exif::ReadFacts(exifjpeg::ExifOnly(rest));
         QImage stored(3, 2, QImage::Format_RGB32);
         stored.fill(Qt::red);
         const QImage upright = platform::exif::Upright(stored, facts.orientation);

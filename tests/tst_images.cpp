@@ -8,12 +8,12 @@
 #include "form/Module1.h"
 #include "images/Gallery.h"
 #include "platform/PictureCache.h"
+#include "tests/support/PictureFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <QtTest>
 
 #include <array>
@@ -73,18 +73,8 @@ const QStringList &GoodPictures()
 // is a twip, and the trip through HIMETRIC rounds back to the same whole twips.
 QByteArray Metafile(int width, int height)
 {
-    QByteArray bytes(22 + 18 + 6, '\0');
-    const auto put16 = [&bytes](int offset, quint16 value) { qToLittleEndian(value, bytes.data() + offset); };
-    const auto put32 = [&bytes](int offset, quint32 value) { qToLittleEndian(value, bytes.data() + offset); };
-    put32(0, 0x9AC6CDD7);
-    put16(10, quint16(width));
-    put16(12, quint16(height));
-    put16(14, 1440);
-    put16(22, 1);      // METAHEADER: in memory,
-    put16(24, 9);      // 9 words long,
-    put16(26, 0x0300); // version 3
-    put32(40, 3);      // the end-of-file record
-    return bytes;
+    return picturefiles::Wmf({.right = qint16(width), .bottom = qint16(height), .unitsPerInch = 1440},
+                             picturefiles::WmfRecord(0x0000, {})); // the end-of-file record
 }
 
 // The natural size of a file's picture, to tell which file a cell shows.

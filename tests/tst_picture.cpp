@@ -2,9 +2,10 @@
 // paths and cut or lying files are empty quickly, scaled decoding keeps the natural size, and
 // captures measure and draw at their logical size.
 
-#include "CostlyPictures.h"
 #include "TestSupport.h"
 #include "platform/Picture.h"
+#include "tests/support/CostlyPictures.h"
+#include "tests/support/PictureFiles.h"
 
 #include <QBuffer>
 #include <QDirIterator>
@@ -322,36 +323,20 @@ QImage pixels(const QImage &image)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-// Little-endian fields for files written at test time.
-void put16(QByteArray &bytes, qsizetype offset, quint16 value)
-{
-    qToLittleEndian(value, bytes.data() + offset);
-}
-void put32(QByteArray &bytes, qsizetype offset, quint32 value)
-{
-    qToLittleEndian(value, bytes.data() + offset);
-}
-
 // A placeable metafile: bounding box (0,0)-(1000,500) at 1000 units per inch, a METAHEADER and
 // the given records.
 QByteArray wmfFile(const QByteArray &records, quint16 type = 1, quint16 headerWords = 9)
 {
-    QByteArray bytes(22 + 18, '\0');
-    put32(bytes, 0, 0x9AC6CDD7);
-    put16(bytes, 10, 1000);
-    put16(bytes, 12, 500);
-    put16(bytes, 14, 1000);
-    put16(bytes, 22, type);
-    put16(bytes, 24, headerWords);
-    put16(bytes, 26, 0x0300);
-    return bytes + records;
+    return picturefiles::Wmf({.right = 1000, .bottom = 500, .unitsPerInch = 1000, .type = type, .headerWords = headerWords},
+                             records);
 }
 
+// A record of that function claiming to be that many words long, its parameters zeros (three
+// words at least are written).
 QByteArray wmfRecord(quint32 words, quint16 function)
 {
-    QByteArray bytes(qsizetype(qMax<quint32>(words, 3)) * 2, '\0');
-    put32(bytes, 0, words);
-    put16(bytes, 4, function);
+    QByteArray bytes = picturefiles::WmfRecord(function, QList<qint32>(qsizetype(qMax<quint32>(words, 3) - 3), 0));
+    qToLittleEndian(words, bytes.data());
     return bytes;
 }
 

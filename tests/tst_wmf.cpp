@@ -10,6 +10,7 @@
 #include "platform/Picture.h"
 #include "platform/WmfPlayer.h"
 #include "platform/WmfText.h"
+#include "tests/support/PictureFiles.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -71,57 +72,27 @@ bool isOpaque(QRgb pixel)
 
 // --- Metafiles written here -------------------------------------------------------------------
 
-void put16(QByteArray &bytes, qsizetype at, quint16 value)
-{
-    qToLittleEndian(value, bytes.data() + at);
-}
-
-QByteArray record(quint16 function, const QList<qint32> &words)
-{
-    QByteArray bytes(6 + 2 * words.size(), '\0');
-    qToLittleEndian(quint32(3 + words.size()), bytes.data());
-    put16(bytes, 4, function);
-    for (int i = 0; i < words.size(); ++i)
-        put16(bytes, 6 + 2 * i, quint16(words[i]));
-    return bytes;
-}
-
-QByteArray recordWithBytes(quint16 function, const QList<qint32> &words, const QByteArray &tail)
-{
-    QByteArray bytes = record(function, words) + tail;
-    if (bytes.size() % 2)
-        bytes.append('\0');
-    qToLittleEndian(quint32(bytes.size() / 2), bytes.data());
-    return bytes;
-}
+using picturefiles::WmfRecord;
+using picturefiles::WmfRecordWithBytes;
 
 // A placeable metafile whose frame is (0,0)-(1000,1000) at 1000 units per inch (96 x 96 pixels)
 // with the window set to the frame.
 QByteArray metafile(const QByteArray &records, quint16 objects = 16)
 {
-    QByteArray bytes(22 + 18, '\0');
-    qToLittleEndian(quint32(0x9AC6CDD7), bytes.data());
-    put16(bytes, 10, 1000);
-    put16(bytes, 12, 1000);
-    put16(bytes, 14, 1000);
-    put16(bytes, 22, 1);
-    put16(bytes, 24, 9);
-    put16(bytes, 26, 0x0300);
-    put16(bytes, 32, objects);
-    return bytes + record(wmf::SetWindowOrg, {0, 0}) + record(wmf::SetWindowExt, {1000, 1000})
-            + records + record(wmf::EndOfFile, {});
+    return picturefiles::Wmf({.right = 1000, .bottom = 1000, .unitsPerInch = 1000, .objects = objects},
+                             WmfRecord(wmf::SetWindowOrg, {0, 0}) + WmfRecord(wmf::SetWindowExt, {1000, 1000})
+                                     + records + WmfRecord(wmf::EndOfFile, {}));
 }
 
 QByteArray solidBrush(QRgb rgb)
 {
-    return record(wmf::CreateBrushIndirect,
-                  {0, qint32(qRed(rgb) | (qGreen(rgb) << 8)), qBlue(rgb), 0});
+    return WmfRecord(wmf::CreateBrushIndirect, {0, qint32(qRed(rgb) | (qGreen(rgb) << 8)), qBlue(rgb), 0});
 }
 
 // RECTANGLE from (left, top) to (right, bottom); the record stores them backwards.
 QByteArray rectangle(int left, int top, int right, int bottom)
 {
-    return record(wmf::Rectangle, {bottom, right, top, left});
+    return WmfRecord(wmf::Rectangle, {bottom, right, top, left});
 }
 
 QImage play(const QByteArray &bytes, const QSize &pixels = QSize(100, 100))
@@ -375,10 +346,10 @@ void TestWmf::drawnAtTheDeviceResolution()
     // Two quadrants side by side, blue and green, stretched into a slot drawn at the capture
     // density: the border between them is as sharp on the device as the device allows, not a
     // blur of an enlarged rendering at the natural size.
-    const QByteArray bytes = metafile(solidBrush(qRgb(0, 0, 255)) + record(wmf::SelectObject, {0})
-                                      + record(wmf::CreatePenIndirect, {5, 0, 0, 0, 0})
-                                      + record(wmf::SelectObject, {1}) + rectangle(0, 0, 500, 1000)
-                                      + solidBrush(qRgb(0, 255, 0)) + record(wmf::SelectObject, {2})
+    const QByteArray bytes = metafile(solidBrush(qRgb(0, 0, 255)) + WmfRecord(wmf::SelectObject, {0})
+                                      + WmfRecord(wmf::CreatePenIndirect, {5, 0, 0, 0, 0})
+                                      + WmfRecord(wmf::SelectObject, {1}) + rectangle(0, 0, 500, 1000)
+                                      + solidBrush(qRgb(0, 255, 0)) + WmfRecord(wmf::SelectObject, {2})
                                       + rectangle(500, 0, 1000, 1000));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("halves.wmf"));
@@ -427,48 +398,48 @@ void TestWmf::deviceContext_data()
     QTest::addColumn<QPoint>("at");   // a pixel of the 100 x 100 rendering
     QTest::addColumn<QRgb>("colour"); // what it shows there (0: transparent)
 
-    const QByteArray noPen = record(wmf::CreatePenIndirect, {5, 0, 0, 0, 0}) + record(wmf::SelectObject, {0});
-    const QByteArray red = solidBrush(qRgb(255, 0, 0)) + record(wmf::SelectObject, {1});
+    const QByteArray noPen = WmfRecord(wmf::CreatePenIndirect, {5, 0, 0, 0, 0}) + WmfRecord(wmf::SelectObject, {0});
+    const QByteArray red = solidBrush(qRgb(255, 0, 0)) + WmfRecord(wmf::SelectObject, {1});
     QTest::newRow("filled rectangle") << noPen + red + rectangle(100, 100, 900, 900) << QPoint(50, 50)
                                       << qRgb(255, 0, 0);
     QTest::newRow("around it nothing") << noPen + red + rectangle(100, 100, 900, 900) << QPoint(5, 5) << QRgb(0);
     QTest::newRow("restored brush is the default white")
-            << noPen + record(wmf::SaveDC, {}) + red + record(wmf::RestoreDC, {-1})
+            << noPen + WmfRecord(wmf::SaveDC, {}) + red + WmfRecord(wmf::RestoreDC, {-1})
                        + rectangle(0, 0, 1000, 1000)
             << QPoint(50, 50) << qRgb(255, 255, 255);
     QTest::newRow("restore by number")
-            << noPen + record(wmf::SaveDC, {}) + red + record(wmf::SaveDC, {})
-                       + solidBrush(qRgb(0, 0, 255)) + record(wmf::SelectObject, {2})
-                       + record(wmf::RestoreDC, {2}) + rectangle(0, 0, 1000, 1000)
+            << noPen + WmfRecord(wmf::SaveDC, {}) + red + WmfRecord(wmf::SaveDC, {})
+                       + solidBrush(qRgb(0, 0, 255)) + WmfRecord(wmf::SelectObject, {2})
+                       + WmfRecord(wmf::RestoreDC, {2}) + rectangle(0, 0, 1000, 1000)
             << QPoint(50, 50) << qRgb(255, 0, 0);
     QTest::newRow("deleted slot is reused") // the blue brush takes slot 1 again
-            << noPen + red + record(wmf::DeleteObject, {1}) + solidBrush(qRgb(0, 0, 255))
-                       + record(wmf::SelectObject, {1}) + rectangle(0, 0, 1000, 1000)
+            << noPen + red + WmfRecord(wmf::DeleteObject, {1}) + solidBrush(qRgb(0, 0, 255))
+                       + WmfRecord(wmf::SelectObject, {1}) + rectangle(0, 0, 1000, 1000)
             << QPoint(50, 50) << qRgb(0, 0, 255);
     QTest::newRow("clip rectangle")
-            << noPen + red + record(wmf::IntersectClipRect, {500, 500, 0, 0}) + rectangle(0, 0, 1000, 1000)
+            << noPen + red + WmfRecord(wmf::IntersectClipRect, {500, 500, 0, 0}) + rectangle(0, 0, 1000, 1000)
             << QPoint(75, 75) << QRgb(0);
     QTest::newRow("inside the clip rectangle")
-            << noPen + red + record(wmf::IntersectClipRect, {500, 500, 0, 0}) + rectangle(0, 0, 1000, 1000)
+            << noPen + red + WmfRecord(wmf::IntersectClipRect, {500, 500, 0, 0}) + rectangle(0, 0, 1000, 1000)
             << QPoint(25, 25) << qRgb(255, 0, 0);
     QTest::newRow("excluded rectangle")
-            << noPen + red + record(wmf::ExcludeClipRect, {600, 600, 400, 400}) + rectangle(0, 0, 1000, 1000)
+            << noPen + red + WmfRecord(wmf::ExcludeClipRect, {600, 600, 400, 400}) + rectangle(0, 0, 1000, 1000)
             << QPoint(50, 50) << QRgb(0);
     QTest::newRow("window mapping flips")
-            << noPen + red + record(wmf::SetWindowOrg, {1000, 0}) + record(wmf::SetWindowExt, {-1000, 1000})
+            << noPen + red + WmfRecord(wmf::SetWindowOrg, {1000, 0}) + WmfRecord(wmf::SetWindowExt, {-1000, 1000})
                        + rectangle(0, 0, 1000, 200) // the bottom fifth
             << QPoint(50, 95) << qRgb(255, 0, 0);
     QTest::newRow("palette index")
-            << noPen + record(wmf::CreatePalette, {0x300, 1, 0xFF00, 0x0000}) // red 0, green 255, blue 0
-                       + record(wmf::SelectPalette, {1}) + record(wmf::CreateBrushIndirect, {0, 0, 0x0100, 0})
-                       + record(wmf::SelectObject, {2}) + rectangle(0, 0, 1000, 1000)
+            << noPen + WmfRecord(wmf::CreatePalette, {0x300, 1, 0xFF00, 0x0000}) // red 0, green 255, blue 0
+                       + WmfRecord(wmf::SelectPalette, {1}) + WmfRecord(wmf::CreateBrushIndirect, {0, 0, 0x0100, 0})
+                       + WmfRecord(wmf::SelectObject, {2}) + rectangle(0, 0, 1000, 1000)
             << QPoint(50, 50) << qRgb(0, 255, 0);
-    QTest::newRow("null brush") << noPen + record(wmf::CreateBrushIndirect, {1, 0, 0, 0})
-                                           + record(wmf::SelectObject, {1}) + rectangle(0, 0, 1000, 1000)
+    QTest::newRow("null brush") << noPen + WmfRecord(wmf::CreateBrushIndirect, {1, 0, 0, 0})
+                                           + WmfRecord(wmf::SelectObject, {1}) + rectangle(0, 0, 1000, 1000)
                                 << QPoint(50, 50) << QRgb(0);
-    QTest::newRow("pie") << noPen + red + record(wmf::Pie, {0, 500, 500, 1000, 1000, 1000, 0, 0})
+    QTest::newRow("pie") << noPen + red + WmfRecord(wmf::Pie, {0, 500, 500, 1000, 1000, 1000, 0, 0})
                          << QPoint(75, 25) << qRgb(255, 0, 0); // the upper right quarter
-    QTest::newRow("pie leaves the rest") << noPen + red + record(wmf::Pie, {0, 500, 500, 1000, 1000, 1000, 0, 0})
+    QTest::newRow("pie leaves the rest") << noPen + red + WmfRecord(wmf::Pie, {0, 500, 500, 1000, 1000, 1000, 0, 0})
                                          << QPoint(25, 75) << QRgb(0);
 }
 
@@ -492,37 +463,37 @@ void TestWmf::hostileFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("drawsSomething");
-    const QByteArray red = solidBrush(qRgb(255, 0, 0)) + record(wmf::SelectObject, {0});
+    const QByteArray red = solidBrush(qRgb(255, 0, 0)) + WmfRecord(wmf::SelectObject, {0});
 
     QByteArray ellipses;
     for (int i = 0; i < 150000; ++i)
-        ellipses += record(wmf::Ellipse, {1000, 1000, 0, 0});
+        ellipses += WmfRecord(wmf::Ellipse, {1000, 1000, 0, 0});
     QTest::newRow("150000 ellipses over the whole frame") << metafile(red + ellipses) << true;
 
-    QTest::newRow("polygon claiming 32767 points") << metafile(red + record(wmf::Polygon, {32767, 0, 0, 1000, 0, 500, 1000}))
+    QTest::newRow("polygon claiming 32767 points") << metafile(red + WmfRecord(wmf::Polygon, {32767, 0, 0, 1000, 0, 500, 1000}))
                                                    << true;
     QByteArray polygons = red;
     for (int i = 0; i < 50; ++i)
-        polygons += recordWithBytes(wmf::Polyline, {32000}, QByteArray(4 * 32000, '\x10'));
+        polygons += WmfRecordWithBytes(wmf::Polyline, {32000}, QByteArray(4 * 32000, '\x10'));
     QTest::newRow("polylines of 32000 points") << metafile(polygons) << false;
     QTest::newRow("poly-polygon counts beyond the record")
-            << metafile(red + record(wmf::PolyPolygon, {2, 65535, 65535, 0, 0, 1000, 0, 1000, 1000})) << true;
+            << metafile(red + WmfRecord(wmf::PolyPolygon, {2, 65535, 65535, 0, 0, 1000, 0, 1000, 1000})) << true;
 
     QByteArray saves;
     for (int i = 0; i < 5000; ++i)
-        saves += record(wmf::SaveDC, {});
+        saves += WmfRecord(wmf::SaveDC, {});
     QTest::newRow("5000 saved states, restored at once")
-            << metafile(saves + red + record(wmf::RestoreDC, {-4000}) + record(wmf::RestoreDC, {1})
+            << metafile(saves + red + WmfRecord(wmf::RestoreDC, {-4000}) + WmfRecord(wmf::RestoreDC, {1})
                         + rectangle(0, 0, 1000, 1000))
             << true;
 
     QByteArray objects;
     for (int i = 0; i < 70000; ++i)
-        objects += record(wmf::CreatePenIndirect, {0, 1, 0, 0, 0});
+        objects += WmfRecord(wmf::CreatePenIndirect, {0, 1, 0, 0, 0});
     QTest::newRow("70000 objects") << metafile(objects + red + rectangle(0, 0, 1000, 1000), 0) << true;
     QTest::newRow("select, delete objects out of range")
-            << metafile(record(wmf::SelectObject, {65535}) + record(wmf::DeleteObject, {65535})
-                        + record(wmf::SelectPalette, {40000}) + record(wmf::SelectClipRegion, {9}))
+            << metafile(WmfRecord(wmf::SelectObject, {65535}) + WmfRecord(wmf::DeleteObject, {65535})
+                        + WmfRecord(wmf::SelectPalette, {40000}) + WmfRecord(wmf::SelectClipRegion, {9}))
             << false;
 
     // A bitmap claiming 100000 x 100000 pixels, and one with its pixels cut off.
@@ -530,37 +501,36 @@ void TestWmf::hostileFiles_data()
     qToLittleEndian(quint32(40), hugeDib.data());
     qToLittleEndian(qint32(100000), hugeDib.data() + 4);
     qToLittleEndian(qint32(100000), hugeDib.data() + 8);
-    put16(hugeDib, 12, 1);
-    put16(hugeDib, 14, 24);
+    qToLittleEndian(quint16(1), hugeDib.data() + 12);
+    qToLittleEndian(quint16(24), hugeDib.data() + 14);
     QTest::newRow("bitmap of 100000 x 100000")
-            << metafile(recordWithBytes(wmf::StretchDib, {0x20, 0xCC, 0, 100, 100, 0, 0, 1000, 1000, 0, 0}, hugeDib))
+            << metafile(WmfRecordWithBytes(wmf::StretchDib, {0x20, 0xCC, 0, 100, 100, 0, 0, 1000, 1000, 0, 0}, hugeDib))
             << false;
     QByteArray shortDib = hugeDib;
     qToLittleEndian(qint32(64), shortDib.data() + 4);
     qToLittleEndian(qint32(64), shortDib.data() + 8);
     shortDib += QByteArray(100, '\xff');
-    QTest::newRow("bitmap cut short") << metafile(recordWithBytes(wmf::StretchDib, {0x20, 0xCC, 0, 64, 64, 0, 0, 1000, 1000, 0, 0}, shortDib))
+    QTest::newRow("bitmap cut short") << metafile(WmfRecordWithBytes(wmf::StretchDib, {0x20, 0xCC, 0, 64, 64, 0, 0, 1000, 1000, 0, 0}, shortDib))
                                       << true;
     QByteArray paletteDib = hugeDib;
     qToLittleEndian(qint32(8), paletteDib.data() + 4);
     qToLittleEndian(qint32(8), paletteDib.data() + 8);
-    put16(paletteDib, 14, 8);
+    qToLittleEndian(quint16(8), paletteDib.data() + 14);
     qToLittleEndian(quint32(100000), paletteDib.data() + 32); // colours used
     QTest::newRow("bitmap claiming 100000 colours")
-            << metafile(recordWithBytes(wmf::StretchDib, {0x20, 0xCC, 0, 8, 8, 0, 0, 1000, 1000, 0, 0}, paletteDib + QByteArray(64, '\1')))
+            << metafile(WmfRecordWithBytes(wmf::StretchDib, {0x20, 0xCC, 0, 8, 8, 0, 0, 1000, 1000, 0, 0}, paletteDib + QByteArray(64, '\1')))
             << false;
 
     // Text: a count beyond the record, a font of absurd height, 4096 characters.
-    QByteArray font = record(wmf::CreateFontIndirect, {-32768, 32767, 3600, 0, 1000, 0x0101, 0x8001, 0, 0})
-            + QByteArray("Arial\0\0\0\0\0\0\0", 12);
-    qToLittleEndian(quint32(font.size() / 2), font.data());
+    const QByteArray font = WmfRecordWithBytes(wmf::CreateFontIndirect, {-32768, 32767, 3600, 0, 1000, 0x0101, 0x8001, 0, 0},
+                                               QByteArray("Arial\0\0\0\0\0\0\0", 12));
     QTest::newRow("text count beyond the record")
-            << metafile(record(wmf::TextOut, {32767, 0x4141, 0x4141})) << false;
+            << metafile(WmfRecord(wmf::TextOut, {32767, 0x4141, 0x4141})) << false;
     QTest::newRow("font of height 32768")
-            << metafile(font + record(wmf::SelectObject, {0}) + recordWithBytes(wmf::TextOut, {4}, QByteArray("ABCD\x64\0\x64\0", 8)))
+            << metafile(font + WmfRecord(wmf::SelectObject, {0}) + WmfRecordWithBytes(wmf::TextOut, {4}, QByteArray("ABCD\x64\0\x64\0", 8)))
             << false;
     QTest::newRow("4096 characters with advances")
-            << metafile(recordWithBytes(wmf::ExtTextOut, {500, 0, 4096, 0}, QByteArray(4096, 'W') + QByteArray(8192, '\1')))
+            << metafile(WmfRecordWithBytes(wmf::ExtTextOut, {500, 0, 4096, 0}, QByteArray(4096, 'W') + QByteArray(8192, '\1')))
             << true;
 
     // A region of many scans, most of them lies.
@@ -569,33 +539,33 @@ void TestWmf::hostileFiles_data()
         region += QByteArray("\x02\0", 2) + QByteArray("\0\0\x10\0", 4) + QByteArray("\0\0\x10\0", 4)
                 + QByteArray("\x02\0", 2);
     QTest::newRow("region of 3000 scans")
-            << metafile(red + recordWithBytes(wmf::CreateRegion, {0, 6, 0, 0, 0, 3000, 0, 0, 0, 1000, 1000}, region)
-                        + record(wmf::SelectClipRegion, {1}) + rectangle(0, 0, 1000, 1000))
+            << metafile(red + WmfRecordWithBytes(wmf::CreateRegion, {0, 6, 0, 0, 0, 3000, 0, 0, 0, 1000, 1000}, region)
+                        + WmfRecord(wmf::SelectClipRegion, {1}) + rectangle(0, 0, 1000, 1000))
             << true;
 
     QByteArray exclusions;
     for (int i = 0; i < 100000; ++i)
-        exclusions += record(wmf::ExcludeClipRect, {(i % 97) * 10 + 5, (i % 89) * 11 + 5, (i % 97) * 10, (i % 89) * 11});
+        exclusions += WmfRecord(wmf::ExcludeClipRect, {(i % 97) * 10 + 5, (i % 89) * 11 + 5, (i % 97) * 10, (i % 89) * 11});
     // The play ends once the clip has cost its budget, before the rectangle.
     QTest::newRow("100000 excluded rectangles") << metafile(red + exclusions + rectangle(0, 0, 1000, 1000)) << false;
 
     QByteArray texts;
     for (int i = 0; i < 30000; ++i) {
-        QByteArray sized = record(wmf::CreateFontIndirect, {-(10 + i % 500), 0, i % 3600, 0, 400, 0, 0, 0, 0})
+        QByteArray sized = WmfRecord(wmf::CreateFontIndirect, {-(10 + i % 500), 0, i % 3600, 0, 400, 0, 0, 0, 0})
                 + QByteArray("Face\0\0", 6);
         qToLittleEndian(quint32(sized.size() / 2), sized.data());
-        texts += sized + record(wmf::SelectObject, {1}) + recordWithBytes(wmf::TextOut, {2}, QByteArray("Ab\x64\0\x64\0", 6))
-                + record(wmf::DeleteObject, {1});
+        texts += sized + WmfRecord(wmf::SelectObject, {1}) + WmfRecordWithBytes(wmf::TextOut, {2}, QByteArray("Ab\x64\0\x64\0", 6))
+                + WmfRecord(wmf::DeleteObject, {1});
     }
     QTest::newRow("30000 texts in fonts of 500 sizes") << metafile(red + texts) << true;
 
     QTest::newRow("window extent of 1 unit")
-            << metafile(red + record(wmf::SetWindowExt, {1, 1}) + rectangle(-32768, -32768, 32767, 32767)
-                        + record(wmf::CreatePenIndirect, {0, 32767, 0, 0, 0}) + record(wmf::SelectObject, {1})
-                        + record(wmf::Polyline, {2, -32768, -32768, 32767, 32767}))
+            << metafile(red + WmfRecord(wmf::SetWindowExt, {1, 1}) + rectangle(-32768, -32768, 32767, 32767)
+                        + WmfRecord(wmf::CreatePenIndirect, {0, 32767, 0, 0, 0}) + WmfRecord(wmf::SelectObject, {1})
+                        + WmfRecord(wmf::Polyline, {2, -32768, -32768, 32767, 32767}))
             << true;
     QTest::newRow("window extent 0 is ignored")
-            << metafile(red + record(wmf::SetWindowExt, {0, 0}) + rectangle(0, 0, 1000, 1000)) << true;
+            << metafile(red + WmfRecord(wmf::SetWindowExt, {0, 0}) + rectangle(0, 0, 1000, 1000)) << true;
 }
 
 void TestWmf::hostileFiles()

@@ -10,29 +10,22 @@
 #include <QRandomGenerator>
 #include <QtEndian>
 
+#include "tests/support/PictureFiles.h"
+
 namespace testing {
 
-// A BMP with a 40-byte info header, an 8-byte palette and the given pixel bytes.
+// A BMP with a 40-byte info header, an 8-byte palette (black, white) and the given pixel bytes.
 inline QByteArray bmpFile(qint32 width, qint32 height, quint16 bitCount, quint32 compression,
                           const QByteArray &pixelBytes)
 {
-    constexpr int PixelOffset = 14 + 40 + 8;
-    QByteArray bytes(PixelOffset, '\0');
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    const auto put32 = [](QByteArray &into, qsizetype offset, quint32 value) { qToLittleEndian(value, into.data() + offset); };
-    const auto put16 = [](QByteArray &into, qsizetype offset, quint16 value) { qToLittleEndian(value, into.data() + offset); };
-    put32(bytes, 2, quint32(PixelOffset + pixelBytes.size()));
-    put32(bytes, 10, PixelOffset);
-    put32(bytes, 14, 40);
-    put32(bytes, 18, quint32(width));
-    put32(bytes, 22, quint32(height));
-    put16(bytes, 26, 1);
-    put16(bytes, 28, bitCount);
-    put32(bytes, 30, compression);
-    put32(bytes, 46, bitCount <= 8 ? 2 : 0);
-    put32(bytes, 58, 0x00FFFFFF); // palette: black, white
-    return bytes + pixelBytes;
+    return picturefiles::Bmp({.width = width,
+                              .height = height,
+                              .bitCount = bitCount,
+                              .compression = picturefiles::BmpCompression(compression),
+                              .palette = {qRgb(0, 0, 0), qRgb(255, 255, 255)},
+                              .coloursUsed = bitCount <= 8 ? 2u : 0u,
+                              .imageSizeGiven = false},
+                             pixelBytes);
 }
 
 // A small progressive JPEG as Qt writes one (libjpeg's usual ten scans), of noise so that every
