@@ -74,6 +74,8 @@ private:
     QStringList windows() { return xdo({"search", "--onlyvisible", "--name", ""}).split('\n', Qt::SkipEmptyParts); }
     QString waitForNewWindow(const QStringList &before, int ms = 15000);
     QPoint origin(const QString &window);
+    // Waits until the keyboard's input goes to window, as it does once the window is active.
+    bool waitForFocus(const QString &window, int ms = 15000);
     void click(const QString &window, QPoint at);
 
     testing::PrivateCups m_cups{QLatin1String(Queue)};
@@ -168,6 +170,18 @@ QString TestDesktop::waitForNewWindow(const QStringList &before, int ms)
     return {};
 }
 
+bool TestDesktop::waitForFocus(const QString &window, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        if (xdo({"getwindowfocus"}) == window)
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
 QPoint TestDesktop::origin(const QString &window)
 {
     int left = 0, top = 0;
@@ -240,7 +254,8 @@ void TestDesktop::printAndSaveAsAPersonDoes()
     click(form, m_places.print);
     const QString printDialog = waitForNewWindow(beforePrint);
     QVERIFY2(!printDialog.isEmpty(), "no print dialog");
-    QTest::qWait(500);
+    QVERIFY2(waitForFocus(printDialog), "the print dialog has not the keyboard");
+    QTest::qWait(300);
     xdo({"key", "Return"});
     QString pdf;
     QTRY_VERIFY2_WITH_TIMEOUT(!(pdf = m_cups.firstPdf()).isEmpty(), "no job reached the print server", 30000);
@@ -263,7 +278,8 @@ void TestDesktop::printAndSaveAsAPersonDoes()
     click(form, m_places.save);
     const QString saveDialog = waitForNewWindow(beforeSave);
     QVERIFY2(!saveDialog.isEmpty(), "no save dialog");
-    QTest::qWait(500);
+    QVERIFY2(waitForFocus(saveDialog), "the save dialog has not the keyboard");
+    QTest::qWait(300);
     xdo({"type", "--delay", "50", "poster.bmp"});
     xdo({"key", "Return"});
     const QString bmp = folder + QStringLiteral("/poster.bmp");
