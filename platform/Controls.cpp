@@ -375,7 +375,7 @@ void ImageControl::startSharpening()
     if (m_decode && m_decode->target() == want)
         return;
     dropSharpening();
-    m_decode = SharpDecode::Start(m_source, m_picture.logicalSize().toSize(), want);
+    m_decode = SharpDecode::Start(m_source, m_picture, want);
     auto *watcher = new QFutureWatcher<Picture>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, decode = m_decode] {
         watcher->deleteLater();
@@ -396,7 +396,7 @@ void ImageControl::dropSharpening()
 void ImageControl::showSharp(const Picture &picture)
 {
     if (picture.isEmpty()) {
-        m_sharpFailed = true; // the thumbnail stays
+        m_sharpFailed = true; // the picture shown stays
         return;
     }
     m_picture = picture;

@@ -239,7 +239,9 @@ class SharpDecode;
 // it came from. While the control keeps it sharp, every change of its size that asks for more
 // pixels than the picture holds (its shown size times CaptureDensity) has the file decoded again
 // at that size off the GUI thread, shown once it is ready; settle() makes the picture as sharp as
-// the size asks before it returns, which the poster capture relies on.
+// the size asks before it returns, which the poster capture relies on. Only the picture shown is
+// decoded again: once the file no longer holds it (written over, replaced, cut or removed), the
+// control keeps the picture it has, at the pixels it has.
 class ImageControl final : public Control<QWidget>
 {
     Q_OBJECT
@@ -293,7 +295,8 @@ private:
     int m_borderStyle = 0;
     QString m_source;               // the file the picture came from, if it is to be kept sharp
     bool m_keepSharp = false;
-    bool m_sharpFailed = false;     // the file could not be decoded again: not tried again
+    bool m_sharpFailed = false;     // the file could not be decoded again, or holds another picture
+                                    // now: not tried again
     bool m_askQueued = false;
     std::shared_ptr<SharpDecode> m_decode; // the sharper decode on its way
     QImage m_screenCopy;            // the picture scaled to the control on the screen

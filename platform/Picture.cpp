@@ -7,7 +7,6 @@
 #include "platform/WmfPlayer.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
@@ -31,6 +30,7 @@ struct Picture::Data
     std::shared_ptr<const wmf::Metafile> metafile; // Metafile: its records, for playing them
     QSize metafilePixels; // Metafile: the pixel size image() gives it
     bool preview = false; // Raster: a stored thumbnail, not a decode of the picture (isPreview())
+    ContentIdentity source; // of the file's bytes it was decoded from (sourceIdentity())
 
     // Metafile: the latest renderings, most recent first, so that repainting a gallery cell or a
     // picture slot does not play the records again. Shared by the copies of the picture, which
@@ -130,19 +130,6 @@ QImage toDrawingFormat(const QImage &image)
 {
     return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                          : QImage::Format_RGB32);
-}
-
-// The whole file, or nothing for anything that is not a readable regular file within the cap.
-QByteArray readPictureFile(const QFileInfo &info)
-{
-    // A FIFO or a device named like a picture would block open() or never end.
-    if (!info.isFile())
-        return {};
-    QFile file(info.filePath());
-    if (!file.open(QIODevice::ReadOnly) || file.size() > formats::MaxPictureBytes)
-        return {};
-    // The size taken once: if the file grows meanwhile, the rest is not read.
-    return file.read(file.size());
 }
 
 // A palette picture (8 or 1 bits a pixel) made smaller without a 32-bit copy of the whole
@@ -283,7 +270,7 @@ private:
     exif::Facts m_exif;
 };
 
-std::shared_ptr<const Picture::Data> rasterData(const QImage &pixels, const QSize &natural, bool preview)
+std::shared_ptr<Picture::Data> rasterData(const QImage &pixels, const QSize &natural, bool preview)
 {
     if (pixels.isNull())
         return nullptr;
@@ -341,7 +328,7 @@ QByteArray mimeTypeOf(Format format)
     }
 }
 
-std::shared_ptr<const Picture::Data> loadRaster(RasterFile &file, const QSize &limit)
+std::shared_ptr<Picture::Data> loadRaster(RasterFile &file, const QSize &limit)
 {
     return rasterData(file.decode(limit), file.natural(), false);
 }
@@ -349,17 +336,18 @@ std::shared_ptr<const Picture::Data> loadRaster(RasterFile &file, const QSize &l
 // A gallery cell's picture: the desktop's shared thumbnail or the camera's where one serves,
 // else a decode of the file, which the shared cache then keeps at the size of its flavour.
 // Pictures that fit the flavour's square whole are decoded as they are: nothing to gain.
-std::shared_ptr<const Picture::Data> loadThumbnail(RasterFile &file, const QSize &limit, const QFileInfo &info)
+std::shared_ptr<Picture::Data> loadThumbnail(RasterFile &file, const QSize &limit, const QString &path,
+                                             const FileContents &contents)
 {
     const QSize natural = file.natural();
     const QSize want = fitWithin(natural, limit);
     std::optional<thumbnails::Flavour> flavour = thumbnails::FlavourFor(limit);
     if (flavour && fitsWithin(natural, QSize(flavour->side, flavour->side)))
         flavour.reset();
-    const QString path = info.absoluteFilePath();
-    const qint64 modified = info.lastModified().toSecsSinceEpoch();
+    const qint64 modified = contents.modifiedSecs;
+    const qint64 fileSize = contents.identity.size;
     if (flavour) {
-        const QImage cached = thumbnails::Read(path, modified, info.size(), *flavour);
+        const QImage cached = thumbnails::Read(path, modified, fileSize, *flavour);
         if (servesAsPreview(cached, natural, want))
             return rasterData(cached, natural, true);
     }
@@ -370,7 +358,7 @@ std::shared_ptr<const Picture::Data> loadThumbnail(RasterFile &file, const QSize
     const QImage image = file.decode(limit.expandedTo(QSize(flavour->side, flavour->side)));
     if (image.isNull())
         return nullptr;
-    thumbnails::Write(path, modified, info.size(), image, *flavour, natural, mimeTypeOf(file.format()));
+    thumbnails::Write(path, modified, fileSize, image, *flavour, natural, mimeTypeOf(file.format()));
     return rasterData(image, natural, false);
 }
 
@@ -406,7 +394,7 @@ QImage metafileRender(const Picture::Data &data, const QSize &pixels, int slack 
     return render;
 }
 
-std::shared_ptr<const Picture::Data> loadMetafile(const QByteArray &bytes, const QSize &decodeBound)
+std::shared_ptr<Picture::Data> loadMetafile(const QByteArray &bytes, const QSize &decodeBound)
 {
     const std::optional<formats::MetafileHeader> header = formats::readPlaceableMetafile(bytes);
     if (!header)
@@ -429,6 +417,37 @@ std::shared_ptr<const Picture::Data> loadMetafile(const QByteArray &bytes, const
     // A thumbnail is played here, on the thread that loads it, rather than at its first paint.
     if (decodeBound.isValid())
         metafileRender(*data, data->metafilePixels);
+    return data;
+}
+
+// The picture in a file's contents. path names the file for the desktop's shared thumbnails; a
+// thumbnail is decoded without them when it is empty.
+std::shared_ptr<const Picture::Data> decodeContents(const FileContents &contents, const QSize &decodeBound,
+                                                    Use use, const QString &path)
+{
+    std::shared_ptr<Picture::Data> data;
+    const Format format = formats::sniffFormat(contents.bytes);
+    switch (format) {
+    case Format::Bmp:
+    case Format::Jpeg:
+    case Format::Gif: {
+        RasterFile file(format, contents.bytes);
+        if (!file.isValid())
+            return nullptr;
+        const QSize limit = decodeLimit(decodeBound);
+        data = use == Use::Thumbnail && decodeBound.isValid() && !path.isEmpty()
+                ? loadThumbnail(file, limit, QFileInfo(path).absoluteFilePath(), contents)
+                : loadRaster(file, limit);
+        break;
+    }
+    case Format::PlaceableWmf:
+        data = loadMetafile(contents.bytes, decodeBound);
+        break;
+    case Format::Unknown:
+        break;
+    }
+    if (data)
+        data->source = contents.identity;
     return data;
 }
 
@@ -466,6 +485,11 @@ bool Picture::isEmpty() const
 bool Picture::isPreview() const
 {
     return m_data && m_data->preview;
+}
+
+ContentIdentity Picture::sourceIdentity() const
+{
+    return m_data ? m_data->source : ContentIdentity();
 }
 
 QSize Picture::himetricSize() const
@@ -537,6 +561,7 @@ Picture Picture::resampled(const QSize &pixels) const
     data->himetric = m_data->himetric;
     data->logical = m_data->logical;
     data->preview = m_data->preview;
+    data->source = m_data->source;
     data->image = toDrawingFormat(m_data->image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     data->image.setDevicePixelRatio(densityOf(pixels, data->logical));
     return Picture(std::move(data));
@@ -552,32 +577,23 @@ QSize CoveringDecodeBound(const QSize &naturalPixels, const QSize &target)
     return naturalPixels;
 }
 
+FileContents ReadPictureFile(const QString &path)
+{
+    return ReadFileContents(path, formats::MaxPictureBytes);
+}
+
 Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use)
 {
     if (path.isEmpty())
         return Picture();
     // The modification time a shared thumbnail records is taken before the bytes are read: a
     // file rewritten meanwhile leaves a thumbnail that is stale, never one that looks current.
-    const QFileInfo info(path);
-    const QByteArray bytes = readPictureFile(info);
-    const Format format = formats::sniffFormat(bytes);
-    switch (format) {
-    case Format::Bmp:
-    case Format::Jpeg:
-    case Format::Gif: {
-        RasterFile file(format, bytes);
-        if (!file.isValid())
-            return Picture();
-        const QSize limit = decodeLimit(decodeBound);
-        return Picture(use == Use::Thumbnail && decodeBound.isValid() ? loadThumbnail(file, limit, info)
-                                                                      : loadRaster(file, limit));
-    }
-    case Format::PlaceableWmf:
-        return Picture(loadMetafile(bytes, decodeBound));
-    case Format::Unknown:
-        break;
-    }
-    return Picture();
+    return Picture(decodeContents(ReadPictureFile(path), decodeBound, use, path));
+}
+
+Picture DecodePicture(const FileContents &contents, const QSize &decodeBound)
+{
+    return Picture(decodeContents(contents, decodeBound, Use::Full, QString()));
 }
 
 } // namespace platform

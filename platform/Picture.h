@@ -4,6 +4,8 @@
 // from its top-left corner, and what is printed or saved. A Picture is a cheap value that shares
 // one immutable decoded image; "releasing the old picture" is dropping the last copy.
 
+#include "platform/FileContents.h"
+
 #include <QImage>
 #include <QSize>
 #include <QSizeF>
@@ -65,6 +67,11 @@ public:
     // good for a gallery cell, never enough for a picture on the poster.
     bool isPreview() const;
 
+    // The identity of the file's bytes the picture was decoded from (FileContents.h): a file read
+    // again holds this picture only while its identity is the same. Invalid for a picture that
+    // was not read from a file, such as a capture.
+    ContentIdentity sourceIdentity() const;
+
     // True when both are copies of one picture object (not merely equal pixels).
     bool isSameObject(const Picture &other) const { return m_data == other.m_data; }
 
@@ -77,6 +84,7 @@ public:
 private:
     explicit Picture(std::shared_ptr<const Data> data);
     friend Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use);
+    friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound);
 
     std::shared_ptr<const Data> m_data;
 };
@@ -92,6 +100,13 @@ private:
 //
 // A JPEG is shown upright as its EXIF orientation says: its pixels and its natural size alike.
 Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
+
+// A picture file read as LoadPicture reads it: whole, within the cap of one picture.
+FileContents ReadPictureFile(const QString &path);
+
+// The picture of contents read by ReadPictureFile: what LoadPicture(path, decodeBound) gives for
+// a file holding those bytes, with their identity.
+Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize());
 
 // The pixels of the largest raster picture LoadPicture decodes in full.
 inline constexpr int MaxDecodedSide = 4096;

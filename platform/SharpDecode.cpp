@@ -22,18 +22,18 @@ QThreadPool &DecodingThreads()
 
 } // namespace
 
-SharpDecode::SharpDecode(const QString &path, const QSize &naturalPixels, const QSize &target)
+SharpDecode::SharpDecode(const QString &path, const Picture &shown, const QSize &target)
     : m_path(path),
-      m_natural(naturalPixels),
+      m_natural(shown.logicalSize().toSize()),
+      m_identity(shown.sourceIdentity()),
       m_target(target),
       m_future(m_promise.future())
 {
 }
 
-std::shared_ptr<SharpDecode> SharpDecode::Start(const QString &path, const QSize &naturalPixels,
-                                                const QSize &target)
+std::shared_ptr<SharpDecode> SharpDecode::Start(const QString &path, const Picture &shown, const QSize &target)
 {
-    auto job = std::make_shared<SharpDecode>(path, naturalPixels, target);
+    auto job = std::make_shared<SharpDecode>(path, shown, target);
     DecodingThreads().start([job] {
         if (job->claim())
             job->decode();
@@ -44,7 +44,15 @@ std::shared_ptr<SharpDecode> SharpDecode::Start(const QString &path, const QSize
 void SharpDecode::decode()
 {
     m_promise.start();
-    m_promise.addResult(LoadPicture(m_path, CoveringDecodeBound(m_natural, m_target)).resampled(m_target));
+    Picture decoded;
+    {
+        // Checked and decoded from one read: a file rewritten while it is read cannot give a
+        // picture made of two.
+        const FileContents contents = ReadPictureFile(m_path);
+        if (m_identity.isValid() && contents.identity == m_identity)
+            decoded = DecodePicture(contents, CoveringDecodeBound(m_natural, m_target));
+    } // the file's bytes go before the pixels are resampled, into the room they leave
+    m_promise.addResult(decoded.resampled(m_target));
     m_promise.finish();
 }
 

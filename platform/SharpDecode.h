@@ -5,6 +5,11 @@
 // enlarged) starts one; whoever comes first makes the decode: one of the program's decoding
 // threads, or the GUI thread itself when it cannot wait (a capture of the poster), so a capture
 // never holds the blurred picture and never waits behind other work in the queue.
+//
+// The file is decoded again only while it still holds the picture shown: it is read once, and
+// decoded from those very bytes only when their identity is the one the picture was decoded from.
+// A file that was written over, replaced, cut or removed since, or that is being rewritten while
+// it is read, gives no result, and the control keeps the picture it shows.
 
 #include "platform/Picture.h"
 
@@ -21,20 +26,20 @@ namespace platform {
 class SharpDecode final
 {
 public:
-    // Queues the decode of the file at path for a picture of naturalPixels, at target pixels.
-    static std::shared_ptr<SharpDecode> Start(const QString &path, const QSize &naturalPixels,
-                                              const QSize &target);
+    // Queues the decode, at target pixels, of the picture shown from the file at path.
+    static std::shared_ptr<SharpDecode> Start(const QString &path, const Picture &shown, const QSize &target);
 
     QSize target() const { return m_target; }
     // Finishes with the decode, or with no result when it was cancelled before it started.
     QFuture<Picture> future() const { return m_future; }
     // The decode, made now on this thread unless a decoding thread has started on it, in which
-    // case this waits for it. The empty picture when the file could not be decoded.
+    // case this waits for it. The empty picture when the file could not be decoded or no longer
+    // holds the picture shown.
     Picture result();
     // Drops the decode unless it has started; its future finishes without a result.
     void cancel();
 
-    SharpDecode(const QString &path, const QSize &naturalPixels, const QSize &target);
+    SharpDecode(const QString &path, const Picture &shown, const QSize &target);
 
 private:
     bool claim() { return !m_claimed.exchange(true); }
@@ -42,6 +47,7 @@ private:
 
     const QString m_path;
     const QSize m_natural;
+    const ContentIdentity m_identity; // of the bytes the picture shown was decoded from
     const QSize m_target;
     std::atomic_bool m_claimed{false};
     QPromise<Picture> m_promise;

@@ -1,9 +1,11 @@
 // Pictures: every file of the test corpus loads with its natural size or comes back empty, odd
 // paths and cut or lying files are empty quickly, scaled decoding keeps the natural size, and
-// captures measure and draw at their logical size.
+// captures measure and draw at their logical size. A picture decoded again from its file comes
+// only from the bytes it was first decoded from.
 
 #include "TestSupport.h"
 #include "platform/Picture.h"
+#include "platform/SharpDecode.h"
 #include "tests/support/CostlyPictures.h"
 #include "tests/support/PictureFiles.h"
 
@@ -19,6 +21,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -389,6 +392,7 @@ private slots:
     void captureDrawsPixelExactOnItsDensity();
     void drawStretchedFillsTheTarget();
     void copiesShareOnePictureObject();
+    void sharperDecodeOnlyFromTheBytesShown();
 
 private:
     QTemporaryDir m_dir;
@@ -872,6 +876,56 @@ void TestPicture::copiesShareOnePictureObject()
     QVERIFY(!LoadPicture(path).isSameObject(loaded));
     QVERIFY(Picture().isEmpty());
     QCOMPARE(Picture().himetricSize(), QSize(0, 0));
+}
+
+void TestPicture::sharperDecodeOnlyFromTheBytesShown()
+{
+    const QString path = m_dir.filePath(QStringLiteral("chosen.bmp"));
+    const QByteArray name = QFile::encodeName(path);
+    QImage green(1600, 1200, QImage::Format_RGB32);
+    green.fill(QColor(0, 200, 0));
+    QImage magenta(green.size(), QImage::Format_RGB32);
+    magenta.fill(QColor(220, 0, 220));
+    QVERIFY(green.save(path, "BMP"));
+    QFile written(path);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    written.close();
+
+    const Picture shown = LoadPicture(path, QSize(160, 120));
+    QCOMPARE(shown.image().size(), QSize(160, 120));
+    QCOMPARE(shown.sourceIdentity(), IdentityOf(bytes));
+    QVERIFY(!Picture::fromImage(green).sourceIdentity().isValid());
+    const QSize target(800, 600);
+    const auto sharper = [&](const Picture &picture) { return SharpDecode::Start(path, picture, target)->result(); };
+
+    // The same bytes are decoded again, whatever the file's times say.
+    const Picture sharp = sharper(shown);
+    QCOMPARE(sharp.image().size(), target);
+    QCOMPARE(sharp.image().pixelColor(400, 300), QColor(0, 200, 0));
+    QCOMPARE(sharp.sourceIdentity(), shown.sourceIdentity());
+    struct stat before = {};
+    QCOMPARE(::stat(name.constData(), &before), 0);
+    QCOMPARE(::utimensat(AT_FDCWD, name.constData(), nullptr, 0), 0); // touched
+    QCOMPARE(sharper(shown).image().size(), target);
+
+    // Half of it written over with another picture of the same kind, as a write still going on
+    // leaves it, its length and times set back: the two halves are never shown together.
+    QByteArray other;
+    QBuffer buffer(&other);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && magenta.save(&buffer, "BMP"));
+    QCOMPARE(other.size(), bytes.size());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(bytes.size() / 2));
+    QCOMPARE(file.write(other.mid(bytes.size() / 2)), bytes.size() - bytes.size() / 2);
+    file.close();
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    QCOMPARE(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
+    QVERIFY(sharper(shown).isEmpty());
+
+    // Nor is anything decoded for a picture that was not read from a file.
+    QVERIFY(green.save(path, "BMP"));
+    QVERIFY(sharper(Picture::fromImage(green)).isEmpty());
 }
 
 QTEST_MAIN(TestPicture)

@@ -2,10 +2,11 @@
 // user would: a pass over a thumbnail lays a copy over it, a drag carries it onto the poster
 // where it grows once, a release in the side panel takes it off, the eleventh picture is
 // refused. Placed pictures are decoded for the size they are shown at, follow size changes,
-// and reach the step-4 capture sharp.
+// and reach the step-4 capture sharp. A placed picture stays the one chosen whatever happens to
+// its file afterwards.
 
 #include "TestSupport.h"
-#include "tools/ExifJpeg.h"
+#include "tests/support/ExifJpeg.h"
 
 #include "form/Form1.h"
 #include "form/Module1.h"
@@ -16,10 +17,17 @@
 #include "output/PosterCapture.h"
 #include "platform/Twips.h"
 
+#include <QBuffer>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using images::PictureSlotController;
 using platform::CaptureDensity;
@@ -108,6 +116,51 @@ QPointF InCell(int i)
     return {images::CellLeft(i) + 900, images::CellTop(i) + 600};
 }
 
+// What a file of the gallery turns into after its picture was placed.
+enum class FileChange {
+    Overwritten,      // another picture written into the same file
+    Replaced,         // another picture written beside it and renamed over it
+    SameSizeAndTimes, // another picture of the same length, the file's times set back
+    Deleted,
+    Truncated,        // the start of another picture of the same kind, in the same file
+    Garbage,          // random bytes of the same length
+};
+
+// Green, as the chosen picture is; the magenta that takes its place differs in every channel.
+bool IsGreen(QColor c)
+{
+    return c.green() > 150 && c.red() < 70 && c.blue() < 70;
+}
+
+// Whether the image is green at its centre and near its four corners.
+bool LooksGreen(const QImage &image)
+{
+    if (image.isNull())
+        return false;
+    const int w = image.width(), h = image.height();
+    for (const QPoint p : {QPoint(w / 2, h / 2), QPoint(w / 8, h / 8), QPoint(7 * w / 8, h / 8),
+                           QPoint(w / 8, 7 * h / 8), QPoint(7 * w / 8, 7 * h / 8)}) {
+        if (!IsGreen(image.pixelColor(p)))
+            return false;
+    }
+    return true;
+}
+
+QByteArray Encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 90);
+    return bytes;
+}
+
+bool WriteInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path); // opened for writing, the same file is truncated: its inode stays
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // The slot's size as the control holds it (single precision).
 QSizeF SizeOf(const ImageControl &slot)
 {
@@ -142,6 +195,8 @@ private slots:
     void settlingMakesTheDecodeAtOnce();
     void stepFourCaptureIsSharpAndComesBack();
     void cameraPhotoIsPlacedUprightFromItsOwnPixels();
+    void placedPictureStaysWhatWasChosen_data();
+    void placedPictureStaysWhatWasChosen();
 
 private:
     // Hovers cell i, presses and drags the copy until its top-left corner is at (left, top).
@@ -537,6 +592,116 @@ void TestPictures::cameraPhotoIsPlacedUprightFromItsOwnPixels()
     QVERIFY(near(x2, y1, Qt::red));
     QVERIFY(near(x1, y2, Qt::white));
     QVERIFY(near(x2, y2, Qt::green));
+}
+
+void TestPictures::placedPictureStaysWhatWasChosen_data()
+{
+    QTest::addColumn<FileChange>("change");
+    QTest::addColumn<QString>("format"); // of the chosen picture and of what replaces it
+    QTest::newRow("overwritten with another picture") << FileChange::Overwritten << QStringLiteral("jpg");
+    QTest::newRow("replaced by another file of the name") << FileChange::Replaced << QStringLiteral("jpg");
+    QTest::newRow("same size, times set back") << FileChange::SameSizeAndTimes << QStringLiteral("bmp");
+    QTest::newRow("deleted") << FileChange::Deleted << QStringLiteral("jpg");
+    QTest::newRow("cut to a part of another picture") << FileChange::Truncated << QStringLiteral("bmp");
+    QTest::newRow("garbage") << FileChange::Garbage << QStringLiteral("jpg");
+}
+
+void TestPictures::placedPictureStaysWhatWasChosen()
+{
+    QFETCH(FileChange, change);
+    QFETCH(QString, format);
+    static int written = 0;
+    const QString name = QStringLiteral("3 chosen %1.%2").arg(++written).arg(format);
+    const QString path = m_folder.filePath(name);
+    const QByteArray kind = format.toLatin1();
+    QImage green(1600, 1200, QImage::Format_RGB32);
+    green.fill(QColor(0, 200, 0));
+    QImage magenta(green.size(), QImage::Format_RGB32);
+    magenta.fill(QColor(220, 0, 220));
+    const QByteArray chosen = Encoded(green, kind.constData());
+    const QByteArray other = Encoded(magenta, kind.constData());
+    QVERIFY(WriteInPlace(path, chosen));
+    CurrentProgram()->gallery().ScanImageFolder(m_names + QStringList{name});
+    ImageControl &cell = *form->Image1[3];
+    QVERIFY(cell.isVisible());
+
+    // Carried onto the poster and shown from its own decode there.
+    ImageControl &copy = place(3, 1500, 3200);
+    QTRY_VERIFY(copy.isSettled());
+    const int placedWidth = copy.picture().image().width();
+    QVERIFY2(placedWidth > 4 * cell.picture().image().width(), qPrintable(QString::number(placedWidth)));
+    QVERIFY(LooksGreen(copy.picture().image()));
+
+    struct stat before = {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &before), 0);
+    switch (change) {
+    case FileChange::Overwritten:
+        QVERIFY(WriteInPlace(path, other));
+        break;
+    case FileChange::Replaced: {
+        const QString beside = path + QStringLiteral(".new");
+        QVERIFY(WriteInPlace(beside, other));
+        QCOMPARE(std::rename(QFile::encodeName(beside).constData(), QFile::encodeName(path).constData()), 0);
+        break;
+    }
+    case FileChange::SameSizeAndTimes: {
+        QCOMPARE(other.size(), chosen.size());
+        QVERIFY(WriteInPlace(path, other));
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+        struct stat after = {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+        QCOMPARE(after.st_size, before.st_size);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+        QCOMPARE(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        break;
+    }
+    case FileChange::Deleted:
+        QVERIFY(QFile::remove(path));
+        break;
+    case FileChange::Truncated:
+        QVERIFY(WriteInPlace(path, other.left(other.size() * 3 / 5)));
+        break;
+    case FileChange::Garbage: {
+        QByteArray noise(chosen.size(), Qt::Uninitialized);
+        QRandomGenerator random(20);
+        random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        QVERIFY(WriteInPlace(path, noise));
+        break;
+    }
+    }
+
+    // Three presses of "おおきく": each size wants more pixels than the slot holds.
+    for (int press = 0; press < 3; ++press) {
+        QTest::mouseClick(form->Command2, Qt::LeftButton);
+        QTRY_VERIFY(copy.isSettled());
+        QVERIFY(LooksGreen(copy.picture().image()));
+    }
+    QVERIFY(copy.twipsWidth() > 3998.4 * 1.33);
+    // As sharp as it was made for its size on the poster, never the gallery's thumbnail.
+    QVERIFY(copy.picture().image().width() >= placedWidth);
+    QVERIFY(LooksGreen(cell.picture().image()));
+    const QRect shown = copy.geometry();
+
+    // On to step 4: the capture holds the chosen picture, and so does the saved file.
+    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    QVERIFY(form->Picture2->isVisible());
+    const QRect inCapture((shown.topLeft() - output::PosterRect.topLeft()) * CaptureDensity,
+                          shown.size() * CaptureDensity);
+    QVERIFY(LooksGreen(form->Picture2->picture().image().copy(inCapture)));
+
+    const QString saved = m_folder.filePath(QStringLiteral("poster %1.bmp").arg(written));
+    testing::AnswerNextModal([saved](QDialog *dialog) {
+        auto *files = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(files);
+        files->selectFile(saved);
+    });
+    QTest::mouseClick(form->Command20, Qt::LeftButton);
+    const QImage poster(saved);
+    QCOMPARE(poster.size(), output::PosterRect.size());
+    QVERIFY(LooksGreen(poster.copy(QRect(shown.topLeft() - output::PosterRect.topLeft(), shown.size()))));
 }
 
 QTEST_MAIN(TestPictures)

@@ -1,0 +1,41 @@
+#pragma once
+
+// A file read whole, together with what identifies the bytes that were read: their length and a
+// 64-bit hash of them. A picture decoded from those bytes keeps their identity, so that a later
+// read of its file can tell whether the file still holds that picture, whatever happened to it
+// meanwhile: written over, renamed over, or rewritten with its times set back. A file that was
+// only touched, or copied back as it was, still holds the same picture.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace platform {
+
+struct ContentIdentity
+{
+    qint64 size = -1; // -1: nothing was read
+    quint64 hash = 0;
+
+    bool isValid() const { return size >= 0; }
+    bool operator==(const ContentIdentity &other) const = default;
+};
+
+// The identity of bytes: their length and a fast hash of all of them (Qt's, AES-based where the
+// processor has it), the same for the same bytes throughout the run.
+ContentIdentity IdentityOf(QByteArrayView bytes);
+
+struct FileContents
+{
+    QByteArray bytes;
+    ContentIdentity identity;  // of bytes; invalid when nothing was read
+    qint64 modifiedSecs = 0;   // the file's modification time, taken before reading
+};
+
+// The whole regular file at path, read once. Nothing, with an invalid identity, for a path that
+// is missing or unreadable, for anything but a regular file (a FIFO or a device named like a
+// picture would block or never end) and for a file longer than maxBytes. The length is taken once
+// on opening: a file that grows meanwhile is read up to it, one cut meanwhile as far as it goes.
+FileContents ReadFileContents(const QString &path, qint64 maxBytes);
+
+} // namespace platform
