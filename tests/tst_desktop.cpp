@@ -41,6 +41,17 @@ bool NearlyGreen(QColor c)
     return qAbs(c.red() - 0x00) < 30 && qAbs(c.green() - 0xA0) < 30 && qAbs(c.blue() - 0x40) < 30;
 }
 
+// The pixels of the picture's green in an image, counting every step-th pixel of every step-th row.
+int GreenPixels(const QImage &image, int step = 1)
+{
+    int green = 0;
+    for (int y = 0; y < image.height(); y += step) {
+        for (int x = 0; x < image.width(); x += step)
+            green += NearlyGreen(image.pixelColor(x, y));
+    }
+    return green;
+}
+
 // Where the controls are inside their windows, taken from the same windows made in this process:
 // the layout in twips, the menu bar and the style are those of the program under test.
 struct Places
@@ -76,6 +87,8 @@ private:
     QPoint origin(const QString &window);
     // Waits until the keyboard's input goes to window, as it does once the window is active.
     bool waitForFocus(const QString &window, int ms = 15000);
+    // Clicks a button of window that opens a dialog: the dialog once it has the keyboard, or "".
+    QString openDialog(const QString &window, QPoint button);
     void click(const QString &window, QPoint at);
 
     testing::PrivateCups m_cups{QLatin1String(Queue)};
@@ -182,6 +195,17 @@ bool TestDesktop::waitForFocus(const QString &window, int ms)
     return false;
 }
 
+QString TestDesktop::openDialog(const QString &window, QPoint button)
+{
+    const QStringList before = windows();
+    click(window, button);
+    const QString dialog = waitForNewWindow(before);
+    if (dialog.isEmpty() || !waitForFocus(dialog))
+        return {};
+    QTest::qWait(300);
+    return dialog;
+}
+
 QPoint TestDesktop::origin(const QString &window)
 {
     int left = 0, top = 0;
@@ -250,48 +274,30 @@ void TestDesktop::printAndSaveAsAPersonDoes()
     click(form, m_places.next3);
 
     // "いんさつ": the print dialog, answered with Enter (its Print button is the default one).
-    const QStringList beforePrint = windows();
-    click(form, m_places.print);
-    const QString printDialog = waitForNewWindow(beforePrint);
-    QVERIFY2(!printDialog.isEmpty(), "no print dialog");
-    QVERIFY2(waitForFocus(printDialog), "the print dialog has not the keyboard");
-    QTest::qWait(300);
+    const int windowsBefore = windows().size();
+    QVERIFY2(!openDialog(form, m_places.print).isEmpty(), "no print dialog with the keyboard");
     xdo({"key", "Return"});
     QString pdf;
     QTRY_VERIFY2_WITH_TIMEOUT(!(pdf = m_cups.firstPdf()).isEmpty(), "no job reached the print server", 30000);
-    QTRY_VERIFY_WITH_TIMEOUT(windows().size() <= beforePrint.size(), 10000); // the dialog has gone
+    QTRY_VERIFY_WITH_TIMEOUT(windows().size() <= windowsBefore, 10000); // the dialog has gone
     // The page holds the green picture.
     QTRY_VERIFY_WITH_TIMEOUT(testing::PrivateCups::output(QStringLiteral("lpstat"), {"-o", Queue}).trimmed().isEmpty(), 30000);
     const QString base = pdf + QStringLiteral(".page");
     Output(QStringLiteral("pdftoppm"), {"-r", "36", "-png", "-singlefile", pdf, base});
     const QImage page(base + QStringLiteral(".png"));
     QVERIFY(!page.isNull());
-    int green = 0;
-    for (int y = 0; y < page.height(); ++y) {
-        for (int x = 0; x < page.width(); ++x)
-            green += NearlyGreen(page.pixelColor(x, y));
-    }
+    const int green = GreenPixels(page);
     QVERIFY2(green > 100, qPrintable(QStringLiteral("%1 green pixels on the page").arg(green)));
 
     // "ほぞん": the save dialog, a name typed key by key and Enter.
-    const QStringList beforeSave = windows();
-    click(form, m_places.save);
-    const QString saveDialog = waitForNewWindow(beforeSave);
-    QVERIFY2(!saveDialog.isEmpty(), "no save dialog");
-    QVERIFY2(waitForFocus(saveDialog), "the save dialog has not the keyboard");
-    QTest::qWait(300);
+    QVERIFY2(!openDialog(form, m_places.save).isEmpty(), "no save dialog with the keyboard");
     xdo({"type", "--delay", "50", "poster.bmp"});
     xdo({"key", "Return"});
     const QString bmp = folder + QStringLiteral("/poster.bmp");
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(bmp).size() > 0, 15000);
     QTRY_VERIFY_WITH_TIMEOUT(QImage(bmp).size() == QSize(707, 499), 5000);
     const QImage saved(bmp);
-    int greenInBmp = 0;
-    for (int y = 0; y < saved.height(); y += 4) {
-        for (int x = 0; x < saved.width(); x += 4)
-            greenInBmp += NearlyGreen(saved.pixelColor(x, y));
-    }
-    QVERIFY2(greenInBmp > 100, "the saved poster does not show the picture");
+    QVERIFY2(GreenPixels(saved, 4) > 100, "the saved poster does not show the picture");
     QCOMPARE(m_program.state(), QProcess::Running);
 }
 
