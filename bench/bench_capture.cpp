@@ -5,7 +5,7 @@
 #include "bench/ProgramBench.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -16,8 +16,8 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "images/Gallery.h"
-#include "platform/Picture.h"
-#include "platform/PictureCache.h"
+#include "pictures/Picture.h"
+#include "pictures/PictureCache.h"
 #include "tests/support/PictureFiles.h"
 
 #include <QApplication>

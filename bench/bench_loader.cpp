@@ -4,7 +4,7 @@
 // Goals: under 300 ms and 256 MiB for a thumbnail, under 1 s for the capture bound.
 
 #include "BenchSupport.h"
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 #include "tests/support/CostlyPictures.h"
 
 #include <QDirIterator>

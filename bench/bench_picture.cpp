@@ -5,7 +5,7 @@
 // data is as large as a real photo's and Huffman decoding costs what it costs there.
 
 #include "bench/BenchSupport.h"
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

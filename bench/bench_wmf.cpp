@@ -6,8 +6,8 @@
 //
 //   bench_wmf [FILE...]      (default: the corpus's wmf/ folder and the samples)
 
-#include "platform/Twips.h"
-#include "platform/WmfPlayer.h"
+#include "base/Twips.h"
+#include "wmf/WmfPlayer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 
 #include "form/Form1.h"
 #include "platform/Controls.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 namespace Poster {
 

@@ -4,8 +4,8 @@
 // desktop's shared thumbnail of a file.
 
 #include "fuzz/FuzzSupport.h"
-#include "platform/Exif.h"
-#include "platform/SharedThumbnails.h"
+#include "pictures/Exif.h"
+#include "pictures/SharedThumbnails.h"
 #include "tests/support/ExifJpeg.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // first wrote, if any), then drawn stretched.
 
 #include "fuzz/FuzzSupport.h"
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QFile>
 #include <QPainter>

@@ -2,7 +2,7 @@
 // at two sizes (a thumbnail, and larger than the picture's frame).
 
 #include "fuzz/FuzzSupport.h"
-#include "platform/WmfPlayer.h"
+#include "wmf/WmfPlayer.h"
 
 #include <cstddef>
 #include <cstdint>

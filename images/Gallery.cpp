@@ -3,8 +3,8 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "form/Poster.h"
-#include "platform/PictureCache.h"
-#include "platform/Twips.h"
+#include "pictures/PictureCache.h"
+#include "base/Twips.h"
 
 #include <QtMath>
 

@@ -13,7 +13,7 @@
 // it. The workers only fill the cache: every handler and every change to a control runs on the
 // GUI thread, and what a cell shows does not depend on what the workers got done.
 
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QObject>
 #include <QSize>

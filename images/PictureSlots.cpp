@@ -6,7 +6,7 @@
 #include "images/Gallery.h"
 #include "platform/ControlLayout.h"
 #include "platform/MessageBox.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 namespace images {
 

@@ -1,6 +1,6 @@
 #include "input/CandidateCards.h"
 
-#include "platform/Fonts.h"
+#include "base/Fonts.h"
 
 #include <QEvent>
 #include <QFontMetrics>

@@ -1,7 +1,7 @@
 #include "output/PosterCapture.h"
 
 #include "platform/Controls.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QImage>
 #include <QTextEdit>

@@ -12,7 +12,7 @@
 // platform::CaptureDensity pixels per logical pixel, so that print is not limited to the
 // screen's resolution.
 
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QRect>
 

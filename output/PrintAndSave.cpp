@@ -3,7 +3,7 @@
 #include "output/PosterCapture.h"
 #include "platform/EventLoop.h"
 #include "platform/MessageBox.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QDir>
 #include <QFileDialog>

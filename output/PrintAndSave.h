@@ -5,7 +5,7 @@
 // work on that picture: printed fitted to one page, or written as a BMP file.
 
 #include "platform/Controls.h"
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QObject>
 #include <QPrinter>

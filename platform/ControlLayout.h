@@ -4,7 +4,7 @@
 // control's name, kind, place in twips, caption, font, colours and start state meet. The
 // window's builder creates the controls from its table, in table order.
 
-#include "platform/Fonts.h"
+#include "base/Fonts.h"
 
 #include <QColor>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "platform/Controls.h"
 
-#include "platform/SharpDecode.h"
-#include "platform/Twips.h"
+#include "pictures/SharpDecode.h"
+#include "base/Twips.h"
 
 #include <QApplication>
 #include <QFutureWatcher>

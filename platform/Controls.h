@@ -9,9 +9,9 @@
 // fontSize (points) and picture (a QImage, null when empty). Members of a control array carry
 // their index, and their events hand it on.
 
-#include "platform/Fonts.h"
-#include "platform/Picture.h"
-#include "platform/Twips.h"
+#include "base/Fonts.h"
+#include "pictures/Picture.h"
+#include "base/Twips.h"
 
 #include <QCheckBox>
 #include <QColor>

@@ -1,6 +1,6 @@
 #include "platform/MessageBox.h"
 
-#include "platform/Fonts.h"
+#include "base/Fonts.h"
 
 #include <QMessageBox>
 

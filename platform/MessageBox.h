@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Fonts.h"
+#include "base/Fonts.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "platform/Window.h"
 
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QEvent>
 #include <QMenuBar>

@@ -3,7 +3,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "platform/ControlLayout.h"
-#include "platform/Fonts.h"
+#include "base/Fonts.h"
 #include "platform/MessageBox.h"
 #include "registration/frmListLayout.h"
 

@@ -7,19 +7,22 @@ cd "${1:-$(dirname "$0")/..}"
 
 # folder: the project folders its files may include, besides its own.
 declare -A allowed=(
-  [platform]=""
-  [input]="platform"
-  [form]="platform"
-  [output]="platform"
-  [drawing]="platform form"
-  [images]="platform form"
-  [text]="platform form input"
-  [registration]="platform form"
-  [app]="platform input form output drawing images text registration"
+  [base]=""
+  [wmf]="base"
+  [pictures]="base wmf"
+  [platform]="base pictures"
+  [input]="base platform"
+  [form]="base pictures platform"
+  [output]="base pictures platform"
+  [drawing]="base pictures platform form"
+  [images]="base pictures platform form"
+  [text]="base pictures platform form input"
+  [registration]="base pictures platform form"
+  [app]="base pictures platform input form output drawing images text registration"
 )
-# Folders whose files may include no widget header of Qt (pictures and the lowest layer): filled
-# in as the libraries are split; a folder named here links Qt Gui, not Widgets.
-gui_only=()
+# Folders whose files may include no widget header of Qt (pictures and the lowest layer); a
+# folder named here links Qt Gui, not Widgets.
+gui_only=(base wmf pictures)
 
 failures=0
 report() {
@@ -50,6 +53,9 @@ for folder in "${gui_only[@]}"; do
   while IFS= read -r hit; do
     report "$hit: a widget header in $folder/, which links Qt Gui only"
   done < <(grep -nE "^[[:space:]]*#[[:space:]]*include[[:space:]]*<($widget_headers)" -r "$folder" --include='*.h' --include='*.cpp' || true)
+  if grep -qE 'Qt6::Widgets|\b(platform|input|form)\b' "$folder/CMakeLists.txt" 2>/dev/null; then
+    report "$folder/CMakeLists.txt links Widgets or a widget library, and $folder/ links Qt Gui only"
+  fi
 done
 
 if [ "$failures" -gt 0 ]; then

@@ -9,7 +9,7 @@
 #include "app/Startup.h"
 #include "platform/ControlLayout.h"
 #include "platform/Controls.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 #include "registration/frmList.h"
 
 #include <QAction>

@@ -8,7 +8,7 @@
 #include "app/Startup.h"
 #include "drawing/Form2.h"
 #include "platform/ControlLayout.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QtTest>
 

@@ -7,7 +7,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "images/Gallery.h"
-#include "platform/PictureCache.h"
+#include "pictures/PictureCache.h"
 #include "tests/support/PictureFiles.h"
 
 #include <QDir>

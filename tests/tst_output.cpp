@@ -5,7 +5,7 @@
 #include "form/Form1.h"
 #include "app/Startup.h"
 #include "output/PosterCapture.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QPainter>
 #include <QtTest>

@@ -4,9 +4,9 @@
 // as file managers do.
 
 #include "TestSupport.h"
-#include "platform/Exif.h"
-#include "platform/Picture.h"
-#include "platform/SharedThumbnails.h"
+#include "pictures/Exif.h"
+#include "pictures/Picture.h"
+#include "pictures/SharedThumbnails.h"
 #include "tests/support/ExifJpeg.h"
 
 #include <QCryptographicHash>

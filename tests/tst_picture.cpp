@@ -4,8 +4,8 @@
 // only from the bytes it was first decoded from.
 
 #include "TestSupport.h"
-#include "platform/Picture.h"
-#include "platform/SharpDecode.h"
+#include "pictures/Picture.h"
+#include "pictures/SharpDecode.h"
 #include "tests/support/CostlyPictures.h"
 #include "tests/support/PictureFiles.h"
 

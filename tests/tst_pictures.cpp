@@ -15,7 +15,7 @@
 #include "images/Gallery.h"
 #include "images/PictureSlots.h"
 #include "output/PosterCapture.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QBuffer>
 #include <QFileDialog>

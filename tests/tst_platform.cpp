@@ -7,7 +7,7 @@
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "platform/MessageBox.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QMessageBox>
 #include <QAbstractEventDispatcher>

@@ -8,7 +8,7 @@
 #include "app/Startup.h"
 #include "output/PosterCapture.h"
 #include "output/PrintAndSave.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QFileDialog>
 #include <QPainter>

@@ -5,8 +5,8 @@
 #include "TestSupport.h"
 #include "form/Form1.h"
 #include "form/Module1.h"
-#include "platform/Fonts.h"
-#include "platform/Twips.h"
+#include "base/Fonts.h"
+#include "base/Twips.h"
 #include "registration/frmList.h"
 #include "tests/support/Registration.h"
 

@@ -12,7 +12,7 @@
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"
 #include "input/KeyInjection.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 #include "text/Keyboard.h"
 
 #include <QClipboard>

@@ -9,7 +9,7 @@
 #include "form/Module1.h"
 #include "app/Startup.h"
 #include "app/Wizard.h"
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QtTest>
 

@@ -7,9 +7,9 @@
 // instead of comparing with them.
 
 #include "TestSupport.h"
-#include "platform/Picture.h"
-#include "platform/WmfPlayer.h"
-#include "platform/WmfText.h"
+#include "pictures/Picture.h"
+#include "wmf/WmfPlayer.h"
+#include "wmf/WmfText.h"
 #include "tests/support/PictureFiles.h"
 
 #include <QDirIterator>

@@ -1,6 +1,6 @@
-#include "platform/PictureFormats.h"
+#include "pictures/PictureFormats.h"
 
-#include "platform/ByteReads.h"
+#include "base/ByteReads.h"
 
 #include <QtEndian>
 

@@ -11,7 +11,7 @@
 // A file that was written over, replaced, cut or removed since, or that is being rewritten while
 // it is read, gives no result, and the control keeps the picture it shows.
 
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QFuture>
 #include <QPromise>

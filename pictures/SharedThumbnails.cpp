@@ -1,4 +1,4 @@
-#include "platform/SharedThumbnails.h"
+#include "pictures/SharedThumbnails.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>

@@ -13,7 +13,7 @@
 // Every member is safe to call from several threads at once. A picture being decoded on one
 // thread is waited for by the others, never decoded twice.
 
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QHash>
 #include <QSize>

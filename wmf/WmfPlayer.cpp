@@ -1,7 +1,7 @@
-#include "platform/WmfPlayer.h"
+#include "wmf/WmfPlayer.h"
 
-#include "platform/ByteReads.h"
-#include "platform/WmfText.h"
+#include "base/ByteReads.h"
+#include "wmf/WmfText.h"
 
 #include <QBuffer>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "platform/Exif.h"
+#include "pictures/Exif.h"
 
-#include "platform/PictureFormats.h"
+#include "pictures/PictureFormats.h"
 
 #include <QTransform>
 

@@ -1,4 +1,4 @@
-#include "platform/PictureCache.h"
+#include "pictures/PictureCache.h"
 
 #include <QFileInfo>
 

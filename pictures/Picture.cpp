@@ -1,10 +1,10 @@
-#include "platform/Picture.h"
+#include "pictures/Picture.h"
 
-#include "platform/Exif.h"
-#include "platform/PictureFormats.h"
-#include "platform/SharedThumbnails.h"
-#include "platform/Twips.h"
-#include "platform/WmfPlayer.h"
+#include "pictures/Exif.h"
+#include "pictures/PictureFormats.h"
+#include "pictures/SharedThumbnails.h"
+#include "base/Twips.h"
+#include "wmf/WmfPlayer.h"
 
 #include <QBuffer>
 #include <QFileInfo>

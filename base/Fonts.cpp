@@ -1,4 +1,4 @@
-#include "platform/Fonts.h"
+#include "base/Fonts.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
-#include "platform/WmfText.h"
+#include "wmf/WmfText.h"
 
-#include "platform/Fonts.h"
+#include "base/Fonts.h"
 
 #include <QStringDecoder>
 

@@ -4,7 +4,7 @@
 // from its top-left corner, and what is printed or saved. A Picture is a cheap value that shares
 // one immutable decoded image; "releasing the old picture" is dropping the last copy.
 
-#include "platform/FileContents.h"
+#include "pictures/FileContents.h"
 
 #include <QImage>
 #include <QSize>

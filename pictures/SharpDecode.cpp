@@ -1,6 +1,6 @@
-#include "platform/SharpDecode.h"
+#include "pictures/SharpDecode.h"
 
-#include "platform/Twips.h"
+#include "base/Twips.h"
 
 #include <QCoreApplication>
 #include <QThreadPool>

@@ -1,4 +1,4 @@
-#include "platform/FileContents.h"
+#include "pictures/FileContents.h"
 
 #include <QFile>
 #include <QHashFunctions>
