@@ -58,6 +58,16 @@ CommandLine ParseCommandLine(const QStringList &arguments, bool unknownIsError)
         QStringLiteral("Take the pictures from your picture folder (or FOLDER) and keep the phrases in your "
                        "data folder, as the desktop's menu starts the program."));
     parser.addOption(userFolders);
+    const QCommandLineOption set(
+        QStringLiteral("set"),
+        QStringLiteral("Use VALUE for the setting KEY in this run, over the settings file "
+                       "(~/.config/tovimaru/tovimaru.conf or /etc/xdg/tovimaru/tovimaru.conf). Repeatable."),
+        QStringLiteral("KEY=VALUE"));
+    parser.addOption(set);
+    const QCommandLineOption settingsWindow(
+        QStringLiteral("settings"),
+        QStringLiteral("Open the settings window for teachers and parents instead of the program."));
+    parser.addOption(settingsWindow);
     parser.addPositionalArgument(
         QStringLiteral("folder"),
         QStringLiteral("Start as if started in FOLDER: its pictures, and the phrases in its tovi.mdb. "
@@ -66,8 +76,12 @@ CommandLine ParseCommandLine(const QStringList &arguments, bool unknownIsError)
 
     if (!parser.parse(arguments)) {
         if (!unknownIsError && !parser.unknownOptionNames().isEmpty()) {
+            // The settings are wanted before the application object exists (the scale factor):
+            // the options the parser knows are read all the same.
             CommandLine line;
             line.outcome = CommandLine::Outcome::Unknown;
+            line.settingOverrides = parser.values(set);
+            line.settingsWindow = parser.isSet(settingsWindow);
             return line;
         }
         return Refuse(parser.errorText());
@@ -84,6 +98,8 @@ CommandLine ParseCommandLine(const QStringList &arguments, bool unknownIsError)
         return Refuse(QStringLiteral("one FOLDER at most, not %1").arg(positional.size()));
 
     CommandLine line;
+    line.settingOverrides = parser.values(set);
+    line.settingsWindow = parser.isSet(settingsWindow);
     QString why;
     if (!positional.isEmpty()) {
         line.folders.pictures = ReadableFolder(positional.first(), why);

@@ -7,6 +7,8 @@
 // the user's picture folder (the home folder when there is none) and keeps the phrase store in
 // the user's data folder, which it creates when missing; with FOLDER too, the pictures come from
 // FOLDER. Without arguments the program starts in the current folder, as it always has.
+//   tovimaru --set KEY=VALUE ...   a setting for this run, over the settings file (repeatable)
+//   tovimaru --settings            the settings window for adults instead of the program
 
 #include "app/Startup.h"
 
@@ -21,6 +23,8 @@ struct CommandLine
     };
     Outcome outcome = Outcome::Start;
     StartFolders folders;
+    QStringList settingOverrides; // the values of --set, "KEY=VALUE", in order
+    bool settingsWindow = false;  // --settings
     int exitCode = 0;
     QString output; // for standard output
     QString error;  // for standard error, ending in a newline

@@ -5,11 +5,13 @@
 #include "app/Wizard.h"
 #include "drawing/Drawing.h"
 #include "images/Gallery.h"
+#include "images/PageButtons.h"
 #include "images/PictureSlots.h"
 #include "images/Resize.h"
 #include "output/PrintAndSave.h"
 #include "platform/EventLoop.h"
 #include "registration/frmList.h"
+#include "settings/Settings.h"
 #include "text/EditMode.h"
 #include "text/Keyboard.h"
 #include "text/TextSlots.h"
@@ -34,6 +36,9 @@ Program::Program()
     new images::ResizeController(form, this);
     new text::TextSlotsController(form, this);
     new text::EditModeController(form, this);
+    // Options of the teacher's settings.
+    if (settings::Current().galleryButtons)
+        new images::PageButtons(form, this);
     connect(form.Command14, &QPushButton::clicked, m_printing, &output::PrintController::Print);
     connect(form.Command20, &QPushButton::clicked, m_printing, &output::PrintController::Save);
     connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });
@@ -74,7 +79,12 @@ void Program::start(const QString &dataFolder)
             Module1::DataDir += QLatin1Char('/');
     }
 
-    form.show();
+    // In full screen the designed window stands centred on the screen (the settings chose a
+    // factor at which it fits); its held position and height are kept all the same.
+    if (settings::Current().fullscreen)
+        form.fillScreen();
+    else
+        form.show();
     createRegistration();
     m_registration->show();
     form.HScroll1->show();

@@ -2,6 +2,8 @@
 
 #include "app/AppIcon.h"
 #include "app/Program.h"
+#include "platform/BigCursor.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,6 +54,7 @@ void StartTovimaru(const StartFolders &folders)
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(AppIcon());
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::UseBigCursor(settings::Current().bigCursor);
     g_program = std::make_unique<Program>();
     g_program->start(folders.data);
 }

@@ -5,6 +5,11 @@
 #include "form/Poster.h"
 #include "output/PosterCapture.h"
 #include "platform/EventLoop.h"
+#include "settings/Settings.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QStyleHints>
 
 using platform::Yield;
 using platform::YieldingHandler;
@@ -22,6 +27,27 @@ WizardController::WizardController(Form1 &form, QObject *parent) : QObject(paren
     connect(form.Command5, &QPushButton::clicked, this, &WizardController::BackFromStep2);
     connect(form.Command15, &QPushButton::clicked, this, &WizardController::BackFromStep3);
     connect(form.Command16, &QPushButton::clicked, this, &WizardController::BackFromStep4);
+    // A child's double click on "つぎへ" would skip a step, on "もどる" in step 3 land in step 1
+    // and withdraw every picture and text: with the guard on, the second click does nothing.
+    if (settings::Current().wizardGuard) {
+        for (QWidget *button : {form.Command11, form.Command6, form.Command4, form.Command5, form.Command15, form.Command16})
+            button->installEventFilter(this);
+    }
+}
+
+bool WizardController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+        return QObject::eventFilter(watched, event);
+    // The press's own time: a move's handler yields and holds input, and the second click of
+    // a double click reaches the buttons only after the first move has ended.
+    const qint64 time = static_cast<qint64>(static_cast<QMouseEvent *>(event)->timestamp());
+    if (m_lastStepPress >= 0 && time >= m_lastStepPress
+        && time - m_lastStepPress < QGuiApplication::styleHints()->mouseDoubleClickInterval()) {
+        return true;
+    }
+    m_lastStepPress = time;
+    return QObject::eventFilter(watched, event);
 }
 
 void WizardController::ShowGalleryCells()

@@ -33,8 +33,15 @@ public:
     void BackFromStep3();    // Command15 "もどる": keeps what is placed
     void BackFromStep4();    // Command16 "もどる": drops the finished still picture
 
+protected:
+    // The guard against a double click on the step buttons (the setting wizardGuard).
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void ShowGalleryCells();
 
     Form1 &m_form;
+    // When the last press on a step button that was let through happened (the input's own
+    // time, in ms), or -1 before the first.
+    qint64 m_lastStepPress = -1;
 };

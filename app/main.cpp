@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
+#include "app/Scaling.h"
+#include "app/SettingsWindow.h"
 #include "app/Startup.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 
@@ -33,11 +36,26 @@ int main(int argc, char *argv[])
     if (line.outcome == CommandLine::Outcome::Exit)
         return Finish(line);
 
+    // The teacher's settings, before the application object: the scale factor is Qt's to set
+    // only then. A key or file that cannot be taken is one line here; the program always starts.
+    QStringList warnings;
+    const settings::Settings chosen = settings::LoadSettings(line.settingOverrides, &warnings);
+    for (const QString &warning : warnings)
+        std::fprintf(stderr, "tovimaru: %s\n", warning.toLocal8Bit().constData());
+    settings::SetCurrent(chosen);
+    if (!line.settingsWindow)
+        ApplyScaleSetting(chosen, argc, argv);
+
     QApplication application(argc, argv);
     if (line.outcome == CommandLine::Outcome::Unknown) {
         line = ParseCommandLine(QApplication::arguments());
         if (line.outcome == CommandLine::Outcome::Exit)
             return Finish(line);
+    }
+    if (line.settingsWindow) {
+        SettingsWindow window;
+        window.show();
+        return application.exec();
     }
     StartTovimaru(line.folders);
     return application.exec();

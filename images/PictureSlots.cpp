@@ -6,7 +6,11 @@
 #include "images/Gallery.h"
 #include "platform/ControlLayout.h"
 #include "platform/MessageBox.h"
+#include "platform/Touch.h"
 #include "base/Twips.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
 
 namespace images {
 
@@ -23,13 +27,46 @@ PictureSlotController::PictureSlotController(Form1 &form, QObject *parent)
 {
     using platform::ImageControl;
     using platform::PointerEvent;
-    for (ImageControl *cell : form.Image1)
+    for (ImageControl *cell : form.Image1) {
         connect(cell, &ImageControl::mouseMove, this, &PictureSlotController::PassOverCell);
+        cell->installEventFilter(this);
+    }
     for (ImageControl *slot : form.Image3) {
+        platform::KeepTapsStill(slot);
         connect(slot, &ImageControl::mouseDown, this, [this](int s, const PointerEvent &) { PressSlot(s); });
         connect(slot, &ImageControl::mouseMove, this, &PictureSlotController::MoveSlot);
         connect(slot, &ImageControl::mouseUp, this, [this](int s, const PointerEvent &) { ReleaseSlot(s); });
     }
+}
+
+bool PictureSlotController::eventFilter(QObject *watched, QEvent *event)
+{
+    // A second tap at one place comes as a double click.
+    if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+        return QObject::eventFilter(watched, event);
+    auto *press = static_cast<QMouseEvent *>(event);
+    auto *cell = qobject_cast<platform::ImageControl *>(watched);
+    if (!cell || !platform::IsFromTouchOrPen(press))
+        return QObject::eventFilter(watched, event);
+
+    // The pass over the cell, as a pointer passing there would make it.
+    QMouseEvent pass(QEvent::MouseMove, press->position(), press->scenePosition(), press->globalPosition(),
+                     Qt::NoButton, Qt::NoButton, press->modifiers(), press->pointingDevice());
+    QCoreApplication::sendEvent(cell, &pass);
+    platform::ImageControl *slot = m_form.Image3[Module1::FreeSlot];
+    if (!slot->isVisible() || !slot->geometry().contains(cell->geometry().topLeft() + press->position().toPoint()))
+        return QObject::eventFilter(watched, event);
+
+    // The press, the drag and the release belong to the slot now lying under the finger. The
+    // slot holds the mouse only while the finger is still down once its press is handled (the
+    // eleventh picture's message has taken the finger's release).
+    const QPointF at = slot->mapFromGlobal(press->globalPosition());
+    QMouseEvent onSlot(QEvent::MouseButtonPress, at, press->scenePosition(), press->globalPosition(),
+                       press->button(), press->buttons(), press->modifiers(), press->pointingDevice());
+    QCoreApplication::sendEvent(slot, &onSlot);
+    if (slot->isVisible() && QGuiApplication::mouseButtons() != Qt::NoButton)
+        slot->grabMouse();
+    return true;
 }
 
 void PictureSlotController::PassOverCell(int i, const platform::PointerEvent &event)
@@ -120,6 +157,9 @@ void PictureSlotController::ReleaseSlot(int s)
 {
     Form1 &f = m_form;
     platform::ImageControl &slot = *f.Image3[s];
+    // A finger's press handed to the slot held the mouse on it.
+    if (QWidget::mouseGrabber() == &slot)
+        slot.releaseMouse();
     if (!Poster::IsPlaced(slot)) {
         // Free again where it lies, for the next pass over a cell.
         slot.hide();

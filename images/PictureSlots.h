@@ -43,6 +43,11 @@ public:
     // Release on picture slot s: a slot left in the side panel is taken off.
     void ReleaseSlot(int s);
 
+protected:
+    // A finger or pen pressed on a cell where nothing was laid (a finger makes no pass over the
+    // cell when it lands where the last one left): the pass first, then the press on the slot.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     Form1 &m_form;
 };

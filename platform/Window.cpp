@@ -81,6 +81,8 @@ void Window::setTwipsHeight(double height)
 
 void Window::applyGeometry()
 {
+    if (m_surround)
+        return;
     m_appliedFrame = frame();
     const QMargins f = m_appliedFrame;
     const int menu = menuWidget() ? menuWidget()->sizeHint().height() : 0;
@@ -113,12 +115,42 @@ void Window::bringToFront()
     activateWindow();
 }
 
+void Window::fillScreen()
+{
+    if (m_surround)
+        return;
+    m_surround = new QWidget;
+    m_surround->setObjectName(objectName() + QStringLiteral(".surround"));
+    m_surround->setAutoFillBackground(true);
+    QPalette palette = m_surround->palette();
+    palette.setColor(QPalette::Window, m_back.darker(125));
+    m_surround->setPalette(palette);
+    takeCentralWidget();
+    m_client->setParent(m_surround);
+    m_client->setFixedSize(TwipsToPixels(m_clientWidth), TwipsToPixels(m_clientHeight));
+    m_surround->installEventFilter(this);
+    setCentralWidget(m_surround);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    showFullScreen();
+}
+
+bool Window::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_surround && event->type() == QEvent::Resize) {
+        const QSize room = m_surround->size();
+        m_client->move((room.width() - m_client->width()) / 2, (room.height() - m_client->height()) / 2);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
 bool Window::event(QEvent *event)
 {
     const bool result = QMainWindow::event(event);
     // The window system frames the window after it is shown: place and size it again, so the
     // held outer geometry holds with the real frame.
-    if ((event->type() == QEvent::Show || event->type() == QEvent::Move || event->type() == QEvent::Resize)
+    if (!m_surround
+        && (event->type() == QEvent::Show || event->type() == QEvent::Move || event->type() == QEvent::Resize)
         && frame() != m_appliedFrame)
         applyGeometry();
     return result;

@@ -46,8 +46,14 @@ public:
     // Brings the window to the front and gives it the focus.
     void bringToFront();
 
+    // Full screen: the window fills the screen and its client area, at its designed size, stands
+    // centred on a plain surround below the menu bar. Held geometry is kept but not applied.
+    void fillScreen();
+    bool fillsScreen() const { return m_surround != nullptr; }
+
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     // Places and sizes the window from the held values; call again after adding a menu bar.
     void applyGeometry();
 
@@ -55,6 +61,7 @@ private:
     QMargins frame() const;
 
     QWidget *m_client;
+    QWidget *m_surround = nullptr; // full screen only
     QString m_caption;
     QColor m_back;
     float m_clientWidth, m_clientHeight;

@@ -7,22 +7,23 @@ cd "${1:-$(dirname "$0")/..}"
 
 # folder: the project folders its files may include, besides its own.
 declare -A allowed=(
+  [settings]=""
   [base]=""
   [wmf]="base"
   [pictures]="base wmf"
   [platform]="base pictures"
   [input]="base platform"
-  [form]="base pictures platform"
-  [output]="base pictures platform"
-  [drawing]="base pictures platform form"
-  [images]="base pictures platform form"
-  [text]="base pictures platform form input"
-  [registration]="base pictures platform form"
-  [app]="base pictures platform input form output drawing images text registration"
+  [form]="settings base pictures platform"
+  [output]="settings base pictures platform"
+  [drawing]="settings base pictures platform form"
+  [images]="settings base pictures platform form"
+  [text]="settings base pictures platform form input"
+  [registration]="settings base pictures platform form"
+  [app]="settings base pictures platform input form output drawing images text registration"
 )
 # Folders whose files may include no widget header of Qt (pictures and the lowest layer); a
 # folder named here links Qt Gui, not Widgets.
-gui_only=(base wmf pictures)
+gui_only=(settings base wmf pictures)
 
 failures=0
 report() {

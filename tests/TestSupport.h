@@ -24,6 +24,18 @@ inline const struct FreshThumbnailCache
     FreshThumbnailCache() { qputenv("XDG_CACHE_HOME", folder.path().toUtf8()); }
 } freshThumbnailCache;
 
+// Nor does a teacher's settings file on this machine reach the tests, nor the programs they start:
+// every test process has empty configuration folders of its own.
+inline const struct FreshConfiguration
+{
+    QTemporaryDir folder;
+    FreshConfiguration()
+    {
+        qputenv("XDG_CONFIG_HOME", (folder.path() + QStringLiteral("/home")).toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (folder.path() + QStringLiteral("/system")).toUtf8());
+    }
+} freshConfiguration;
+
 // The shared corpus of public test pictures and phrase stores: the folder TOVIMARU_TESTDATA names,
 // or by default the one beside the checkout, which only the project's own machines have.
 inline QString TestdataDir()

@@ -63,6 +63,7 @@ QStringList ExpectedFiles()
     QStringList files{QStringLiteral("bin/tovimaru"),
                       QDir::cleanPath(QStringLiteral("bin/" TOVIMARU_HELPER_FROM_BINDIR "/tovimaru-jet-reader")),
                       QStringLiteral("share/applications/%1.desktop").arg(AppId),
+                      QStringLiteral("share/applications/%1.Settings.desktop").arg(AppId),
                       QStringLiteral("share/metainfo/%1.metainfo.xml").arg(AppId),
                       QStringLiteral("share/icons/hicolor/scalable/apps/tovimaru.svg")};
     for (int size : IconSizes)
@@ -89,6 +90,7 @@ private slots:
     void filesInTheirPlaces();
     void installedProgramAnswers();
     void iconsAreTheProgramsIcon();
+    void desktopEntry_data();
     void desktopEntry();
     void metainfo();
     void debianPackage();
@@ -153,11 +155,21 @@ void TestInstall::iconsAreTheProgramsIcon()
     QVERIFY2(perChannel < 2.0, qPrintable(QString::number(perChannel)));
 }
 
+void TestInstall::desktopEntry_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("exec");
+    QTest::newRow("the program") << QStringLiteral("%1.desktop").arg(AppId) << QStringLiteral("Exec=tovimaru --user-folders");
+    QTest::newRow("its settings") << QStringLiteral("%1.Settings.desktop").arg(AppId) << QStringLiteral("Exec=tovimaru --settings");
+}
+
 void TestInstall::desktopEntry()
 {
-    const QString path = installed(QStringLiteral("share/applications/%1.desktop").arg(AppId));
+    QFETCH(QString, file);
+    QFETCH(QString, exec);
+    const QString path = installed(QStringLiteral("share/applications/") + file);
     const QStringList lines = ReadText(path).split(QLatin1Char('\n'));
-    QVERIFY(lines.contains(QStringLiteral("Exec=tovimaru --user-folders")));
+    QVERIFY(lines.contains(exec));
     QVERIFY(lines.contains(QStringLiteral("Icon=tovimaru")));
     QVERIFY(lines.filter(QRegularExpression(QStringLiteral("^Comment\\[ja\\]="))).size() == 1);
     const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));

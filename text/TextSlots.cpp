@@ -5,6 +5,7 @@
 #include "form/Poster.h"
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"
+#include "platform/Touch.h"
 
 namespace text {
 
@@ -25,6 +26,7 @@ TextSlotsController::TextSlotsController(Form1 &form, QObject *parent) : QObject
         connect(slot, &platform::RichTextBox::mouseDown, this, &TextSlotsController::PressSlot);
         connect(slot, &platform::RichTextBox::mouseMove, this, &TextSlotsController::DragSlot);
         connect(slot, &platform::RichTextBox::change, this, &TextSlotsController::TextChanged);
+        platform::KeepTapsStill(slot);
     }
 }
 

@@ -1,0 +1,45 @@
+#pragma once
+
+// The settings window for teachers and parents (tovimaru --settings): each option of the
+// settings file with one line on what it does for the child, "おすすめ" for the options a
+// classroom wants, and "保存" writing the user's settings file. Ordinary Japanese, kanji allowed:
+// it is not for the children. Its option controls are named after their keys ("scale",
+// "galleryButtons" ...).
+
+#include "settings/Settings.h"
+
+#include <QWidget>
+
+#include <utility>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+class SettingsWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SettingsWindow)
+public:
+    // Shows the settings given (by default those of the file start-up would read).
+    explicit SettingsWindow(const settings::Settings &shown = ReadFromFile(), QWidget *parent = nullptr);
+
+    static settings::Settings ReadFromFile();
+
+    // What the window's controls say now.
+    settings::Settings chosen() const;
+    void showSettings(const settings::Settings &settings);
+
+    // The options "おすすめ" turns on (the others it leaves as they are).
+    static settings::Settings Recommended(settings::Settings settings);
+
+private:
+    void save();
+
+    settings::Settings m_base; // the keys the window has no control for, kept as read
+    QComboBox *m_scale;
+    std::vector<std::pair<bool settings::Settings::*, QCheckBox *>> m_switches;
+    QLabel *m_status;
+};

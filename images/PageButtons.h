@@ -1,0 +1,37 @@
+#pragma once
+
+// Two big page buttons beside the gallery (the setting galleryButtons), for hands that cannot
+// hit the thin scroll bar: CommandPageUp "▲" and CommandPageDown "▼" under the cells. They are
+// shown exactly while VScroll1 is, and page exactly as a click on its track does.
+
+#include <QObject>
+
+class Form1;
+
+namespace platform {
+class CommandButton;
+}
+
+namespace images {
+
+class PageButtons final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PageButtons)
+public:
+    // Builds the two buttons on the main window.
+    explicit PageButtons(Form1 &form, QObject *parent = nullptr);
+
+    void PageUp();   // CommandPageUp
+    void PageDown(); // CommandPageDown
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    Form1 &m_form;
+    platform::CommandButton *m_up;
+    platform::CommandButton *m_down;
+};
+
+} // namespace images

@@ -1,0 +1,82 @@
+#pragma once
+
+// A teacher's settings: the options a classroom may turn on, read once at start from an INI file
+// (QSettings) and from --set KEY=VALUE on the command line. Every option is off by default, and
+// with no settings file the program is exactly as designed.
+//
+// The file read is $XDG_CONFIG_HOME/tovimaru/tovimaru.conf (~/.config when the variable is
+// unset) when it exists, otherwise the first tovimaru/tovimaru.conf of $XDG_CONFIG_DIRS
+// (/etc/xdg by default): a classroom-wide default. Keys stand in the file's [General] part:
+//
+//   scale=fit
+//   galleryButtons=true
+//
+// A key that is unknown, or a value that does not parse, is left out with one line of warning;
+// a file that cannot be read or parsed counts as no file. Qt Core only.
+
+#include <QString>
+#include <QStringList>
+
+namespace settings {
+
+// The factor of scale=fit: the largest the screen allows, worked out before the application
+// object exists.
+inline constexpr double ScaleFit = 0;
+
+struct Settings
+{
+    // The whole program drawn larger: 1 (as designed), 1.25, 1.5, 2, or ScaleFit.
+    double scale = 1;
+    // The main window fills the screen, its layout centred on a plain surround.
+    bool fullscreen = false;
+    // A pointer about four times the usual size.
+    bool bigCursor = false;
+    // Two big page buttons beside the gallery, CommandPageUp "▲" and CommandPageDown "▼".
+    bool galleryButtons = false;
+    // A second click on "つぎへ" or "もどる" within the double-click time does nothing.
+    bool wizardGuard = false;
+
+    // Options of features still to come: read and kept so that all share one file.
+    bool undo = false;
+    bool autosave = false;
+    bool quitPrompt = false;
+    bool speech = false;
+    bool moreFormats = false;
+    bool saveFormats = false;
+    bool printPreview = false;
+    bool builtinPictures = false;
+
+    bool operator==(const Settings &) const = default;
+};
+
+// Every key the file may hold, in the order the file is written.
+QStringList Keys();
+
+// Sets one key from its text. Returns an empty string, or why the key or value was refused
+// (the settings are then unchanged).
+QString SetValue(Settings &settings, const QString &key, const QString &value);
+// The text the file holds for a key ("true", "1.25", "fit" ...); empty for an unknown key.
+QString ValueText(const Settings &settings, const QString &key);
+
+// The user's file, whether or not it exists.
+QString UserSettingsPath();
+// The file start-up reads: the user's when it exists, otherwise the first of XDG_CONFIG_DIRS
+// that exists; empty when there is none.
+QString SettingsFileToRead();
+
+// Reads SettingsFileToRead(), then applies the overrides ("KEY=VALUE", in order). Each key or
+// file left out adds one line to warnings.
+Settings LoadSettings(const QStringList &overrides, QStringList *warnings);
+// Reads one file alone (no overrides).
+Settings ReadSettingsFile(const QString &path, QStringList *warnings);
+
+// Writes every key into the user's file (replacing it as a whole). Returns an empty string, or
+// why it could not be written.
+QString SaveUserSettings(const Settings &settings);
+
+// The settings of this run: every option off until SetCurrent() (main() calls it before the
+// program starts; tests call it to try an option).
+const Settings &Current();
+void SetCurrent(const Settings &settings);
+
+} // namespace settings
