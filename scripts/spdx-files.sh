@@ -28,6 +28,17 @@ spdx_all_files() {
   fi
 }
 
+# The first five lines of a file (read by the shell itself: the check runs over every file).
+spdx_top() {
+  local line top="" n=0
+  while [ $n -lt 5 ] && IFS= read -r line || [ -n "$line" ]; do
+    top+="$line"$'\n'
+    n=$((n + 1))
+    line=""
+  done <"$1"
+  printf '%s' "$top"
+}
+
 # The comment syntax a file takes: cpp, script (after a #! line), hash, desktop, xml or man; nothing
 # for a file that carries no licence line (pictures, sample and regression files, documents,
 # the licence itself, generated files).
@@ -39,7 +50,8 @@ spdx_kind() {
   [ -f "$file" ] || return 0
   # Generated files say so at their top.
   local top
-  top="$(head -n 5 -- "$file" | tr '[:upper:]' '[:lower:]')"
+  top="$(spdx_top "$file")"
+  top="${top,,}"
   [[ "$top" == *"do not edit"* || "$top" == *"@generated"* ]] && return 0
   case "$file" in
     *.h | *.cpp) echo cpp ;;
@@ -50,8 +62,7 @@ spdx_kind() {
     *.[1-8] | *.[1-8].in) echo man ;;
     *)
       # Scripts without a suffix (.ci/run, ...).
-      local first
-      first="$(head -n 1 -- "$file")"
+      local first="${top%%$'\n'*}"
       if [[ "$first" =~ ^#!.*[/\ ](ba)?sh([[:space:]]|$) ]]; then
         echo script
       fi
@@ -75,6 +86,6 @@ spdx_line() {
 # True when the file carries the line near its top (the first five lines).
 spdx_has_line() {
   local top
-  top="$(head -n 5 -- "$1")"
+  top="$(spdx_top "$1")"
   [[ "$top" == *"$(spdx_tag "$1")"* ]]
 }
