@@ -13,7 +13,7 @@ packages=(
   poppler-utils cups printer-driver-cups-pdf qt6-translations-l10n
   xvfb xdotool
   qt6-svg-dev
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file lintian
 )
 
 scripts/install-missing.sh "${packages[@]}"
