@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Little-endian reads at an offset of a file's bytes, for the parsers of picture files. The

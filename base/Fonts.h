@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The faces the windows are designed with, and the Debian faces that stand in for them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Units of the program. Positions and sizes of controls are twips (1440 per inch) held as

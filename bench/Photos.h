@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Camera-like photos for the benchmarks: 24-megapixel JPEGs (6000 x 4000, quality 85), gradients

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One poster capture at the capture density: time per capture and the memory it holds.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_capture
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast the gallery fills and pages on a folder of camera photos, against decoding every file
 // in full on every page and against libjpeg's own tool; and how fast the scan is on a folder of
 // 32,000 small files.

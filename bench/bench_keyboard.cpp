@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The on-screen keyboard:
 //  - one key click, from the mouse events on the key through the input method to the
 //    repainted typing line;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one picture file can cost the loader: every file of the shared corpus (when it is beside
 // the checkout) and files made to be costly, each loaded at the gallery's thumbnail bound and at
 // the capture's, with the time and the peak resident memory above the program's base.

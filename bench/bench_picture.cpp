@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a 24-megapixel camera-sized JPEG takes to load, in full (the default decode bound) and
 // for a thumbnail cell, and how much memory the process peaks at for each.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures on the poster, with ten 24-megapixel JPEGs in the gallery:
 //  - passing the pointer over each of the ten cells, until the copy laid over it is painted;
 //  - placing the ten, and the time until a placed picture is shown from its sharp decode;

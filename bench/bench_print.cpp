@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One print of the poster to a PDF file and one save as BMP, at the capture density: time and
 // the peak memory of the process.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_print

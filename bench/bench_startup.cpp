@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up to the first paint of the main window, in milliseconds from main(). Run it a few
 // times: the first run pays for cold font and library caches.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_startup   (or under Xvfb)

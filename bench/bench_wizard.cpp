@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The heaviest wizard move and a long stroke:
 //  - step 3 to step 4 with ten pictures and ten texts on the poster (two yields and a capture);
 //  - a stroke of 1,000 dots on the paper, from the mouse events to the drawing surface.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the metafile player takes for each metafile of the corpus and of the samples: parsing,
 // playing at a gallery thumbnail (fitted into 119 x 89 pixels) and at the capture density (its
 // natural size, reduced to fit the 707 x 499 poster where it is larger, at four device pixels per

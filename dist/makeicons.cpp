@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's icon for the desktop's icon theme, under the folder given:
 // hicolor/NxN/apps/tovimaru.png at the usual sizes and hicolor/scalable/apps/tovimaru.svg.
 // Run at build time; needs no display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The paper and the pen: round dots drawn on the paper of step 1 and on the finished poster of

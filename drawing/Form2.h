@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The colour picker: 24 fixed swatches in three rows of eight (pale tints, light colours, full

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Rules about the poster's slots that the wizard, the gallery, the texts and the clear buttons

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parsers of what stands in for a decode in a gallery cell. An input whose first byte is even
 // is the TIFF data of a camera's EXIF block (wrapped into a JPEG's APP1 segment and read for its
 // orientation and thumbnail, which is then turned upright); an odd one is a PNG offered as the

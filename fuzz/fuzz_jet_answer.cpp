@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's side of the Jet reader: the answer its helper process writes, from bytes. This
 // runs inside the program, so nothing a broken or hostile helper writes may crash it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Jet reader's helper process: libmdb reading the phrase table of a Jet file, from bytes.
 // libmdb is not ours and crashes on some damaged files; that is why it runs in a helper process.
 // What this target finds goes into tests/regressions/jet/, where the test suite checks that the

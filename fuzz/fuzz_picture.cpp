@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole picture loader, every format, from the bytes of a file: loaded with and without a
 // thumbnail bound, and twice as a gallery cell (the second time from the shared thumbnail the
 // first wrote, if any), then drawn stretched.

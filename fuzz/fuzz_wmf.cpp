@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The metafile player from raw bytes, with or without the placeable header: parsed, then played
 // at two sizes (a thumbnail, and larger than the picture's frame).
 

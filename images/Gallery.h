@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The gallery of step 2: the ten thumbnail cells Image1(0..9) in the side panel show ten files

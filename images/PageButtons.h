@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Two big page buttons beside the gallery (the setting galleryButtons), for hands that cannot

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Placing and moving pictures in step 2. Eleven picture slots Image3(0..10) lie above the gallery

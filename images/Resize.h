@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The size buttons of steps 2 and 3 and the clear button of step 3.

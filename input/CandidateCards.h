@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The candidates of a conversion as large cards in the rounded gothic face, laid out in a row

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The composition engine of the kana input method: what a Japanese input method in hiragana

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "input/KanaInputMethod.h"
 
 #include "input/KeyCodes.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Kana-kanji conversion over libanthy. Every call runs on the GUI thread (anthy is not

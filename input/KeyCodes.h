@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The codes of injected keys, shared by the injection (KeyInjection.h) and the kana input method

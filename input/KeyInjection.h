@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Keyboard input that the program injects: key event records as the older desktop defined them,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Copies the poster area of the main window into a new picture, whenever the program needs the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Printing and saving the finished poster of step 4. Both first capture the poster area afresh

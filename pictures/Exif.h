@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What a camera's EXIF block in a JPEG says that matters for showing the photo: which way up it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Picture objects: what an image control shows stretched, what a picture box shows unscaled

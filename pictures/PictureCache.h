@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Decoded pictures kept for reuse. Paging the gallery back to a page it showed, or laying a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Cheap looks at the bytes of a picture file before any decoder sees them: which format the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The thumbnails the desktop's programs share: the cache every file manager reads and writes, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A picture file decoded again for the size it is shown at, off the GUI thread. An image control

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A mouse pointer about four times the usual size, for children with low vision: a black arrow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The buttons and labels of the program's windows: command buttons, labels, the keys of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What every control of the program's windows shares, over the Qt widget it is made of. Each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The controls of the program's windows, as Qt widgets, all at once: what they share is in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The drive, folder and file lists of the registration window: the classic trio that lets a

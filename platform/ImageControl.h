@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The image control: a picture stretched to its size, decoded again off the GUI thread when it

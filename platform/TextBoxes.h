@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The text boxes: the rich text box of the poster's text slots, which sizes itself to its text,

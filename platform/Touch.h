@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Fingers and pens on the controls. Qt turns the first finger on a touch screen, and a pen,

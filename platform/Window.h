@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A top-level window of the program: caption, outer position and size in twips (frame, title

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Reading a Jet (Access) database file with libmdb, in the process that calls it. libmdb trusts

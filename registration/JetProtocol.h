@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the Jet reader's helper process writes on its standard output: one frame, and nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Reading the first row of a table in a Jet (Access) database file, read-only. The phrase store

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Jet reader's helper process: tovimaru-jet-reader FILE TABLE COLUMN...
 // Reads the first row of TABLE with libmdb and writes it as one frame (JetProtocol.h) on its
 // standard output. It runs under the program's time and memory limits; if libmdb crashes or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The phrase store: the ten ready-made phrases in the file "tovi.mdb" of the program's data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The ten ready-made phrases as the registration window and the phrase store share them, and

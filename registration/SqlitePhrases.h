@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The phrases in a SQLite file: one table of ten text columns, of which only the first record

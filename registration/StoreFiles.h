@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the phrase store's file is, judged from its first bytes, and the file moves that replace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The registration window "データの登録", where the ten ready-made phrases and the picture folder

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/check-layers.sh [SOURCE_DIR] fails when a library includes a header of a library above
 # it or beside it: each folder is one library, and may include only its own headers and those of
 # the folders its line below names. Run by the test suite.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/install-missing.sh PACKAGE... installs those Debian packages that are not installed
 # yet, through sudo when not run as root; quick when all are there.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The long monkey run: scripts/monkey.sh [EVENTS [SEED]] (default 200000 events, seed 1) drives
 # the whole program with random events and prints its resident memory every 10,000 events.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Tovimaru needs (only when one is missing) and builds it in build/.
 # Used by ./run.sh and ./test.sh; with --no-build it only installs.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds a second tree, build-sanitized/, with AddressSanitizer and UndefinedBehaviorSanitizer and
 # runs every test in it. Any error report of either fails the test that caused it.
 set -euo pipefail

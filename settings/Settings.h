@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A teacher's settings: the options a classroom may turn on, read once at start from an INI file

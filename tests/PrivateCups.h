@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A private CUPS daemon with one PDF queue, started under a temporary folder for one test

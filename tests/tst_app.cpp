@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as the user first sees it: every control where the layout puts it, with its
 // caption, font and colours; the start-up state; the image folder; the ways of ending.
 

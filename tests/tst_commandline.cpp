@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: help and version, a start folder, the user's own folders (what the
 // desktop's menu starts), and the folders that cannot be used. The program itself runs as
 // another process for what it prints and its exit status; the start folders are also followed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing through a real print server: a private CUPS daemon with a PDF queue, started for this
 // test alone under a temporary folder, receives the poster from the program's print button.
 // CUPS's PDF backend needs a server running as root, so the test is skipped for other users.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installed program under a real X server, used as a person uses it: Xvfb for the screen,
 // xdotool for the pointer and the keyboard. It confirms the registration window, carries a
 // picture onto the poster, goes to step 4, prints through the print dialog to a PDF queue of a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialogs of step 4 answered as a person answers them: clicks and keys through the dialog's
 // own window, never a call that closes it in code. The print and save buttons yield before
 // their dialogs open (so that the capture shows no selection border); the dialogs must still take

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pen and the paper: dots where the mouse presses and moves, their size and colour, the
 // timer's count of four, the clear buttons of steps 1 and 2, and the colour picker.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registration window's three lists on real folders: the file list and its pattern, the
 // folder list with the path and its folders, the drives a user may choose and the drive holding a
 // path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The gallery's cells and scan: both lay-outs fit each picture into its cell without distorting
 // it; the folder scan fills ImageFiles and sizes VScroll1, counts the filled cells and hides the
 // free picture slots it should. The page change and the picture cache are in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The gallery, one test program built from two files: tst_images.cpp holds the fitting of a

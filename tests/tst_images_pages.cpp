@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The gallery's pages and the picture cache: pages need not be aligned, hide every free picture
 // slot and leave the cell of a broken file empty; paging back decodes nothing, and the next page
 // and a whole folder are decoded ahead. The cache gives the same picture object, notices changed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program installed: `cmake --install` into a scratch prefix, the files in their places,
 // the icons drawn by the program's own icon code, the desktop entry and the AppStream metainfo
 // as their validators see them, the installed program answering, the licence, changelog and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The on-screen hiragana keyboard and the input method behind it: the key strokes every key
 // sends, LastKana, the wait for "つぎ", what the input method composes in the typing line, the
 // conversion to kanji with its candidate cards, and the composition kept when the focus moves.

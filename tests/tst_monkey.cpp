@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A child at the mouse: the whole program driven through its visible controls with random
 // clicks, presses, drags, releases and key strokes, with every dialog answered. After every
 // event the program must still hold together: at most ten pictures on the poster, finite

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Poster capture: a picture of exactly what the poster area shows, at the capture density.
 
 #include "TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Camera photos: shown upright whichever of the eight EXIF orientations they carry; a gallery
 // cell takes the camera's embedded thumbnail or the desktop's shared thumbnail where one serves,
 // and falls back to decoding the photo where it does not; the shared cache is read and written

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phrase store on real files: a first start without a store, empty files and tables, the
 // first record only, round trips of every kind of text, the Jet files of the older desktop read
 // and converted, and damaged files kept aside, never overwritten. The cases that need a second

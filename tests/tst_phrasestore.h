@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The phrase store on real files, one test program built from two files: tst_phrasestore.cpp

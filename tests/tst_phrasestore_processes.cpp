@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phrase store with other processes at work on it: a save cut off, a store locked by a
 // writer, writers killed in the middle of a write or at any moment, read-only locations seen by
 // an ordinary user, and two programs confirming at once. The test binary runs itself as those

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loader and its formats: every file of the test corpus loads with its natural size or comes
 // back empty, odd paths are empty, and cut, lying or costly files are empty or decoded within
 // bounds, quickly. What the decodes hold is in tst_picture_decodes.cpp.

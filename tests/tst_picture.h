@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Pictures, one test program built from two files: tst_picture.cpp holds the loader and its

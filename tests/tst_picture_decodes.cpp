@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a loaded picture holds: the pixels skipped by RLE codes and those of top-down files,
 // decodes scaled to a bound that keep the natural size, metafiles played at their size, captures
 // that measure and draw at their logical size, stretched drawing, shared copies, and a picture

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Placing and moving pictures in step 2, driven through the main window with the pointer as a
 // user would: a pass over a thumbnail lays a copy over it, a drag carries it onto the poster
 // where it grows once, a release in the side panel takes it off, the eleventh picture is

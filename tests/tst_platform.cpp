@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The layer over Qt: the program's rounding, controls that hold twips exactly as set, pointer
 // positions in twips, stacking layers, yields that hold user input back, message boxes.
 

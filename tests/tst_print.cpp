@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing and saving the finished poster: fitted to one page at its top-left corner, sharp,
 // and saved under exactly the chosen name without ever destroying an existing file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registration window: its layout as designed, and its handlers: the lists opening at the
 // current folder, folder and drive changes, load and confirmation with their messages. The lists
 // themselves are tested in tst_filelists, the phrase store on real files in tst_phrasestore.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A teacher's settings: the file and --set as read at start, the settings window, and what each
 // option does to the running program (and that without it nothing changes). Scale runs the
 // program in a child process on a screen of 1920 x 1080, as the factor must be set before the

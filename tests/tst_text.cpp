@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts of the poster: dragging the text slots and the size they keep, the text-editing
 // mode and its hand-over of the typing line, the size buttons' arithmetic and bounds, "クリア",
 // and one whole poster made through the four steps with its texts in the finished picture.

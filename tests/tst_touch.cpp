@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fingers on a touch screen, against the real main window: a finger carries a picture from a
 // gallery cell onto the poster (also when it lands where the last finger left), places a text,
 // draws dots; a second finger draws nothing, and a tap that wiggles is a click, not a drag.

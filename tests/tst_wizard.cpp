@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four steps: after every move, reached by every path, each control is shown, hidden or
 // disabled exactly as its step wants; the captures hold the poster as it was shown; the moves
 // back withdraw or keep what they should.

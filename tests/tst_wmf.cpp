@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The metafile player: the clip art of the corpus and the samples is drawn at its natural size,
 // transparent around the drawing, Japanese text in its charset, sharp at any resolution, and
 // like the reference renderings looked at when they were made; broken and hostile files end

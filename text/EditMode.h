@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The text-editing mode, switched on and off by Command21. Switched on, the pictures and texts

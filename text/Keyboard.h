@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The on-screen hiragana keyboard: 71 keys (Label1) that type into the typing line what a JIS

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The ten text slots Text1(0..9): pressing one selects it (the selection it shares with the

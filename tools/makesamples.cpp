@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // makesamples: draws the sample pictures that ship in samples/ so that the program has
 // something to show on first start.
 //

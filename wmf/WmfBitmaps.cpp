@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's drawing of the bitmap records.
 
 #include "wmf/WmfPlayerPrivate.h"

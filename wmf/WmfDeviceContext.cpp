@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's device context: the one it starts with, the bounds of the work of a play, the
 // colours, pens and brushes it draws with, and clipping.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The device-independent bitmaps that metafile records embed (brush patterns, StretchDIB and

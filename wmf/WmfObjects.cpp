@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's object table: the pens, brushes, fonts, palettes and regions that records create,
 // select and delete.
 

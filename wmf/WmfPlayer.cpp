@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The metafile read into records, and the player's walk over them.
 
 #include "wmf/WmfPlayer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's drawing of lines, shapes and regions.
 
 #include "wmf/WmfPlayerPrivate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "wmf/WmfText.h"
 
 #include "base/Fonts.h"

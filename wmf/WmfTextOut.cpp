@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The player's drawing of the text records, in the font of the device context.
 
 #include "wmf/WmfPlayerPrivate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Picture files that pass every check of their header but would cost a decoder seconds and

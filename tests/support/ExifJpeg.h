@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // JPEG files as cameras and phones write them: an EXIF block (APP1) right after the start of the

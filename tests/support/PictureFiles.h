@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Picture files written by hand, field by field: BMP (plain, and run-length encoded at 8 or 4 bits

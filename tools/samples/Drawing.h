@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A sample picture as a drawing: a background colour and a list of flat shapes (rectangles,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How a drawing becomes a sample file: painted with QPainter at the file's size for the raster

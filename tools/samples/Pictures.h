@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The sample pictures, one drawing each, in the drawing's own units: the raster pictures

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The raster sample pictures: flat shapes with dark outlines on a background, painted at the
 // size of their files (Output.h).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The vector sample pictures, written as metafiles: no background, only ellipses, rectangles
 // and polygons (thick lines are bands, BandPoints()).
 
