@@ -10,6 +10,7 @@
 #include "images/PictureSlots.h"
 #include "images/Resize.h"
 #include "output/PrintAndSave.h"
+#include "base/Twips.h"
 #include "platform/EventLoop.h"
 #include "registration/frmList.h"
 #include "settings/Settings.h"
@@ -18,6 +19,7 @@
 #include "text/TextSlots.h"
 
 #include <QDir>
+#include <QScreen>
 
 namespace {
 constexpr double OuterHeight = 11520; // 768 pixels
@@ -65,6 +67,13 @@ void Program::start(const QString &dataFolder)
     form.setTwipsLeft((form.screenWidthTwips() - form.twipsWidth()) / 2);
     form.setTwipsTop((form.screenHeightTwips() - form.twipsHeight()) / 2);
     form.setTwipsHeight(OuterHeight);
+    // Drawn larger, the window is as large as the screen allows: it is centred as it now stands,
+    // within the area the desktop leaves free, so that none of it is cut off.
+    if (settings::Current().scale != 1 && !settings::Current().fullscreen) {
+        const QRect area = form.screen() ? form.screen()->availableGeometry() : QRect();
+        form.setTwipsLeft(platform::PixelsToTwips(area.left()) + (platform::PixelsToTwips(area.width()) - form.twipsWidth()) / 2);
+        form.setTwipsTop(platform::PixelsToTwips(area.top()) + (platform::PixelsToTwips(area.height()) - OuterHeight) / 2);
+    }
 
     form.HasSelection = 0;
     form.PenDown = 0;

@@ -82,10 +82,11 @@ int ScaleChild(int argc, char *argv[])
     Form1 *form = MainWindow();
     QTest::qWait(50);
     const QWidget *ok = form->Command11;
-    std::printf("ratio %g\nclient %d %d\ncommand11 %d %d %d %d\nscreen %d %d\nfullscreen %d\n",
+    std::printf("ratio %g\nclient %d %d\ncommand11 %d %d %d %d\nscreen %d %d\nfullscreen %d\nbottom %d\n",
                 form->devicePixelRatioF(), form->client()->width(), form->client()->height(),
                 ok->x(), ok->y(), ok->width(), ok->height(), form->screen()->geometry().width(),
-                form->screen()->geometry().height(), form->isFullScreen() ? 1 : 0);
+                form->screen()->geometry().height(), form->isFullScreen() ? 1 : 0,
+                form->frameGeometry().bottom() + 1);
     std::fflush(stdout);
     return 0;
 }
@@ -307,7 +308,7 @@ void TestSettings::scaledProgramKeepsItsLayout()
     QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitCode(), 0);
     const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'));
-    QVERIFY2(lines.size() >= 5, qPrintable(lines.join(QLatin1Char('|'))));
+    QVERIFY2(lines.size() >= 6, qPrintable(lines.join(QLatin1Char('|'))));
     // The logical layout stays as designed: the client area's width (its height follows the
     // forced outer height and the menu bar), a button's place and size.
     QVERIFY2(lines[1].startsWith(QLatin1String("client 1008 ")), qPrintable(lines[1]));
@@ -318,6 +319,8 @@ void TestSettings::scaledProgramKeepsItsLayout()
     const double screenHeight = lines[3].section(QLatin1Char(' '), 2).toDouble();
     QVERIFY2(screenHeight * shown <= 1080.5, qPrintable(lines[3]));
     QCOMPARE(lines[4], QStringLiteral("fullscreen %1").arg(fullscreen ? 1 : 0));
+    // None of the window is cut off at the bottom of the screen.
+    QVERIFY2(lines[5].section(QLatin1Char(' '), 1).toInt() <= screenHeight, qPrintable(lines[5]));
 }
 
 void TestSettings::galleryButtonsPageAsTheScrollBar()
