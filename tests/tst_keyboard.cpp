@@ -112,6 +112,8 @@ private slots:
     void convertKanji();
     void convertSchoolWithSmallTsu();
     void convertTwoSegmentsAndPickByCard();
+    void aCardOfTheOnlySegmentTakesTheConversion();
+    void theCurrentCardLooksTheSameFirstAndLater();
     void candidatesCycleRoundThroughPagesOfCards();
     void compositionKeptWhenTheFocusMoves();
     void compositionKeptWhenTheTypingLineIsHidden();
@@ -585,10 +587,54 @@ void TestKeyboard::convertTwoSegmentsAndPickByCard()
     QCOMPARE(composer.focus(), 1);
     QCOMPARE(cardTexts().mid(0, 2), (QStringList{"名前", "生枝"}));
     QCOMPARE(QApplication::focusWidget(), form->Text2);
-    clickCaptions({"漢\u3000\u3000字"});
-    QCOMPARE(composition(), QStringLiteral("わたしの生枝"));
-    clickCaptions({"ＯＫ"});
+    QCOMPARE(form->Text2->text(), QString());
+    // A card of the last segment takes the whole conversion, as "ＯＫ" would.
+    QTest::mouseClick(platform::KanaInputMethod::instance().cards()->cards()[1], Qt::LeftButton);
     QCOMPARE(form->Text2->text(), QStringLiteral("わたしの生枝"));
+    QCOMPARE(composition(), QString());
+    QCOMPARE(cardTexts(), QStringList());
+    QCOMPARE(QApplication::focusWidget(), form->Text2);
+}
+
+void TestKeyboard::aCardOfTheOnlySegmentTakesTheConversion()
+{
+    if (withoutDictionary)
+        QSKIP("runs with the dictionary");
+    clickCaptions({"か", "ん", "し", " ゛", "漢\u3000\u3000字"});
+    QCOMPARE(platform::KanaInputMethod::instance().composer().segments().size(), 1);
+    QCOMPARE(cardTexts().mid(0, 2), (QStringList{"感じ", "漢字"}));
+    QTest::mouseClick(platform::KanaInputMethod::instance().cards()->cards()[1], Qt::LeftButton);
+    QCOMPARE(form->Text2->text(), QStringLiteral("漢字"));
+    QCOMPARE(composition(), QString());
+    QCOMPARE(cardTexts(), QStringList());
+    // Typing goes on after the word taken.
+    clickCaptions({"に"});
+    QCOMPARE(composition(), QStringLiteral("に"));
+    clickCaptions({"ＯＫ"});
+    QCOMPARE(form->Text2->text(), QStringLiteral("漢字に"));
+}
+
+void TestKeyboard::theCurrentCardLooksTheSameFirstAndLater()
+{
+    // The middle of the current card's face, and a point just inside its frame, as painted.
+    const auto look = [this](QLabel *card) {
+        // As the window shows it.
+        const QImage image = form->grab(QRect(card->mapTo(form, QPoint(0, 0)), card->size())).toImage();
+        return QPair<QRgb, QRgb>(image.pixel(image.width() / 2, 2) & 0xFFFFFF,
+                                 image.pixel(4, image.height() - 4) & 0xFFFFFF);
+    };
+    clickCaptions({"か", "ん", "し", " ゛", "漢\u3000\u3000字"});
+    platform::CandidateCards *cards = platform::KanaInputMethod::instance().cards();
+    QVERIFY(cards);
+    QVERIFY(cards->cards()[0]->property("current").toBool());
+    const QPair<QRgb, QRgb> first = look(cards->cards()[0]);
+    clickCaptions({"漢\u3000\u3000字"});
+    QVERIFY(cards->cards()[1]->property("current").toBool());
+    const QPair<QRgb, QRgb> later = look(cards->cards()[1]);
+    QCOMPARE(later, first);
+    // And not as the other cards look.
+    QVERIFY(look(cards->cards()[0]) != first);
+    clickCaptions({"ＯＫ"});
 }
 
 void TestKeyboard::candidatesCycleRoundThroughPagesOfCards()
