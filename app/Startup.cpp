@@ -2,6 +2,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Program.h"
+#include "base/Fonts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -46,6 +47,7 @@ void StartTovimaru(const StartFolders &folders)
     Q_UNUSED(cleanupAdded);
     g_program.reset();
     InstallJapaneseTranslation();
+    platform::KeepSyntheticBoldAtEveryScale();
     if (!folders.pictures.isEmpty())
         QDir::setCurrent(folders.pictures);
     // One look on every desktop: Fusion paints the buttons' back colours as designed.
