@@ -50,7 +50,7 @@ void StartTovimaru(const StartFolders &folders)
     platform::KeepSyntheticBoldAtEveryScale();
     if (!folders.pictures.isEmpty())
         QDir::setCurrent(folders.pictures);
-    // One look on every desktop: Fusion paints the buttons' back colours as designed.
+    // One look on every desktop (the graphical buttons paint themselves in any style).
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(AppIcon());
     QApplication::setQuitOnLastWindowClosed(false);
