@@ -3,6 +3,7 @@
 
 #include "app/AppIcon.h"
 #include "app/Program.h"
+#include "base/Fonts.h"
 #include "platform/BigCursor.h"
 #include "settings/Settings.h"
 
@@ -49,9 +50,10 @@ void StartTovimaru(const StartFolders &folders)
     Q_UNUSED(cleanupAdded);
     g_program.reset();
     InstallJapaneseTranslation();
+    platform::KeepSyntheticBoldAtEveryScale();
     if (!folders.pictures.isEmpty())
         QDir::setCurrent(folders.pictures);
-    // One look on every desktop: Fusion paints the buttons' back colours as designed.
+    // One look on every desktop (the graphical buttons paint themselves in any style).
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(AppIcon());
     QApplication::setQuitOnLastWindowClosed(false);

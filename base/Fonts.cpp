@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/Fonts.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
 #include <cmath>
@@ -46,6 +48,18 @@ double PointsOf(const QFont &font)
     if (font.pixelSize() > 0)
         return font.pixelSize() / PixelsPerPoint;
     return font.pointSizeF();
+}
+
+void KeepSyntheticBoldAtEveryScale()
+{
+    static constexpr char Setting[] = "QT_MAX_CACHED_GLYPH_SIZE";
+    if (!qGuiApp || qEnvironmentVariableIsSet(Setting))
+        return;
+    bool scaled = false;
+    for (const QScreen *screen : QGuiApplication::screens())
+        scaled = scaled || !qFuzzyCompare(screen->devicePixelRatio(), 1.0);
+    if (scaled)
+        qputenv(Setting, "1"); // no glyph is small enough for the cache: all are outlines
 }
 
 } // namespace platform

@@ -27,4 +27,14 @@ QString FamilyOf(FontFace face);
 // Points as the control reports them again from a font made by MakeFont.
 double PointsOf(const QFont &font);
 
+// Keeps bold captions bold on screens of any scale. The rounded gothic and the proportional
+// gothic have one weight each, which the font engine emboldens; glyphs that Qt's glyph cache
+// draws through a scaling transform (a device pixel ratio other than 1, QT_SCALE_FACTOR=2)
+// get the emboldening of the unscaled size, half as strong at a ratio of 2, and look regular.
+// Glyphs drawn as outlines are emboldened at the size they are drawn. So where a screen has
+// another ratio than 1, every glyph is drawn as an outline; at 1 nothing changes. Call once the
+// application exists and before the first text is drawn (Qt reads the setting once). A
+// QT_MAX_CACHED_GLYPH_SIZE set by the user is left as it is.
+void KeepSyntheticBoldAtEveryScale();
+
 } // namespace platform

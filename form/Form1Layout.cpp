@@ -102,7 +102,8 @@ std::vector<ControlSpec> Build()
         Button("Command6", "つぎへ", 13080, 360, 1815, 1095, 20.25, StepButton, false),
 
         // Working buttons and the side panel.
-        Button("Command19", "クリア", 3240, 1800, 1695, 735, 20.25),
+        // A graphical button like those with a back colour: flat in the desktop's button colour.
+        Button("Command19", "クリア", 3240, 1800, 1695, 735, 20.25, ButtonFaceColor),
         Button("Command10", "クリア", 3240, 1800, 1695, 735, 20.25, DefaultColor, false),
         Button("Command9", "クリア", 3240, 1800, 1695, 735, 20.25, DefaultColor, false),
         Button("Command1", "ちいさく", 5280, 1800, 2055, 735, 20.25, DefaultColor, false),

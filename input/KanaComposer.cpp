@@ -203,13 +203,16 @@ void KanaComposer::kanaForm(bool katakana)
     m_state = State::Converted;
 }
 
-void KanaComposer::pick(int index)
+bool KanaComposer::pick(int index)
 {
     if (m_state != State::Converted || index < 0 || index >= m_segments[m_focus].candidates.size())
-        return;
+        return false;
     m_current[m_focus] = index;
-    if (m_focus + 1 < m_segments.size())
+    if (m_focus + 1 < m_segments.size()) {
         ++m_focus;
+        return false;
+    }
+    return true;
 }
 
 QString KanaComposer::text() const

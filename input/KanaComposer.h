@@ -37,8 +37,9 @@ public:
     QString commit();
 
     // Makes candidate index the choice of the focused segment, and moves the focus on to the
-    // next segment if there is one.
-    void pick(int index);
+    // next segment if there is one. True when the focused segment was the last one: the
+    // conversion is then complete, for commit() to take.
+    bool pick(int index);
 
     State state() const { return m_state; }
     // The text as shown in the box, and the span of the focused segment within it.

@@ -156,10 +156,14 @@ void KanaInputMethod::forward(std::uint16_t virtualKey)
         Deliver(m_box, &release);
 }
 
+// A card of the last segment (or of the only one) takes the conversion, as "ＯＫ" does: a
+// child who clicks a word sees it written. A card of an earlier segment picks it and moves on.
 void KanaInputMethod::pick(int index)
 {
-    m_composer.pick(index);
-    show(QString());
+    if (m_composer.pick(index))
+        show(m_composer.commit());
+    else
+        show(QString());
 }
 
 bool KanaInputMethod::eventFilter(QObject *watched, QEvent *event)

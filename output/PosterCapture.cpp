@@ -5,6 +5,7 @@
 #include "base/Twips.h"
 
 #include <QImage>
+#include <QLineEdit>
 #include <QTextEdit>
 #include <QWidget>
 
@@ -12,6 +13,64 @@
 #include <vector>
 
 namespace output {
+
+namespace {
+
+// What the screen shows of a text box being typed into, and a poster does not: the caret and
+// the block of a selection (a double-clicked word). Both are marks, like the selection border,
+// taken off for the time of a capture: the caret by its width, the selection by drawing it in
+// the colours of the text around it.
+class TypingMarksOff
+{
+public:
+    explicit TypingMarksOff(QWidget *client)
+    {
+        for (auto *text : client->findChildren<QTextEdit *>()) {
+            if (text->cursorWidth() != 0) {
+                m_carets.emplace_back(text, text->cursorWidth());
+                text->setCursorWidth(0);
+            }
+            if (text->textCursor().hasSelection())
+                hideSelection(text);
+        }
+        for (auto *line : client->findChildren<QLineEdit *>()) {
+            if (line->hasSelectedText())
+                hideSelection(line);
+        }
+    }
+    ~TypingMarksOff()
+    {
+        for (const auto &[text, width] : m_carets)
+            text->setCursorWidth(width);
+        for (const Kept &kept : m_palettes)
+            kept.box->setPalette(kept.own ? kept.palette : QPalette());
+    }
+    TypingMarksOff(const TypingMarksOff &) = delete;
+    TypingMarksOff &operator=(const TypingMarksOff &) = delete;
+
+private:
+    void hideSelection(QWidget *box)
+    {
+        m_palettes.push_back({box, box->palette(), box->testAttribute(Qt::WA_SetPalette)});
+        QPalette plain = box->palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            plain.setColor(group, QPalette::Highlight, plain.color(group, QPalette::Base));
+            plain.setColor(group, QPalette::HighlightedText, plain.color(group, QPalette::Text));
+        }
+        box->setPalette(plain);
+    }
+
+    struct Kept
+    {
+        QWidget *box;
+        QPalette palette;
+        bool own; // set on the box itself, not inherited
+    };
+    std::vector<std::pair<QTextEdit *, int>> m_carets;
+    std::vector<Kept> m_palettes;
+};
+
+} // namespace
 
 platform::Picture CapturePoster(QWidget *mainClient)
 {
@@ -31,20 +90,11 @@ platform::Picture GrabWindowArea(QWidget *client, int left, int top, int width, 
         if (image->isVisible() && image->geometry().intersects(inside))
             image->settle();
     }
-    // The text box with the focus shows its caret on the screen; the poster does not.
-    std::vector<std::pair<QTextEdit *, int>> carets;
-    for (auto *text : client->findChildren<QTextEdit *>()) {
-        if (text->cursorWidth() != 0) {
-            carets.emplace_back(text, text->cursorWidth());
-            text->setCursorWidth(0);
-        }
-    }
     if (!inside.isEmpty()) {
+        const TypingMarksOff off(client);
         client->render(&bitmap, inside.topLeft() - QPoint(left, top), QRegion(inside),
                        QWidget::DrawWindowBackground | QWidget::DrawChildren);
     }
-    for (const auto &[text, width] : carets)
-        text->setCursorWidth(width);
     return BitmapToPicture(bitmap);
 }
 

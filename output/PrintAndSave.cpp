@@ -142,8 +142,7 @@ void PrintController::Print()
         return; // cancelled: nothing printed, nothing said
 
     if (!PrintPictureFitted(*m_printer, m_controls.finished->picture()))
-        platform::ShowErrorMessage(m_controls.window, PrintFailedMessage, QStringLiteral("いんさつ"),
-                                   platform::FontFace::RoundedGothic);
+        platform::ShowErrorMessage(m_controls.window, PrintFailedMessage, QStringLiteral("いんさつ"));
     platform::Yield();
 }
 
@@ -172,8 +171,7 @@ void PrintController::Save()
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         m_lastFileName = dialog.selectedFiles().constFirst();
         if (!SavePictureAsBmp(m_controls.finished->picture(), m_lastFileName))
-            platform::ShowErrorMessage(m_controls.window, SaveFailedMessage, QStringLiteral("ほぞん"),
-                                       platform::FontFace::RoundedGothic);
+            platform::ShowErrorMessage(m_controls.window, SaveFailedMessage, QStringLiteral("ほぞん"));
     }
     platform::Yield();
 }

@@ -2,6 +2,8 @@
 #include "platform/Buttons.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <qdrawutil.h>
 
 #include <utility>
 
@@ -12,6 +14,12 @@ namespace {
 void SetAccessibleCaption(QWidget *widget, const QString &caption)
 {
     widget->setAccessibleName(caption.isEmpty() ? widget->objectName() : caption);
+}
+
+// Black on light colours, white on dark ones.
+QColor ReadableOn(const QColor &back)
+{
+    return qGray(back.rgb()) < 128 ? QColor(Qt::white) : QColor(Qt::black);
 }
 
 } // namespace
@@ -49,6 +57,50 @@ void CommandButton::setForeColor(const QColor &color)
 {
     m_fore = color;
     ApplyColors(this, m_back, m_fore);
+}
+
+void CommandButton::paintEvent(QPaintEvent *event)
+{
+    if (m_back.isValid())
+        paintGraphical();
+    else
+        QPushButton::paintEvent(event);
+}
+
+// The desktop styles shade a button's face (Fusion runs it from near white into the colour),
+// which hides a pale colour: the graphical button paints itself, the same in every style.
+void CommandButton::paintGraphical()
+{
+    QPainter painter(this);
+    const bool sunken = isDown() || isChecked();
+    // A frame two pixels wide: white and light grey above and left, grey and dark grey below and
+    // right, the other way round while pressed.
+    QPalette frame;
+    frame.setColor(QPalette::Light, Qt::white);
+    frame.setColor(QPalette::Midlight, QColor(0xE3, 0xE3, 0xE3));
+    frame.setColor(QPalette::Dark, QColor(0xA0, 0xA0, 0xA0));
+    frame.setColor(QPalette::Shadow, QColor(0x69, 0x69, 0x69));
+    const QBrush face(m_back);
+    qDrawWinButton(&painter, rect(), frame, sunken, &face);
+
+    // The caption centred on the face, one pixel down and right while pressed; etched in grey
+    // while disabled.
+    const QRect area = rect().translated(sunken ? QPoint(1, 1) : QPoint(0, 0));
+    const int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
+    if (!isEnabled()) {
+        painter.setPen(Qt::white);
+        painter.drawText(area.translated(1, 1), flags, text());
+        painter.setPen(QColor(0x80, 0x80, 0x80));
+    } else {
+        painter.setPen(m_fore.isValid() ? m_fore : ReadableOn(m_back));
+    }
+    QRect bounds;
+    painter.drawText(area, flags, text(), &bounds);
+    if (hasFocus()) { // a dotted line round the caption, clear of the face's edges
+        painter.setPen(QPen(painter.pen().color(), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(bounds.adjusted(-3, -1, 2, 0));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

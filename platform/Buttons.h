@@ -14,8 +14,11 @@
 
 namespace platform {
 
-// A command button. With a back colour it paints in it (the "graphical" style); otherwise it
-// keeps the style's button face.
+// A command button. With a back colour it is a graphical button: its face is that colour, flat
+// from edge to edge inside a raised frame (sunken while pressed), drawn alike in every desktop
+// style, and its caption is centred on it, in the fore colour if one is set, otherwise in black
+// or, on a dark colour, in white, so that it can always be read. Without a back colour it keeps
+// the style's button face.
 class CommandButton final : public Control<QPushButton>
 {
     Q_OBJECT
@@ -34,7 +37,12 @@ public:
     void setForeColor(const QColor &color);
     double fontSize() const { return PointsOf(font()); }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
+    void paintGraphical();
+
     QColor m_back, m_fore;
 };
 

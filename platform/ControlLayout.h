@@ -41,6 +41,7 @@ constexpr ColorSpec Rgb(QRgb rgb) { return {ColorSpec::Rgb, rgb}; }
 inline constexpr ColorSpec DefaultColor{};
 inline constexpr ColorSpec WindowColor{ColorSpec::SystemWindow};
 inline constexpr ColorSpec WindowTextColor{ColorSpec::SystemWindowText};
+inline constexpr ColorSpec ButtonFaceColor{ColorSpec::SystemButtonFace};
 QColor Resolve(const ColorSpec &entry);
 
 // Stacking layers from back to front. A control brought to the front stays within its layer,

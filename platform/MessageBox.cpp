@@ -3,15 +3,23 @@
 
 #include "base/Fonts.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace platform {
 
-void ShowErrorMessage(QWidget *parent, const QString &text, const QString &title, FontFace face)
+namespace {
+constexpr double MessagePoints = 20.25; // the buttons' size: 27 pixels
+constexpr QSize OkSize(160, 56);        // logical pixels, at least
+} // namespace
+
+void ShowErrorMessage(QWidget *parent, const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
-    box.setFont(face == FontFace::RoundedGothic ? MakeFont(face, 20.25, FontStyle::Bold) : MakeFont(face, 12));
+    box.setFont(MakeFont(FontFace::RoundedGothic, MessagePoints, FontStyle::Bold));
+    if (QAbstractButton *ok = box.button(QMessageBox::Ok))
+        ok->setMinimumSize(OkSize);
     box.exec();
 }
 

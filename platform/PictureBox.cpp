@@ -2,6 +2,7 @@
 #include "platform/PictureBox.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 
 namespace platform {
@@ -26,6 +27,7 @@ void PictureBox::setForeColor(const QColor &color)
 void PictureBox::setPicture(const Picture &picture)
 {
     m_picture = picture;
+    m_shownPicture = QImage();
     clearSurface();
     update();
 }
@@ -38,13 +40,55 @@ bool PictureBox::ensureSurface()
     m_surface = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     m_surface.setDevicePixelRatio(CaptureDensity);
     m_surface.fill(Qt::transparent);
+    m_shownSurface = QImage();
     return true;
 }
 
 void PictureBox::clearSurface()
 {
-    if (!ensureSurface())
+    if (!ensureSurface()) {
         m_surface.fill(Qt::transparent);
+        m_shownSurface.fill(Qt::transparent);
+    }
+}
+
+const QImage &PictureBox::shownSurface(qreal ratio)
+{
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_shownSurface.size() != pixels || !qFuzzyCompare(m_shownSurface.devicePixelRatio(), ratio)) {
+        m_shownSurface = m_surface.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_shownSurface.setDevicePixelRatio(ratio);
+    }
+    return m_shownSurface;
+}
+
+void PictureBox::shrinkIntoShown(const QRect &logical)
+{
+    const QRect area = logical & rect();
+    if (m_shownSurface.isNull() || area.isEmpty())
+        return;
+    const qreal ratio = m_shownSurface.devicePixelRatio();
+    QImage part = m_surface.copy(QRect(area.topLeft() * CaptureDensity, area.size() * CaptureDensity))
+                      .scaled((QSizeF(area.size()) * ratio).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    part.setDevicePixelRatio(ratio);
+    QPainter painter(&m_shownSurface);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPointF(area.topLeft()), part);
+}
+
+void PictureBox::drawPicture(QPainter &painter, qreal ratio)
+{
+    const QImage &image = m_picture.image();
+    if (m_picture.kind() != Picture::Kind::Raster || qFuzzyCompare(image.devicePixelRatio(), ratio)) {
+        m_picture.drawUnscaled(painter, QPointF(0, 0));
+        return;
+    }
+    const QSize pixels = (m_picture.logicalSize() * ratio).toSize();
+    if (m_shownPicture.size() != pixels || !qFuzzyCompare(m_shownPicture.devicePixelRatio(), ratio)) {
+        m_shownPicture = image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        m_shownPicture.setDevicePixelRatio(ratio);
+    }
+    painter.drawImage(QPointF(0, 0), m_shownPicture);
 }
 
 void PictureBox::drawCircle(double x, double y, double radius, const QColor &lineColor, const QColor &fillColor)
@@ -58,7 +102,10 @@ void PictureBox::drawCircle(double x, double y, double radius, const QColor &lin
     const QPointF centre(x / TwipsPerPixel, y / TwipsPerPixel);
     painter.drawEllipse(centre, r, r);
     const int reach = static_cast<int>(r) + 2;
-    update(QRect(centre.toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1)));
+    const QRect touched(centre.toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
+    painter.end();
+    shrinkIntoShown(touched);
+    update(touched);
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
@@ -66,9 +113,16 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.setClipRegion(event->region());
     painter.fillRect(rect(), m_back.isValid() ? m_back : palette().color(QPalette::Base));
-    m_picture.drawUnscaled(painter, QPointF(0, 0));
-    if (!m_surface.isNull())
+    // The device painted on: the screen's backing store, or the image of a capture, which the
+    // widget's paint is redirected to.
+    const qreal ratio = painter.paintEngine()->paintDevice()->devicePixelRatioF();
+    drawPicture(painter, ratio);
+    if (m_surface.isNull())
+        return;
+    if (qFuzzyCompare(ratio, qreal(CaptureDensity)))
         painter.drawImage(QPointF(0, 0), m_surface);
+    else
+        painter.drawImage(QPointF(0, 0), shownSurface(ratio));
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)

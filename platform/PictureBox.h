@@ -9,12 +9,20 @@
 
 #include <QImage>
 
+class QPainter;
+
 namespace platform {
 
 // A picture box: back colour, a picture shown unscaled from its top-left corner, and a drawing
 // surface for dots. The surface holds its pixels at the capture density, so that dots are as
 // sharp in a capture as the capture itself, and it survives repaints. Setting the back colour or
 // the picture clears it, as a repaint would on the original desktop.
+//
+// On a device of another density (the screen) the surface and a picture of another density
+// are shown shrunk as a capture is shown there (an ImageControl's smooth scaling): each pixel
+// the average of the pixels it covers. So the paper shows its dots in the shape and colour that
+// the capture of the next step will show, the smallest dots paler as they will be there. The
+// surface's shrunk copy is kept in step with each dot.
 class PictureBox final : public Control<QWidget>
 {
     Q_OBJECT
@@ -53,10 +61,17 @@ protected:
 private:
     bool ensureSurface(); // true when it had to be made anew (and so is clear)
     void clearSurface();
+    // The surface and the picture at a device's density.
+    const QImage &shownSurface(qreal ratio);
+    void drawPicture(QPainter &painter, qreal ratio);
+    // Shrinks the surface's pixels under a rectangle (logical pixels) into its shown copy.
+    void shrinkIntoShown(const QRect &logical);
 
     QColor m_back, m_fore;
     Picture m_picture;
     QImage m_surface;
+    QImage m_shownSurface; // m_surface at the screen's density
+    QImage m_shownPicture; // m_picture's pixels at the screen's density
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 #include "platform/TextBoxes.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QTextDocument>
 
@@ -123,6 +124,19 @@ bool RichTextBox::eventFilter(QObject *watched, QEvent *event)
     default:
         return Control::eventFilter(watched, event);
     }
+}
+
+void RichTextBox::focusOutEvent(QFocusEvent *event)
+{
+    // A popup of its own (none is opened) would leave it the selection.
+    if (event->reason() != Qt::PopupFocusReason) {
+        QTextCursor cursor = textCursor();
+        if (cursor.hasSelection()) {
+            cursor.clearSelection();
+            setTextCursor(cursor);
+        }
+    }
+    Control::focusOutEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------

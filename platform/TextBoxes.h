@@ -24,7 +24,8 @@ namespace platform {
 // and a move with or without buttons are reported; the box places its caret on a left press
 // but neither selects text by dragging nor pastes on a middle click nor opens a context menu,
 // since a held button drags the box. Keys and the desktop's input method type into it as
-// into any text field.
+// into any text field. A double click selects a word; the selection goes when the box loses
+// the focus, as a line edit's does, so that no box without the focus shows one.
 class RichTextBox final : public Control<QTextEdit>
 {
     Q_OBJECT
@@ -54,6 +55,7 @@ signals:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     // The width and height in twips that its text needs at its font, with room for the border

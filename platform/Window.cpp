@@ -12,7 +12,9 @@ namespace platform {
 
 Window::Window(const QString &name, double clientWidth, double clientHeight, const QColor &backColor,
                QWidget *parent)
-    : QMainWindow(parent),
+    // A dialog-type window: only these does the window system mark as transient for their
+    // owner, which window managers keep above it. Its modality stays Qt::NonModal.
+    : QMainWindow(parent, parent ? Qt::Dialog : Qt::Window),
       m_client(new QWidget(this)),
       m_back(backColor),
       m_clientWidth(static_cast<float>(clientWidth)),

@@ -19,7 +19,10 @@ class Window : public QMainWindow
     Q_PROPERTY(double twipsHeight READ twipsHeight WRITE setTwipsHeight)
     Q_PROPERTY(QColor backColor READ backColor)
 public:
-    // clientWidth x clientHeight twips of client area below the menu bar, in backColor.
+    // clientWidth x clientHeight twips of client area below the menu bar, in backColor. A window
+    // with a parent window (the registration window, the colour picker) is a modeless window of
+    // that window's: the window manager keeps it above its owner while it is shown, whatever is
+    // clicked in the owner.
     Window(const QString &name, double clientWidth, double clientHeight, const QColor &backColor,
            QWidget *parent = nullptr);
 

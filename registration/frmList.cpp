@@ -94,7 +94,7 @@ void frmList::load()
     }
     // An empty store needs no new record now: the first confirmation writes it.
     if (loaded == PhraseStore::Loaded::Unreadable)
-        ShowErrorMessage(this, LoadFailedText, StoreTitle, FontFace::RoundedGothic);
+        ShowErrorMessage(this, LoadFailedText, StoreTitle);
 }
 
 void frmList::setDrive(const QString &drive)
@@ -139,7 +139,7 @@ void frmList::confirm()
         m_form.Text1[k]->setText(phrases[k]);
     }
     if (m_store.save(phrases) == PhraseStore::Saved::NotWritten)
-        ShowErrorMessage(this, SaveFailedText, StoreTitle, FontFace::RoundedGothic);
+        ShowErrorMessage(this, SaveFailedText, StoreTitle);
 
     emit scanImageFolder(File1->names());
 

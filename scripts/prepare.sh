@@ -12,7 +12,7 @@ packages=(
   libanthy-dev anthy-common
   fonts-motoya-l-maruberi fonts-ipafont-gothic
   poppler-utils cups printer-driver-cups-pdf qt6-translations-l10n
-  xvfb xdotool
+  xvfb xdotool openbox x11-utils
   qt6-svg-dev
   desktop-file-utils appstream dpkg-dev file lintian
 )

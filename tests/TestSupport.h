@@ -186,6 +186,23 @@ inline void ClickNextMessageBox(QMessageBox::StandardButton button, std::functio
     }, tries);
 }
 
+// Every message box of the program speaks in the rounded gothic at one large size (the 27
+// pixels, 20.25 points, of the buttons) and has a big OK button.
+inline void ExpectTheProgramsMessageLook(const QString &family, int pixelSize, QSize ok)
+{
+    QCOMPARE(family, QStringLiteral("MotoyaLMaru"));
+    QCOMPARE(pixelSize, 27);
+    QVERIFY2(ok.width() >= 160 && ok.height() >= 56, qPrintable(QStringLiteral("OK is %1 x %2").arg(ok.width()).arg(ok.height())));
+}
+
+inline void ExpectTheProgramsMessageLook(QMessageBox *box)
+{
+    QAbstractButton *ok = box->button(QMessageBox::Ok);
+    QVERIFY(ok);
+    QVERIFY(box->font().bold());
+    ExpectTheProgramsMessageLook(box->font().families().value(0), box->font().pixelSize(), ok->size());
+}
+
 // Rejects (cancels) the next modal dialog once it is open.
 inline void CancelNextModal(int tries = 200)
 {

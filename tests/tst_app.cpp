@@ -60,6 +60,8 @@ private slots:
     void ending();
     void registrationReopens();
     void registrationFillsTheTextsAndTheGallery();
+    void boldCaptionsStayBold_data();
+    void boldCaptionsStayBold();
 };
 
 void TestApp::init()
@@ -495,6 +497,52 @@ void TestApp::registrationFillsTheTextsAndTheGallery()
     registration = qobject_cast<frmList *>(TopLevel(QStringLiteral("frmList")));
     QVERIFY(registration);
     QCOMPARE(registration->PhraseBox[0]->text(), QStringLiteral("おはよう"));
+}
+
+void TestApp::boldCaptionsStayBold_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Command11") << QStringLiteral("Command11"); // the rounded gothic
+    QTest::newRow("Command12") << QStringLiteral("Command12");
+    QTest::newRow("Command19") << QStringLiteral("Command19");
+    QTest::newRow("Label5") << QStringLiteral("Label5"); // the proportional gothic
+}
+
+// At every scale of the screen (this runs again at QT_SCALE_FACTOR=2) a bold caption carries
+// clearly more ink than the same caption in the regular weight; at 1 it carries about half as
+// much again.
+void TestApp::boldCaptionsStayBold()
+{
+    QFETCH(QString, name);
+    QWidget *control = ControlOf(name);
+    QVERIFY(control);
+    QVERIFY(control->font().bold());
+    const auto ink = [control] {
+        const QImage image = control->grab().toImage();
+        const QColor back = control->property("backColor").value<QColor>();
+        // Inside the frame, where only the caption differs from the face.
+        const int inset = qRound(4 * image.devicePixelRatio());
+        int count = 0;
+        for (int y = inset; y < image.height() - inset; ++y) {
+            for (int x = inset; x < image.width() - inset; ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                const int distance = qAbs(pixel.red() - back.red()) + qAbs(pixel.green() - back.green())
+                                     + qAbs(pixel.blue() - back.blue());
+                count += distance > 200;
+            }
+        }
+        return count;
+    };
+    const QFont designed = control->font();
+    const int bold = ink();
+    QFont regular = designed;
+    regular.setBold(false);
+    control->setFont(regular);
+    const int plain = ink();
+    control->setFont(designed);
+    QVERIFY2(plain > 0 && bold > plain * 13 / 10,
+             qPrintable(QStringLiteral("bold %1, regular %2 at a scale of %3")
+                            .arg(bold).arg(plain).arg(control->devicePixelRatioF())));
 }
 
 QTEST_MAIN(TestApp)

@@ -7,6 +7,7 @@
 
 #include "PrivateCups.h"
 #include "TestSupport.h"
+#include "XServer.h"
 
 #include "form/Form1.h"
 #include "app/Startup.h"
@@ -16,26 +17,13 @@
 
 #include <csignal>
 
+using testing::Output;
+using testing::Tool;
+
 namespace {
 
 const char Queue[] = "TOVIMARUDESKTOP";
 constexpr QRgb Green = 0xFF00A040;
-
-QString Tool(const QString &name)
-{
-    return QStandardPaths::findExecutable(name);
-}
-
-// Runs a tool to its end and gives its standard output, trimmed.
-QString Output(const QString &program, const QStringList &arguments, const QProcessEnvironment &env = {})
-{
-    QProcess process;
-    if (!env.isEmpty())
-        process.setProcessEnvironment(env);
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-}
 
 bool NearlyGreen(QColor c)
 {
@@ -118,26 +106,10 @@ void TestDesktop::initTestCase()
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAll().constData());
 
-    // A free display number.
-    int display = 90 + int(QCoreApplication::applicationPid() % 100);
-    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
-        ++display;
-    m_xvfb.start(Tool(QStringLiteral("Xvfb")), {QStringLiteral(":%1").arg(display), "-screen", "0", "1280x1024x24",
-                                                "-nolisten", "tcp"});
-    QVERIFY(m_xvfb.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)), 10000);
-
-    const QString home = m_work.filePath(QStringLiteral("home"));
-    QDir().mkpath(home + QStringLiteral("/config"));
-    m_env = QProcessEnvironment::systemEnvironment();
-    m_env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
-    m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    const int display = testing::StartXvfb(m_xvfb, 90 + int(QCoreApplication::applicationPid() % 100));
+    QVERIFY2(display >= 0, "Xvfb did not start");
+    m_env = testing::DisplayEnvironment(display, m_work.filePath(QStringLiteral("home")));
     m_env.insert(QStringLiteral("CUPS_SERVER"), m_cups.socket());
-    m_env.insert(QStringLiteral("HOME"), home);
-    m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    m_env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    m_env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    m_env.remove(QStringLiteral("SESSION_MANAGER"));
 
     // Where the controls lie inside their windows, from the program's own windows made here.
     StartTovimaru();
@@ -160,14 +132,7 @@ void TestDesktop::initTestCase()
 
 void TestDesktop::cleanupTestCase()
 {
-    for (QProcess *process : {&m_program, &m_xvfb}) {
-        if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill();
-            process->waitForFinished(2000);
-        }
-    }
+    testing::EndProcesses({&m_program, &m_xvfb});
 }
 
 QString TestDesktop::waitForNewWindow(const QStringList &before, int ms)

@@ -11,6 +11,7 @@
 #include "platform/ControlLayout.h"
 #include "base/Twips.h"
 
+#include <QStyleFactory>
 #include <QtTest>
 
 using platform::CaptureDensity;
@@ -55,6 +56,39 @@ int RunsOnRow(const platform::PictureBox *box, int logicalY, QColor pen)
     return runs;
 }
 
+// Pixels of a button's face, inside its frame and outside its caption, that are not its back
+// colour (each channel within a small tolerance); and whether the caption stands out from it.
+struct Face
+{
+    int off = 0;      // face pixels of another colour
+    int faint = 0;    // the caption's contrast with the face (largest channel sum distance)
+};
+
+Face FaceOf(QWidget *button, QColor back)
+{
+    const QImage image = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal ratio = image.devicePixelRatio();
+    const QRect inside = QRect(QPoint(0, 0), image.size()).adjusted(3 * ratio, 3 * ratio, -3 * ratio, -3 * ratio);
+    const QFontMetrics metrics(button->font());
+    QRect caption(QPoint(0, 0), QSize(metrics.horizontalAdvance(button->property("caption").toString()), metrics.height()));
+    caption.moveCenter(button->rect().center());
+    const QRect captionPixels = QRectF(QRectF(caption).topLeft() * ratio, QRectF(caption).size() * ratio)
+                                    .toRect()
+                                    .adjusted(-4 * ratio, -4 * ratio, 4 * ratio, 4 * ratio);
+    Face face;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int distance = qAbs(c.red() - back.red()) + qAbs(c.green() - back.green()) + qAbs(c.blue() - back.blue());
+            if (captionPixels.contains(x, y))
+                face.faint = std::max(face.faint, distance);
+            else
+                face.off += std::max({qAbs(c.red() - back.red()), qAbs(c.green() - back.green()), qAbs(c.blue() - back.blue())}) > 4;
+        }
+    }
+    return face;
+}
+
 void ChoosePenColour(Form1 *form, int swatch)
 {
     QTest::mouseClick(form->Command13, Qt::LeftButton);
@@ -88,6 +122,9 @@ private slots:
     void pickerColoursTheSelectedTextSlot();
     void pickerPaperColourWipesTheDrawing();
     void pickerClosedByItsFrameAppliesNothing();
+    void colourButtonsArePaintedFlatInTheirColour_data();
+    void colourButtonsArePaintedFlatInTheirColour();
+    void graphicalButtonsOfTheLayoutAreFlat();
 
 private:
     Form1 *form = nullptr;
@@ -383,6 +420,52 @@ void TestDrawing::pickerClosedByItsFrameAppliesNothing()
     QTest::mouseClick(form->Command13, Qt::LeftButton);
     QVERIFY(Picker());
     QCOMPARE(Picker()->Command12->backColor(), QColor(Qt::white));
+}
+
+void TestDrawing::colourButtonsArePaintedFlatInTheirColour_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<int>("swatch");
+    for (const char *style : {"Fusion", "Windows"}) {
+        QTest::addRow("%s, pale yellow", style) << QString::fromLatin1(style) << 3;   // #FFFFC0
+        QTest::addRow("%s, light grey", style) << QString::fromLatin1(style) << 8;    // #E0E0E0
+        QTest::addRow("%s, black", style) << QString::fromLatin1(style) << 16;        // #000000
+        QTest::addRow("%s, blue", style) << QString::fromLatin1(style) << 22;         // #0000FF
+    }
+}
+
+// The picker's "OK", "かみのいろ" and "せんのいろ" show the chosen colour itself, edge to edge
+// inside their frames, whatever the desktop's style, with a caption that stands out from it.
+void TestDrawing::colourButtonsArePaintedFlatInTheirColour()
+{
+    QFETCH(QString, style);
+    QFETCH(int, swatch);
+    QApplication::setStyle(QStyleFactory::create(style));
+    const QColor colour = QColor::fromRgb(Form2::SwatchColor(swatch));
+    QTest::mouseClick(form->Command12, Qt::LeftButton);
+    QTest::mouseClick(Picker()->Label3[swatch], Qt::LeftButton);
+    QCOMPARE(Picker()->Command12->backColor(), colour);
+    Face face = FaceOf(Picker()->Command12, colour);
+    QCOMPARE(face.off, 0);
+    QVERIFY2(face.faint > 250, qPrintable(QString::number(face.faint)));
+    QTest::mouseClick(Picker()->Command12, Qt::LeftButton);
+    ChoosePenColour(form, swatch);
+    for (platform::CommandButton *button : {form->Command12, form->Command13}) {
+        QCOMPARE(button->backColor(), colour);
+        face = FaceOf(button, colour);
+        QVERIFY2(face.off == 0, qPrintable(QStringLiteral("%1: %2 pixels").arg(button->objectName()).arg(face.off)));
+        QVERIFY2(face.faint > 250, qPrintable(QString::number(face.faint)));
+    }
+}
+
+// Every button with a back colour in the layout, and "クリア" of step 1, is flat in its colour.
+void TestDrawing::graphicalButtonsOfTheLayoutAreFlat()
+{
+    for (const char *name : {"Command11", "Command5", "Command12", "Command13", "Command19"}) {
+        auto *button = form->client()->findChild<platform::CommandButton *>(QString::fromLatin1(name));
+        QVERIFY(button);
+        QCOMPARE(FaceOf(button, button->backColor()).off, 0);
+    }
 }
 
 QTEST_MAIN(TestDrawing)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The on-screen hiragana keyboard and the input method behind it: the key strokes every key
-// sends, LastKana, the wait for "つぎ", what the input method composes in the typing line, the
-// conversion to kanji with its candidate cards, and the composition kept when the focus moves.
+// sends, LastKana, the wait for "つぎ", what the input method composes in the typing line, and
+// the composition kept when the focus moves. The conversion is in tst_keyboard_conversion.cpp.
+
+#include "tst_keyboard.h"
 
 #include "TestSupport.h"
 
@@ -22,10 +24,6 @@
 using platform::KeyEventRecord;
 
 namespace {
-
-using Stroke = QPair<int, int>; // virtual key, 1 for a key-up
-using Batch = QList<Stroke>;    // the events of one injection call
-using Batches = QList<Batch>;
 
 Batch Press(int key)
 {
@@ -86,52 +84,6 @@ Form1 *MainWindow()
 
 } // namespace
 
-class TestKeyboard : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void initTestCase();
-    void init();
-    void everyKeySendsItsStrokes_data();
-    void everyKeySendsItsStrokes();
-    void theWaitForNext_data();
-    void theWaitForNext();
-    void oneCharacterAtATime();
-    void keysLookEtchedWhileHeldEvenWhenIgnored();
-    void keysWorkWhileInputIsHeldBack();
-    void voicedKana_data();
-    void voicedKana();
-    void marksStandAloneWhereNothingTakesThem();
-    void smallKana_data();
-    void smallKana();
-    void shiftedKeysOfTheLayout();
-    void hiraganaAndKatakanaRoundTrip();
-    void editingKeys();
-    void spaceInAndOutOfAComposition();
-    void kanaLockOffTypesFullWidthAscii();
-    void convertKanji();
-    void convertSchoolWithSmallTsu();
-    void convertTwoSegmentsAndPickByCard();
-    void candidatesCycleRoundThroughPagesOfCards();
-    void compositionKeptWhenTheFocusMoves();
-    void compositionKeptWhenTheTypingLineIsHidden();
-    void servesTextSlotsAndPhraseBoxes();
-    void desktopKeyboardStillTypes();
-    void conversionWithoutDictionary();
-
-private:
-    void click(int index);
-    void clickCaptions(const QStringList &captions);
-    void inject(std::initializer_list<Stroke> strokes);
-    QString composition() const { return platform::KanaInputMethod::instance().compositionText(); }
-    QStringList cardTexts() const;
-
-    Form1 *form = nullptr;
-    Batches batches;
-    QTemporaryDir learning;
-    bool withoutDictionary = false;
-};
 
 void TestKeyboard::initTestCase()
 {
@@ -209,16 +161,6 @@ void TestKeyboard::inject(std::initializer_list<Stroke> strokes)
         ups.push_back(stroke.second);
     }
     text::SendKeyEvents(static_cast<int>(keys.size()), keys.data(), ups.data());
-}
-
-QStringList TestKeyboard::cardTexts() const
-{
-    QStringList texts;
-    if (platform::CandidateCards *cards = platform::KanaInputMethod::instance().cards()) {
-        for (QLabel *card : cards->cards())
-            texts << card->text();
-    }
-    return texts;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -525,98 +467,6 @@ void TestKeyboard::kanaLockOffTypesFullWidthAscii()
 
 // ---------------------------------------------------------------------------------------------
 
-void TestKeyboard::convertKanji()
-{
-    if (withoutDictionary)
-        QSKIP("runs with the dictionary");
-    QVERIFY(platform::KanaKanjiAvailable());
-    clickCaptions({"か", "ん", "し", " ゛", "漢\u3000\u3000字"});
-    QCOMPARE(composition(), QStringLiteral("感じ"));
-    QCOMPARE(form->Text2->text(), QString());
-    QStringList cards = cardTexts();
-    QVERIFY2(cards.size() >= 4, qPrintable(cards.join(' ')));
-    QCOMPARE(cards.mid(0, 3), (QStringList{"感じ", "漢字", "幹事"}));
-    // The cards lie near the typing line, in the rounded gothic face, the current one marked.
-    platform::CandidateCards *box = platform::KanaInputMethod::instance().cards();
-    const QRect line(form->Text2->mapTo(form, QPoint(0, 0)), form->Text2->size());
-    const QRect around(box->mapTo(form, QPoint(0, 0)), box->size());
-    QVERIFY(line.adjusted(0, 0, 0, 80).contains(around.topLeft()));
-    QCOMPARE(box->cards()[0]->font().family(), platform::FamilyOf(platform::FontFace::RoundedGothic));
-    QVERIFY(box->cards()[0]->property("current").toBool());
-    clickCaptions({"漢\u3000\u3000字"}); // the next candidate
-    QCOMPARE(composition(), QStringLiteral("漢字"));
-    QVERIFY(box->cards()[1]->property("current").toBool());
-    QVERIFY(!box->cards()[0]->property("current").toBool());
-    clickCaptions({"ＯＫ"});
-    QCOMPARE(form->Text2->text(), QStringLiteral("漢字"));
-    QCOMPARE(cardTexts(), QStringList());
-    // "←" on a conversion goes back to the reading.
-    clickCaptions({"か", "ん", "し", " ゛", "漢\u3000\u3000字", "←"});
-    QCOMPARE(composition(), QStringLiteral("かんじ"));
-    clickCaptions({"け\u3000\u3000す", "ＯＫ"});
-    QCOMPARE(form->Text2->text(), QStringLiteral("漢字かんじ"));
-}
-
-void TestKeyboard::convertSchoolWithSmallTsu()
-{
-    if (withoutDictionary)
-        QSKIP("runs with the dictionary");
-    clickCaptions({"か", " ゛", "つ", "こ\u3000もじ", "こ", "う", "漢\u3000\u3000字"});
-    QCOMPARE(composition(), QStringLiteral("学校"));
-    QCOMPARE(cardTexts().mid(0, 2), (QStringList{"学校", "學校"}));
-    // A kana key after a conversion commits it and starts anew.
-    clickCaptions({"に"});
-    QCOMPARE(form->Text2->text(), QStringLiteral("学校"));
-    QCOMPARE(composition(), QStringLiteral("に"));
-}
-
-void TestKeyboard::convertTwoSegmentsAndPickByCard()
-{
-    if (withoutDictionary)
-        QSKIP("runs with the dictionary");
-    clickCaptions({"わ", "た", "し", "の", "な", "ま", "え", "漢\u3000\u3000字"});
-    QCOMPARE(composition(), QStringLiteral("私の名前"));
-    const auto &composer = platform::KanaInputMethod::instance().composer();
-    QCOMPARE(composer.segments().size(), 2);
-    QCOMPARE(cardTexts().mid(0, 2), (QStringList{"私の", "わたしの"}));
-    // A click on a card picks it for the focused segment and moves on to the next.
-    platform::CandidateCards *cards = platform::KanaInputMethod::instance().cards();
-    QTest::mouseClick(cards->cards()[1], Qt::LeftButton);
-    QCOMPARE(composition(), QStringLiteral("わたしの名前"));
-    QCOMPARE(composer.focus(), 1);
-    QCOMPARE(cardTexts().mid(0, 2), (QStringList{"名前", "生枝"}));
-    QCOMPARE(QApplication::focusWidget(), form->Text2);
-    clickCaptions({"漢\u3000\u3000字"});
-    QCOMPARE(composition(), QStringLiteral("わたしの生枝"));
-    clickCaptions({"ＯＫ"});
-    QCOMPARE(form->Text2->text(), QStringLiteral("わたしの生枝"));
-}
-
-void TestKeyboard::candidatesCycleRoundThroughPagesOfCards()
-{
-    clickCaptions({"か", "ん", "し", " ゛", "漢\u3000\u3000字"});
-    const auto &composer = platform::KanaInputMethod::instance().composer();
-    const QStringList candidates = composer.segments().value(0).candidates;
-    QVERIFY(candidates.size() >= 2);
-    const QString first = composition();
-    QCOMPARE(first, candidates[0]);
-    // Every candidate in turn, its card shown and marked, and round to the first again.
-    for (int k = 1; k <= candidates.size(); ++k) {
-        clickCaptions({"漢\u3000\u3000字"});
-        const int current = k % candidates.size();
-        QCOMPARE(composition(), candidates[current]);
-        const QList<QLabel *> cards = platform::KanaInputMethod::instance().cards()->cards();
-        QVERIFY(!cards.isEmpty());
-        int marked = 0;
-        for (QLabel *card : cards)
-            marked += card->property("current").toBool() && card->text() == candidates[current];
-        QVERIFY2(marked == 1, qPrintable(candidates[current]));
-        QVERIFY(cards.last()->mapTo(form, QPoint(cards.last()->width(), 0)).x() <= form->width());
-    }
-    clickCaptions({"ＯＫ"});
-    QCOMPARE(form->Text2->text(), first);
-}
-
 // ---------------------------------------------------------------------------------------------
 
 void TestKeyboard::compositionKeptWhenTheFocusMoves()
@@ -683,19 +533,4 @@ void TestKeyboard::desktopKeyboardStillTypes()
     QCOMPARE(composition(), QString());
 }
 
-void TestKeyboard::conversionWithoutDictionary()
-{
-    if (!withoutDictionary)
-        QSKIP("runs in the second run, without a dictionary");
-    QVERIFY(!platform::KanaKanjiAvailable());
-    clickCaptions({"か", "ん", "し", " ゛", "漢\u3000\u3000字"});
-    QCOMPARE(composition(), QStringLiteral("かんじ"));
-    QCOMPARE(cardTexts(), (QStringList{"かんじ", "カンジ"}));
-    clickCaptions({"漢\u3000\u3000字"});
-    QCOMPARE(composition(), QStringLiteral("カンジ"));
-    clickCaptions({"漢\u3000\u3000字", "ＯＫ"});
-    QCOMPARE(form->Text2->text(), QStringLiteral("かんじ"));
-}
-
 QTEST_MAIN(TestKeyboard)
-#include "tst_keyboard.moc"

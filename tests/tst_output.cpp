@@ -27,6 +27,20 @@ QColor At(const Picture &picture, int x, int y)
     return picture.image().pixelColor(x * CaptureDensity + CaptureDensity / 2, y * CaptureDensity + CaptureDensity / 2);
 }
 
+// Pixels of an image near the colour of a text selection's block.
+int HighlightPixels(const QImage &image, const QRect &area, QColor highlight)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += qAbs(c.red() - highlight.red()) + qAbs(c.green() - highlight.green())
+                         + qAbs(c.blue() - highlight.blue()) < 60;
+        }
+    }
+    return count;
+}
+
 Picture Solid(QSize size, QColor colour)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -47,6 +61,8 @@ private slots:
     void twoCapturesAreIndependent();
     void captureShowsSlotsOverTheStillPicture();
     void grabOutsideTheClientAreaIsBlack();
+    void aDoubleClickedWordStaysOffThePoster();
+    void dotsOnThePaperLookAsTheCaptureShowsThem();
 };
 
 void TestOutput::init()
@@ -162,6 +178,80 @@ void TestOutput::grabOutsideTheClientAreaIsBlack()
     QCOMPARE(corner.logicalSize(), QSizeF(20, 10));
     QCOMPARE(At(corner, 19, 5), QColor(Qt::black));
     QVERIFY(At(corner, 2, 5) != QColor(Qt::black));
+}
+
+// A word double-clicked in step 3 is selected on the screen, as in any text box; the selection
+// is a mark like the selection border: the move to step 4 captures the poster without it, and a
+// slot that has lost the focus shows none.
+void TestOutput::aDoubleClickedWordStaysOffThePoster()
+{
+    Form1 *form = MainWindow();
+    QTest::mouseClick(form->Command11, Qt::LeftButton);
+    QTest::mouseClick(form->Command6, Qt::LeftButton);
+    platform::RichTextBox *slot = form->Text1[2];
+    slot->setText(QStringLiteral("うみ"));
+    slot->setTwipsLeft(3000);
+    slot->setTwipsTop(4500);
+    QApplication::setActiveWindow(form);
+    QTest::mouseDClick(slot->viewport(), Qt::LeftButton, {}, QPoint(15, slot->viewport()->height() / 2));
+    QTRY_VERIFY(slot->hasFocus());
+    QVERIFY(slot->textCursor().hasSelection());
+    const QColor highlight = slot->palette().color(QPalette::Active, QPalette::Highlight);
+    QVERIFY2(HighlightPixels(slot->grab().toImage(), slot->rect(), highlight) > 50, "no selection on the screen");
+
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    const auto step4 = [form] { return form->Picture2->picture().image().convertToFormat(QImage::Format_RGB32); };
+    const QRect area(int((slot->twipsLeft() / 15 - 16) * CaptureDensity), int((slot->twipsTop() / 15 - 184) * CaptureDensity),
+                     int(slot->twipsWidth() / 15 * CaptureDensity), int(slot->twipsHeight() / 15 * CaptureDensity));
+    QCOMPARE(HighlightPixels(step4(), area, highlight), 0);
+    int dark = 0; // the word itself is there
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            dark += qGray(step4().pixel(x, y)) < 100;
+    }
+    QVERIFY(dark > 100);
+
+    // Back in step 3 the slot shows its word without the block, and the next move captures it so.
+    QTest::mouseClick(form->Command16, Qt::LeftButton);
+    QVERIFY(slot->isVisible());
+    QCOMPARE(HighlightPixels(slot->grab().toImage(), slot->rect(), highlight), 0);
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    QCOMPARE(HighlightPixels(step4(), area, highlight), 0);
+}
+
+// The dots of step 1 on the screen look as they will in the capture that "つぎへ" takes and
+// shows in step 2: the same shape and the same colour, the dots of the smallest sizes too.
+void TestOutput::dotsOnThePaperLookAsTheCaptureShowsThem()
+{
+    Form1 *form = MainWindow();
+    form->Picture1->setBackColor(QColor(0xFF, 0xFF, 0xC0));
+    form->Command13->setBackColor(QColor(0xFF, 0x00, 0x00));
+    for (int size : {1, 5, 12, 30}) {
+        form->HScroll1->setValue(size);
+        for (int k = 0; k < 4; ++k)
+            QTest::mouseClick(form->Picture1, Qt::LeftButton, {}, QPoint(60 + 90 * k + size * 3, 40 + 30 * size + k));
+    }
+    const QImage paper = form->Picture1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QTest::mouseClick(form->Command11, Qt::LeftButton);
+    QVERIFY(!form->Picture1->isVisible());
+    const QImage still = form->Image2->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(still.size(), paper.size());
+    int reddish = 0, worst = 0;
+    QPoint where;
+    for (int y = 0; y < paper.height(); ++y) {
+        for (int x = 0; x < paper.width(); ++x) {
+            const QColor a = paper.pixelColor(x, y), b = still.pixelColor(x, y);
+            const int difference = std::max({qAbs(a.red() - b.red()), qAbs(a.green() - b.green()), qAbs(a.blue() - b.blue())});
+            if (difference > worst) {
+                worst = difference;
+                where = QPoint(x, y);
+            }
+            reddish += b.blue() < 0xA0;
+        }
+    }
+    QVERIFY2(reddish > 20, "no dots in the capture");
+    QVERIFY2(worst <= 8, qPrintable(QStringLiteral("the paper and the capture differ by %1 at %2, %3")
+                                        .arg(worst).arg(where.x()).arg(where.y())));
 }
 
 QTEST_MAIN(TestOutput)

@@ -429,6 +429,7 @@ void TestPictures::theEleventhPicture()
             text = box->text();
             title = box->windowTitle();
             QCOMPARE(box->icon(), QMessageBox::Critical);
+            testing::ExpectTheProgramsMessageLook(box);
         }, 20);
         pointer->press(InCell(1));
         pointer->release();

@@ -341,6 +341,8 @@ void TestPlatform::errorMessageBox()
         title = box->windowTitle();
         icon = box->icon();
         buttons = box->buttons();
+        // Shown, so that its buttons have their size.
+        testing::ExpectTheProgramsMessageLook(box);
     });
     ShowErrorMessage(nullptr, QStringLiteral("がぞうは１０まいまでにしてください"), QStringLiteral("入力エラー"));
     QCOMPARE(text, QStringLiteral("がぞうは１０まいまでにしてください"));

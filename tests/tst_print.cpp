@@ -275,6 +275,8 @@ void TestPrint::aPrintJobThatCannotStartSaysSo()
         testing::AnswerNextModal([&](QDialog *box) {
             message = qobject_cast<QMessageBox *>(box) ? qobject_cast<QMessageBox *>(box)->text() : QString();
             title = box->windowTitle();
+            if (auto *message = qobject_cast<QMessageBox *>(box))
+                testing::ExpectTheProgramsMessageLook(message);
         });
         Q_UNUSED(dialog);
     });

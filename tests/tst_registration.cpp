@@ -304,6 +304,7 @@ void TestRegistration::driveThatCannotBeReadGivesTheDriveError()
     QCOMPARE(boxes.seen[0].title, QStringLiteral("ドライブエラー"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
     QCOMPARE(boxes.seen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    ExpectTheProgramsMessageLook(boxes.seen[0].family, boxes.seen[0].pixelSize, boxes.seen[0].okSize);
     // Nothing moved: the folder, the file list and ImageDir stay, and the drive list shows the
     // drive of the folder shown.
     QCOMPARE(window->Dir1->path(), folder);
@@ -414,6 +415,7 @@ void TestRegistration::confirmWithoutPicturesWarnsAndGoesOn()
     QCOMPARE(boxes.seen[0].title, QStringLiteral("確認"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
     QCOMPARE(boxes.seen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    ExpectTheProgramsMessageLook(boxes.seen[0].family, boxes.seen[0].pixelSize, boxes.seen[0].okSize);
     // The confirmation went on.
     QCOMPARE(m_form->Text1[2]->text(), QStringLiteral("さくら"));
     QCOMPARE(StoredRows(store()).value(0).value(2), QStringLiteral("さくら"));
@@ -498,7 +500,7 @@ void TestRegistration::unreadableStoreInTheWindow()
     QCOMPARE(boxes.seen[0].text, QStringLiteral("ことばを よみこめませんでした"));
     QCOMPARE(boxes.seen[0].title, QStringLiteral("ことば"));
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
-    QCOMPARE(boxes.seen[0].family, platform::FamilyOf(platform::FontFace::RoundedGothic));
+    ExpectTheProgramsMessageLook(boxes.seen[0].family, boxes.seen[0].pixelSize, boxes.seen[0].okSize);
     QCOMPARE(window->PhraseBox[0]->text(), QString());
     QCOMPARE(window->PhraseBox[1]->text(), QStringLiteral("ポスター"));
 

@@ -162,6 +162,8 @@ struct SeenBox
     QString text, title, family;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    int pixelSize = 0;  // of the text's font
+    QSize okSize;       // of its OK button
 };
 
 // Answers every message box while it lives, pressing its OK button, and keeps what each said.
@@ -183,8 +185,10 @@ private:
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;
-        seen.append({box->text(), box->windowTitle(), box->font().families().value(0), box->icon(), box->standardButtons()});
-        if (QAbstractButton *ok = box->button(QMessageBox::Ok))
+        QAbstractButton *ok = box->button(QMessageBox::Ok);
+        seen.append({box->text(), box->windowTitle(), box->font().families().value(0), box->icon(), box->standardButtons(),
+                     box->font().pixelSize(), ok ? ok->size() : QSize()});
+        if (ok)
             ok->click();
         else
             box->reject();
