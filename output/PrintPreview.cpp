@@ -49,6 +49,9 @@ bool ShowPrintPreview(QPrinter &printer, const platform::Picture &picture, QWidg
     buttons->addWidget(print);
     if (auto *column = qobject_cast<QBoxLayout *>(preview.layout()))
         column->addLayout(buttons);
+    // As large as most of the main window, so that the page is seen well.
+    if (parent)
+        preview.resize(parent->window()->size() * 9 / 10);
     QObject::connect(print, &QPushButton::clicked, &preview, &QDialog::accept);
     QObject::connect(back, &QPushButton::clicked, &preview, &QDialog::reject);
     return preview.exec() == QDialog::Accepted;
