@@ -32,8 +32,7 @@ const std::vector<SwitchText> &Switches()
         {&settings::Settings::wizardGuard, "wizardGuard", QStringLiteral("「つぎへ」「もどる」の押しすぎを防ぐ"),
          QStringLiteral("ダブルクリックしても一つしか進まず（もどらず）、はった絵や文字が消えません。")},
         {&settings::Settings::saveFormats, "saveFormats", QStringLiteral("PNG や PDF でも保存する"),
-         QStringLiteral("「ほぞん」で PNG と PDF も選べ、「ぽすたー１」のような名前が初めから入るので、"
-                        "マウスだけで保存できます。")},
+         QStringLiteral("PNG と PDF も選べ、名前が初めから入るので、マウスだけで保存できます。")},
         {&settings::Settings::printPreview, "printPreview", QStringLiteral("印刷の前に仕上がりを見せる"),
          QStringLiteral("「いんさつ」でまず印刷される姿を大きく見せ、「いんさつ」か「もどる」を選べます。")},
     };
