@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QSaveFile>
@@ -217,8 +218,9 @@ const FileTypeFilter &FilterNamed(const QString &filter)
     return FileTypeFilters().front();
 }
 
-// Qt's save dialog, which adds the chosen type's extension to a name without one as it accepts
-// it, so that its question before replacing a file asks about the file that will be written.
+// Qt's save dialog, which adds the chosen type's extension to a name that does not end with it
+// as it accepts the name, so that its question before replacing a file asks about the file that
+// will be written. A folder's name still opens the folder.
 class SaveDialog final : public QFileDialog
 {
 public:
@@ -226,7 +228,18 @@ public:
 
     void accept() override
     {
-        setDefaultSuffix(FilterNamed(selectedNameFilter()).extension);
+        const QString extension = FilterNamed(selectedNameFilter()).extension;
+        // Qt adds it to a name without any extension; a name with another one ("え.bmp") gets
+        // it in the name box.
+        setDefaultSuffix(extension);
+        auto *name = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!extension.isEmpty() && name) {
+            const QString typed = name->text();
+            const QString ending = QLatin1Char('.') + extension;
+            if (typed.contains(QLatin1Char('.')) && !typed.endsWith(ending, Qt::CaseInsensitive)
+                && !typed.contains(QLatin1Char('"')) && !QFileInfo(directory(), typed).isDir())
+                name->setText(typed + ending);
+        }
         QFileDialog::accept();
     }
 };

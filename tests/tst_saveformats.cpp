@@ -204,9 +204,13 @@ void TestSaveFormats::saveAs_data()
     QTest::addColumn<QString>("kind");
     QTest::newRow("PNG, no extension") << Png << "ぽすたー" << "ぽすたー.png" << "PNG";
     QTest::newRow("PNG with its extension") << Png << "poster.png" << "poster.png" << "PNG";
+    QTest::newRow("PNG, another extension") << Png << "poster.bmp" << "poster.bmp.png" << "PNG";
+    QTest::newRow("PNG, the extension in capitals") << Png << "POSTER.PNG" << "POSTER.PNG" << "PNG";
     QTest::newRow("PDF, no extension") << Pdf << "ぽすたー" << "ぽすたー.pdf" << "PDF";
     QTest::newRow("PDF with its extension") << Pdf << "poster.pdf" << "poster.pdf" << "PDF";
+    QTest::newRow("PDF, a dot in the name") << Pdf << "ぽすたー.２" << "ぽすたー.２.pdf" << "PDF";
     QTest::newRow("BMP keeps the exact name") << Bmp << "ぽすたー" << "ぽすたー" << "BMP";
+    QTest::newRow("BMP keeps any extension") << Bmp << "poster.png" << "poster.png" << "BMP";
 }
 
 void TestSaveFormats::saveAs()
@@ -268,23 +272,28 @@ void TestSaveFormats::thePdfHoldsThePosterFittedToOnePage()
 
 void TestSaveFormats::overwritingAsksAboutTheNameWritten_data()
 {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("existing"); // the name written, which exists
     QTest::addColumn<int>("answer");
-    QTest::newRow("replaced") << int(QMessageBox::Yes);
-    QTest::newRow("kept") << int(QMessageBox::No);
+    QTest::newRow("replaced") << "old" << "old.png" << int(QMessageBox::Yes);
+    QTest::newRow("kept") << "old" << "old.png" << int(QMessageBox::No);
+    QTest::newRow("another extension, kept") << "old.bmp" << "old.bmp.png" << int(QMessageBox::No);
 }
 
 void TestSaveFormats::overwritingAsksAboutTheNameWritten()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, existing);
     QFETCH(int, answer);
     startInStepFour(true);
     QTemporaryDir folder;
-    const QString old = folder.filePath(QStringLiteral("old.png"));
+    const QString old = folder.filePath(existing);
     WriteFile(old, "an older poster");
-    // "old" becomes "old.png", which exists: Qt's question comes first.
-    AnswerSaveDialog(Png, folder.filePath(QStringLiteral("old")), QMessageBox::StandardButton(answer));
+    // The name with the extension added exists: Qt's question comes first.
+    AnswerSaveDialog(Png, folder.filePath(typed), QMessageBox::StandardButton(answer));
     QTest::mouseClick(m_form->Command20, Qt::LeftButton);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.png"});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{existing});
     if (answer == QMessageBox::Yes)
         QCOMPARE(QImage(old).size(), QSize(707, 499));
     else
