@@ -32,6 +32,10 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("細いスクロールバーの代わりに「▲」「▼」で絵のページを送れます。")},
         {&settings::Settings::wizardGuard, "wizardGuard", QStringLiteral("「つぎへ」「もどる」の押しすぎを防ぐ"),
          QStringLiteral("ダブルクリックしても一つしか進まず（もどらず）、はった絵や文字が消えません。")},
+        {&settings::Settings::saveFormats, "saveFormats", QStringLiteral("PNG や PDF でも保存する"),
+         QStringLiteral("PNG と PDF も選べ、名前が初めから入るので、マウスだけで保存できます。")},
+        {&settings::Settings::printPreview, "printPreview", QStringLiteral("印刷の前に仕上がりを見せる"),
+         QStringLiteral("「いんさつ」でまず印刷される姿を大きく見せ、「いんさつ」か「もどる」を選べます。")},
     };
     return switches;
 }
@@ -123,6 +127,9 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     connect(saveButton, &QPushButton::clicked, this, &SettingsWindow::save);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     showSettings(shown);
+    // Wide enough that every explanation stands in two lines at most, whole.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
+    resize(minimumWidth(), heightForWidth(minimumWidth()) > 0 ? heightForWidth(minimumWidth()) : sizeHint().height());
 }
 
 settings::Settings SettingsWindow::ReadFromFile()

@@ -3,7 +3,9 @@
 
 // Printing and saving the finished poster of step 4. Both first capture the poster area afresh
 // into the finished-poster box, so the dots drawn in step 4 become part of its picture, and then
-// work on that picture: printed fitted to one page, or written as a BMP file.
+// work on that picture: printed fitted to one page, or written as a BMP file. A teacher's
+// settings add a print preview before printing (printPreview) and PNG and PDF files with a name
+// offered ready for a child who saves with the mouse alone (saveFormats).
 
 #include "platform/Controls.h"
 #include "pictures/Picture.h"
@@ -34,6 +36,19 @@ QRectF PrintableArea(const QPrinter &printer);
 // the target only when complete, so a failed write never destroys an existing file.
 bool SavePictureAsBmp(const platform::Picture &picture, const QString &fileName);
 
+// The same pixels as the BMP, as a PNG file; written in the same way.
+bool SavePictureAsPng(const platform::Picture &picture, const QString &fileName);
+
+// A PDF of one page of that paper, holding the picture as PrintPictureFitted prints it (turned
+// by its shape, fitted to the page at its top-left corner, at the pixels it holds). Written in the
+// same way: the file appears whole or not at all.
+bool SavePictureAsPdf(const platform::Picture &picture, const QString &fileName, const QPageSize &paper);
+
+// The name the save dialog offers with saveFormats: "ぽすたー" and the smallest number, in
+// full-width digits, that no file or folder of that folder bears, whatever its extension
+// ("ぽすたー１.png" takes "ぽすたー１"). Without an extension.
+QString FreshPosterName(const QString &folder);
+
 // The controls the print and save buttons work with, handed over by the main window.
 struct PrintControls
 {
@@ -54,7 +69,8 @@ public:
     void Print(); // "いんさつ"
     void Save();  // "ほぞん"
 
-    // The file name the next save offers: the last one chosen, empty at first.
+    // The file name the next save offers: the last one chosen, empty at first. With saveFormats
+    // the next save offers a fresh name in its folder instead.
     QString lastFileName() const { return m_lastFileName; }
     // The printer, kept for the life of the main window so its settings persist.
     QPrinter &printer() { return *m_printer; }
@@ -68,6 +84,7 @@ private:
     PrintControls m_controls;
     std::unique_ptr<QPrinter> m_printer;
     QString m_lastFileName;
+    QString m_lastFilter; // the file type chosen last, with saveFormats
 };
 
 } // namespace output

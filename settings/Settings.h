@@ -36,6 +36,10 @@ struct Settings
     bool galleryButtons = false;
     // A second click on "つぎへ" or "もどる" within the double-click time does nothing.
     bool wizardGuard = false;
+    // "ほぞん" offers PNG and PDF besides BMP, and a fresh name ("ぽすたー１") of its own.
+    bool saveFormats = false;
+    // "いんさつ" first shows a preview of the page, with big buttons to print or go back.
+    bool printPreview = false;
 
     // Options of features still to come: read and kept so that all share one file.
     bool undo = false;
@@ -43,8 +47,6 @@ struct Settings
     bool quitPrompt = false;
     bool speech = false;
     bool moreFormats = false;
-    bool saveFormats = false;
-    bool printPreview = false;
     bool builtinPictures = false;
 
     bool operator==(const Settings &) const = default;

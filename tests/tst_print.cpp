@@ -2,6 +2,7 @@
 // Printing and saving the finished poster: fitted to one page at its top-left corner, sharp,
 // and saved under exactly the chosen name without ever destroying an existing file.
 
+#include "PdfPages.h"
 #include "TestSupport.h"
 
 #include "form/Form1.h"
@@ -41,27 +42,6 @@ Picture MarkedPoster()
     painter.fillRect(QRectF(707 - 40, 499 - 40, 40, 40), Qt::blue);
     painter.end();
     return Picture::fromImage(image);
-}
-
-// The page of a PDF at 72 dpi (one pixel per point).
-QImage Page(const QString &pdf)
-{
-    const QString base = pdf + QStringLiteral(".page");
-    testing::Run(QStringLiteral("pdftoppm"), {"-r", "72", "-png", "-singlefile", pdf, base});
-    return QImage(base + QStringLiteral(".png"));
-}
-
-// The bounding box of the pixels that are not white.
-QRect Ink(const QImage &page)
-{
-    QRect box;
-    for (int y = 0; y < page.height(); ++y) {
-        for (int x = 0; x < page.width(); ++x) {
-            if (page.pixelColor(x, y).lightness() < 245)
-                box |= QRect(x, y, 1, 1);
-        }
-    }
-    return box;
 }
 
 bool IsRed(QColor c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; }
@@ -166,9 +146,9 @@ void TestPrint::fitToPage()
 
     const QString info = testing::Run(QStringLiteral("pdfinfo"), {pdf});
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))), qPrintable(info));
-    const QImage page = Page(pdf);
+    const QImage page = testing::PdfPage(pdf);
     QVERIFY(page.width() > page.height()); // landscape
-    const QRect ink = Ink(page);
+    const QRect ink = testing::Ink(page);
     QVERIFY2(qAbs(ink.left() - expected.left()) <= 1 && qAbs(ink.top() - expected.top()) <= 1
                  && qAbs(ink.width() - expected.width()) <= 2 && qAbs(ink.height() - expected.height()) <= 2,
              qPrintable(QStringLiteral("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
@@ -235,9 +215,9 @@ void TestPrint::printButtonPrintsThePosterWithItsDots()
     QVERIFY(QFile::exists(pdf));
 
     // One landscape page: the paper colour and the dot of step 4 are on it.
-    const QImage page = Page(pdf);
+    const QImage page = testing::PdfPage(pdf);
     QVERIFY(page.width() > page.height());
-    const QRect ink = Ink(page);
+    const QRect ink = testing::Ink(page);
     QVERIFY(ink.width() > 780);
     const QColor paper = page.pixelColor(ink.left() + 20, ink.top() + 20);
     QVERIFY(qAbs(paper.red() - 0xC0) <= 2 && paper.green() >= 0xFD && paper.blue() >= 0xFD);

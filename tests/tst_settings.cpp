@@ -107,6 +107,8 @@ private slots:
     void aFileThatCannotBeReadCountsAsNone();
     void savedSettingsReadBackTheSame();
     void theWindowRecommendsAndSaves();
+    void theWindowHasASwitchForEachOption_data();
+    void theWindowHasASwitchForEachOption();
     void scaleFactors_data();
     void scaleFactors();
     void scaledProgramKeepsItsLayout_data();
@@ -244,6 +246,28 @@ void TestSettings::theWindowRecommendsAndSaves()
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("CommandSave")), Qt::LeftButton);
     QStringList said;
     QVERIFY(settings::ReadSettingsFile(settings::UserSettingsPath(), &said) == SettingsWindow::Recommended(start));
+}
+
+void TestSettings::theWindowHasASwitchForEachOption_data()
+{
+    QTest::addColumn<QString>("key");
+    for (const char *key : {"fullscreen", "bigCursor", "galleryButtons", "wizardGuard", "saveFormats", "printPreview"})
+        QTest::newRow(key) << QString::fromLatin1(key);
+}
+
+void TestSettings::theWindowHasASwitchForEachOption()
+{
+    QFETCH(QString, key);
+    SettingsWindow window{Settings{}};
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *box = window.findChild<QCheckBox *>(key);
+    QVERIFY(box);
+    QVERIFY(!box->text().isEmpty());
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    Settings expected;
+    QCOMPARE(settings::SetValue(expected, key, QStringLiteral("true")), QString());
+    QVERIFY(window.chosen() == expected); // that option and no other
 }
 
 void TestSettings::scaleFactors_data()
