@@ -23,6 +23,8 @@ scripts/install-missing.sh "${packages[@]}"
 
 # ccache keeps compiled objects between builds and between clones of the project.
 export CCACHE_BASEDIR="$PWD"
+# Objects built with debug information are shared between clones in other folders as well.
+export CCACHE_NOHASHDIR=true
 if [ ! -f build/CMakeCache.txt ]; then
   cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 fi

@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 scripts/prepare.sh --no-build
 
 export CCACHE_BASEDIR="$PWD"
+# Objects built with debug information are shared between clones in other folders as well.
+export CCACHE_NOHASHDIR=true
 if [ ! -f build-sanitized/CMakeCache.txt ]; then
   cmake -S . -B build-sanitized -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVIMARU_SANITIZE=ON \
         -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
