@@ -27,7 +27,7 @@ constexpr ControlSpec PageButtonTable[] = {
 
 } // namespace
 
-PageButtons::PageButtons(Form1 &form, QObject *parent) : QObject(parent), m_form(form)
+PageButtons::PageButtons(Form1 &form, QObject *parent) : QObject(parent), m_bar(form.VScroll1)
 {
     platform::BuildControls(form.client(), PageButtonTable);
     m_up = platform::BuiltControl<platform::CommandButton>(form.client(), "CommandPageUp");
@@ -41,17 +41,18 @@ PageButtons::PageButtons(Form1 &form, QObject *parent) : QObject(parent), m_form
 
 void PageButtons::PageUp()
 {
-    m_form.VScroll1->triggerAction(QAbstractSlider::SliderPageStepSub);
+    m_bar->triggerAction(QAbstractSlider::SliderPageStepSub);
 }
 
 void PageButtons::PageDown()
 {
-    m_form.VScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    m_bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
 }
 
 bool PageButtons::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_form.VScroll1 && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
+    if (watched == m_bar && m_up && m_down
+        && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)) {
         const bool shown = event->type() == QEvent::ShowToParent;
         m_up->setVisible(shown);
         m_down->setVisible(shown);

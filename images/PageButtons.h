@@ -6,11 +6,13 @@
 // shown exactly while VScroll1 is, and page exactly as a click on its track does.
 
 #include <QObject>
+#include <QPointer>
 
 class Form1;
 
 namespace platform {
 class CommandButton;
+class ScrollBar;
 }
 
 namespace images {
@@ -30,9 +32,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    Form1 &m_form;
-    platform::CommandButton *m_up;
-    platform::CommandButton *m_down;
+    // The main window's own controls: the filter never reaches the window through them, since
+    // the bar's last events come while the window is being destroyed.
+    platform::ScrollBar *m_bar;
+    QPointer<platform::CommandButton> m_up;
+    QPointer<platform::CommandButton> m_down;
 };
 
 } // namespace images

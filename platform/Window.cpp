@@ -152,9 +152,9 @@ bool Window::event(QEvent *event)
     const bool result = QMainWindow::event(event);
     // The window system frames the window after it is shown: place and size it again, so the
     // held outer geometry holds with the real frame.
-    if (!m_surround
-        && (event->type() == QEvent::Show || event->type() == QEvent::Move || event->type() == QEvent::Resize)
-        && frame() != m_appliedFrame)
+    // (The event's type first: after a deferred delete this window is gone.)
+    if ((event->type() == QEvent::Show || event->type() == QEvent::Move || event->type() == QEvent::Resize)
+        && !m_surround && frame() != m_appliedFrame)
         applyGeometry();
     return result;
 }
