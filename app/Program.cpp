@@ -2,6 +2,7 @@
 #include "app/Program.h"
 
 #include "form/Form1.h"
+#include "form/Form1Layout.h"
 #include "form/Module1.h"
 #include "app/Wizard.h"
 #include "drawing/Drawing.h"
@@ -20,10 +21,6 @@
 
 #include <QDir>
 #include <QScreen>
-
-namespace {
-constexpr double OuterHeight = 11520; // 768 pixels
-} // namespace
 
 Program::Program()
     : m_form(std::make_unique<Form1>()),
@@ -66,13 +63,13 @@ void Program::start(const QString &dataFolder)
     // centring the designed height put it.
     form.setTwipsLeft((form.screenWidthTwips() - form.twipsWidth()) / 2);
     form.setTwipsTop((form.screenHeightTwips() - form.twipsHeight()) / 2);
-    form.setTwipsHeight(OuterHeight);
+    form.setTwipsHeight(Form1OuterHeight);
     // Drawn larger, the window is as large as the screen allows: it is centred as it now stands,
     // within the area the desktop leaves free, so that none of it is cut off.
     if (settings::Current().scale != 1 && !settings::Current().fullscreen) {
         const QRect area = form.screen() ? form.screen()->availableGeometry() : QRect();
         form.setTwipsLeft(platform::PixelsToTwips(area.left()) + (platform::PixelsToTwips(area.width()) - form.twipsWidth()) / 2);
-        form.setTwipsTop(platform::PixelsToTwips(area.top()) + (platform::PixelsToTwips(area.height()) - OuterHeight) / 2);
+        form.setTwipsTop(platform::PixelsToTwips(area.top()) + (platform::PixelsToTwips(area.height()) - Form1OuterHeight) / 2);
     }
 
     form.HasSelection = 0;

@@ -5,14 +5,16 @@
 // object exists. The logical layout does not change (every twips figure, every hit test, the
 // captured poster); only the pixels on the screen grow.
 
+#include "base/Twips.h"
+#include "form/Form1Layout.h"
 #include "settings/Settings.h"
 
 #include <QSizeF>
 
 // The main window as the screen must hold it, in logical pixels at the factor 1: its designed
 // width with a frame, and the outer height the program forces (768 pixels).
-inline constexpr double ScaledWindowWidth = 1008 + 8;
-inline constexpr double ScaledWindowHeight = 768;
+inline constexpr double ScaledWindowWidth = Form1ClientWidth / platform::TwipsPerPixel + 8;
+inline constexpr double ScaledWindowHeight = Form1OuterHeight / platform::TwipsPerPixel;
 
 // The factor for the settings: scale as asked, but never more than the largest factor at which
 // the main window fits the screen's available area (fit: that largest, and never below 1). In

@@ -129,7 +129,7 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     showSettings(shown);
     // Wide enough that every explanation stands in two lines at most, whole.
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
-    resize(minimumWidth(), heightForWidth(minimumWidth()) > 0 ? heightForWidth(minimumWidth()) : sizeHint().height());
+    adjustSize();
 }
 
 settings::Settings SettingsWindow::ReadFromFile()

@@ -19,7 +19,7 @@ struct BoolKey
 
 constexpr const char *ScaleKey = "scale";
 
-// Every on/off key, in the order the file is written (scale comes first).
+// Every on/off key (QSettings writes the file in the keys' alphabetical order).
 constexpr std::array<BoolKey, 12> BoolKeys{{
     {"fullscreen", &Settings::fullscreen},
     {"bigCursor", &Settings::bigCursor},

@@ -52,7 +52,7 @@ struct Settings
     bool operator==(const Settings &) const = default;
 };
 
-// Every key the file may hold, in the order the file is written.
+// Every key the file may hold: scale first, then the switches.
 QStringList Keys();
 
 // Sets one key from its text. Returns an empty string, or why the key or value was refused
