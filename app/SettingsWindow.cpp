@@ -36,6 +36,8 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("PNG と PDF も選べ、名前が初めから入るので、マウスだけで保存できます。")},
         {&settings::Settings::printPreview, "printPreview", QStringLiteral("印刷の前に仕上がりを見せる"),
          QStringLiteral("「いんさつ」でまず印刷される姿を大きく見せ、「いんさつ」か「もどる」を選べます。")},
+        {&settings::Settings::moreFormats, "moreFormats", QStringLiteral("PNG や HEIC の絵も見せる"),
+         QStringLiteral("PNG・WebP・HEIC・AVIF や .jpeg の絵（スマートフォンの写真など）も並べます。")},
     };
     return switches;
 }

@@ -4,6 +4,7 @@
 #include "app/AppIcon.h"
 #include "app/Program.h"
 #include "base/Fonts.h"
+#include "pictures/PictureFormats.h"
 #include "platform/BigCursor.h"
 #include "settings/Settings.h"
 
@@ -58,6 +59,7 @@ void StartTovimaru(const StartFolders &folders)
     QApplication::setWindowIcon(AppIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     platform::UseBigCursor(settings::Current().bigCursor);
+    platform::formats::SetMoreFormats(settings::Current().moreFormats);
     g_program = std::make_unique<Program>();
     g_program->start(folders.data);
 }

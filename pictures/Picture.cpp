@@ -2,6 +2,8 @@
 #include "pictures/Picture.h"
 
 #include "pictures/Exif.h"
+#include "pictures/HeifDecode.h"
+#include "pictures/PaletteReduce.h"
 #include "pictures/PictureFormats.h"
 #include "pictures/SharedThumbnails.h"
 #include "base/Twips.h"
@@ -133,57 +135,13 @@ QImage toDrawingFormat(const QImage &image)
                                                          : QImage::Format_RGB32);
 }
 
-// A palette picture (8 or 1 bits a pixel) made smaller without a 32-bit copy of the whole
-// picture: every pixel of the result is the mean of the box of source pixels it covers, read
-// through the palette. A large box is sampled on an even grid of at most 8 x 8 of its pixels,
-// so that a thumbnail of a huge bitmap costs no pass over all of it.
-QImage reducePalettePicture(const QImage &source, const QSize &size)
+// image at exactly size: as it is, reduced through its palette, or resampled smoothly.
+QImage fittedTo(const QImage &image, const QSize &size)
 {
-    QImage reduced(size, QImage::Format_ARGB32_Premultiplied);
-    if (reduced.isNull() || source.width() < size.width() || source.height() < size.height())
-        return source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    constexpr int MaxSamples = 8; // per side of a box
-    const int W = source.width(), H = source.height(), w = size.width(), h = size.height();
-    QList<QRgb> palette = source.colorTable();
-    palette.resize(256, qRgb(0, 0, 0)); // indexes past the table are black
-    std::array<QRgb, 256> premultiplied;
-    for (int i = 0; i < 256; ++i)
-        premultiplied[i] = qPremultiply(palette[i]);
-    const bool indexed8 = source.format() == QImage::Format_Indexed8;
-    const bool lsb = source.format() == QImage::Format_MonoLSB;
-    const auto indexAt = [&](const uchar *line, int x) {
-        return indexed8 ? line[x] : lsb ? (line[x >> 3] >> (x & 7)) & 1 : (line[x >> 3] >> (7 - (x & 7))) & 1;
-    };
-    // The source columns each result column samples.
-    std::vector<std::vector<int>> columns(w);
-    for (int x = 0; x < w; ++x) {
-        const int first = int(qint64(x) * W / w), last = int(qint64(x + 1) * W / w); // [first, last)
-        const int n = std::min(MaxSamples, last - first);
-        for (int k = 0; k < n; ++k)
-            columns[x].push_back(first + int(qint64(last - first) * (2 * k + 1) / (2 * n)));
-    }
-    for (int y = 0; y < h; ++y) {
-        const int first = int(qint64(y) * H / h), last = int(qint64(y + 1) * H / h);
-        const int rows = std::min(MaxSamples, last - first);
-        auto *out = reinterpret_cast<QRgb *>(reduced.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            quint32 r = 0, g = 0, b = 0, a = 0;
-            for (int k = 0; k < rows; ++k) {
-                const uchar *line = source.constScanLine(first + int(qint64(last - first) * (2 * k + 1) / (2 * rows)));
-                for (const int sx : columns[x]) {
-                    const QRgb pixel = premultiplied[indexAt(line, sx)];
-                    r += qRed(pixel);
-                    g += qGreen(pixel);
-                    b += qBlue(pixel);
-                    a += qAlpha(pixel);
-                }
-            }
-            const quint32 count = quint32(rows) * quint32(columns[x].size());
-            out[x] = qRgba(int((r + count / 2) / count), int((g + count / 2) / count), int((b + count / 2) / count),
-                           int((a + count / 2) / count));
-        }
-    }
-    return reduced;
+    if (image.isNull() || image.size() == size)
+        return image;
+    return image.colorCount() > 0 ? ReducePalettePicture(image, size)
+                                  : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, const QSize &limit)
@@ -195,7 +153,7 @@ QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, c
         if (size != natural)
             reader.setScaledSize(size);
     } else {
-        // BMP and GIF are decoded at full size and scaled afterwards; no more pixels than 32-bit
+        // BMP, GIF, PNG and WebP are decoded at full size and scaled afterwards; no more pixels than 32-bit
         // ones would fit in the cap. A palette bitmap stays at one byte a pixel (or one bit)
         // until it is reduced, without a 32-bit copy of the whole picture.
         if (qint64(natural.width()) * natural.height() * 4 > formats::MaxPictureBytes)
@@ -216,11 +174,7 @@ QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, c
     }
     if (!reader.read(&image))
         return {};
-    if (image.size() != size) {
-        image = image.colorCount() > 0 ? reducePalettePicture(image, size)
-                                       : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    return image;
+    return fittedTo(image, size);
 }
 
 // A raster file checked and its header read: its natural size, shown upright, and what its EXIF
@@ -246,14 +200,18 @@ public:
         m_stored.setHeight(qAbs(m_stored.height())); // top-down BMPs report a negative height
         if (format == Format::Jpeg)
             m_exif = exif::ReadFacts(bytes);
-        if (!formats::isPlausibleNaturalSize(natural()))
+        const bool tooCostly = formats::isDecodedWhole(format)
+                && double(m_stored.width()) * m_stored.height() > formats::MaxWholeDecodeArea;
+        if (!formats::isPlausibleNaturalSize(natural()) || tooCostly)
             m_stored = QSize();
     }
 
     bool isValid() const { return m_stored.isValid() && !m_stored.isEmpty(); }
     Format format() const { return m_format; }
     QSize natural() const { return exif::Oriented(m_stored, m_exif.orientation); }
-    const exif::Facts &exif() const { return m_exif; }
+    QByteArray mimeType() const;
+    // The camera's own thumbnail in a JPEG's EXIF block (any size; the caller checks it).
+    QImage storedThumbnail(const QSize &) const;
 
     // The picture upright, fitted within limit (upright too); a null image when it cannot be
     // decoded. Once only.
@@ -319,17 +277,33 @@ QImage embeddedThumbnail(const exif::Facts &facts)
     return exif::Upright(image, facts.orientation);
 }
 
-QByteArray mimeTypeOf(Format format)
+QByteArray RasterFile::mimeType() const
 {
-    switch (format) {
-    case Format::Bmp: return QByteArrayLiteral("image/bmp");
-    case Format::Jpeg: return QByteArrayLiteral("image/jpeg");
-    case Format::Gif: return QByteArrayLiteral("image/gif");
-    default: return {};
-    }
+    return "image/" + formats::qtFormatName(m_format);
 }
 
-std::shared_ptr<Picture::Data> loadRaster(RasterFile &file, const QSize &limit)
+QImage RasterFile::storedThumbnail(const QSize &) const
+{
+    return embeddedThumbnail(m_exif);
+}
+
+// A HEIF picture as the loader takes a raster file: decoded whole, then fitted.
+class HeifPicture final
+{
+public:
+    explicit HeifPicture(const QByteArray &bytes) : m_file(bytes) {}
+    bool isValid() const { return m_file.isValid(); }
+    QSize natural() const { return m_file.natural(); }
+    QByteArray mimeType() const { return m_file.mimeType(); }
+    QImage storedThumbnail(const QSize &want) { return m_file.thumbnail(want); }
+    QImage decode(const QSize &limit) { return fittedTo(m_file.decode(), fitWithin(natural(), limit)); }
+
+private:
+    heif::HeifFile m_file;
+};
+
+template<class File>
+std::shared_ptr<Picture::Data> loadRaster(File &file, const QSize &limit)
 {
     return rasterData(file.decode(limit), file.natural(), false);
 }
@@ -337,7 +311,8 @@ std::shared_ptr<Picture::Data> loadRaster(RasterFile &file, const QSize &limit)
 // A gallery cell's picture: the desktop's shared thumbnail or the camera's where one serves,
 // else a decode of the file, which the shared cache then keeps at the size of its flavour.
 // Pictures that fit the flavour's square whole are decoded as they are: nothing to gain.
-std::shared_ptr<Picture::Data> loadThumbnail(RasterFile &file, const QSize &limit, const QString &path,
+template<class File>
+std::shared_ptr<Picture::Data> loadThumbnail(File &file, const QSize &limit, const QString &path,
                                              const FileContents &contents)
 {
     const QSize natural = file.natural();
@@ -352,14 +327,14 @@ std::shared_ptr<Picture::Data> loadThumbnail(RasterFile &file, const QSize &limi
         if (servesAsPreview(cached, natural, want))
             return rasterData(cached, natural, true);
     }
-    if (const QImage embedded = embeddedThumbnail(file.exif()); servesAsPreview(embedded, natural, want))
+    if (const QImage embedded = file.storedThumbnail(want); servesAsPreview(embedded, natural, want))
         return rasterData(embedded, natural, true);
     if (!flavour)
         return loadRaster(file, limit);
     const QImage image = file.decode(limit.expandedTo(QSize(flavour->side, flavour->side)));
     if (image.isNull())
         return nullptr;
-    thumbnails::Write(path, modified, fileSize, image, *flavour, natural, mimeTypeOf(file.format()));
+    thumbnails::Write(path, modified, fileSize, image, *flavour, natural, file.mimeType());
     return rasterData(image, natural, false);
 }
 
@@ -427,20 +402,26 @@ std::shared_ptr<const Picture::Data> decodeContents(const FileContents &contents
                                                     Use use, const QString &path)
 {
     std::shared_ptr<Picture::Data> data;
-    const Format format = formats::sniffFormat(contents.bytes);
-    switch (format) {
-    case Format::Bmp:
-    case Format::Jpeg:
-    case Format::Gif: {
-        RasterFile file(format, contents.bytes);
+    const auto load = [&](auto &&file) {
         if (!file.isValid())
-            return nullptr;
+            return;
         const QSize limit = decodeLimit(decodeBound);
         data = use == Use::Thumbnail && decodeBound.isValid() && !path.isEmpty()
                 ? loadThumbnail(file, limit, QFileInfo(path).absoluteFilePath(), contents)
                 : loadRaster(file, limit);
+    };
+    const Format format = formats::sniffFormat(contents.bytes);
+    switch (format) {
+    case Format::Bmp:
+    case Format::Jpeg:
+    case Format::Gif:
+    case Format::Png:
+    case Format::Webp:
+        load(RasterFile(format, contents.bytes));
         break;
-    }
+    case Format::Heif:
+        load(HeifPicture(contents.bytes));
+        break;
     case Format::PlaceableWmf:
         data = loadMetafile(contents.bytes, decodeBound);
         break;

@@ -23,7 +23,8 @@ namespace platform {
 // What a picture is loaded for. A thumbnail (a gallery cell) may be a preview stored for the file:
 // the desktop's shared thumbnail of it, or the camera's own small picture in a JPEG, when it is
 // large enough for decodeBound and has the picture's shape; otherwise the file is decoded, and
-// the shared cache gets a thumbnail of it. Full always decodes the file's own picture.
+// the shared cache gets a thumbnail of it (a HEIF file's own thumbnail serves as a JPEG's
+// camera thumbnail does). Full always decodes the file's own picture.
 enum class Use { Full, Thumbnail };
 
 class Picture final
@@ -91,7 +92,8 @@ private:
 };
 
 // Opens a picture file by path (BMP, DIB, RLE, JPEG, GIF's first frame, WMF with a placeable
-// header), deciding the format by content. "" gives the empty picture. A file that is missing,
+// header; with formats::SetMoreFormats(true) also PNG, WebP's first frame, and HEIC, HEIF and
+// AVIF's primary picture), deciding the format by content. "" gives the empty picture. A file that is missing,
 // not a picture, truncated, claims absurd dimensions or has a broken header also gives the empty
 // picture: never a crash, a hang or an allocation beyond a fixed cap.
 //
@@ -99,7 +101,9 @@ private:
 // larger raster pictures are decoded scaled down to fit it (JPEG decodes at 1/2, 1/4, 1/8 scale),
 // while the natural size stays the file's. Without it, pictures are decoded up to a fixed bound.
 //
-// A JPEG is shown upright as its EXIF orientation says: its pixels and its natural size alike.
+// A JPEG is shown upright as its EXIF orientation says, a HEIF picture as its rotation and
+// mirroring say (HeifDecode.h): its pixels and its natural size alike. Transparent pixels (PNG,
+// WebP, HEIF with alpha, GIF) stay transparent.
 Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
 
 // A picture file read as LoadPicture reads it: whole, within the cap of one picture.

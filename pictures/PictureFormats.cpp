@@ -6,6 +6,8 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -177,6 +179,67 @@ bool isCompleteGifFirstImage(QByteArrayView b)
     return false;
 }
 
+// --- PNG and WebP ----------------------------------------------------------------------------
+
+constexpr char PngSignature[] = "\x89PNG\r\n\x1A\n";
+
+// The chunks from the signature to IEND: each one's length (4 bytes, big-endian), type (4),
+// data and CRC (4) within the data, IHDR first and at least one IDAT.
+bool isCompletePng(QByteArrayView b)
+{
+    qsizetype pos = 8;
+    bool first = true, pixels = false;
+    while (b.size() - pos >= 12) {
+        const qint64 length = qFromBigEndian<quint32>(b.data() + pos);
+        const QByteArrayView type = b.sliced(pos + 4, 4);
+        if (length > b.size() - pos - 12)
+            return false;
+        if (first && (type != "IHDR" || length != 13))
+            return false;
+        first = false;
+        if (type == "IDAT")
+            pixels = true;
+        if (type == "IEND")
+            return pixels;
+        pos += 12 + qsizetype(length);
+    }
+    return false;
+}
+
+// RIFF, its size, WEBP, then the first chunk: the simple lossy (VP8), lossless (VP8L) or
+// extended (VP8X) format. Whatever follows the RIFF's size is ignored, as by libwebp.
+bool isCompleteWebp(QByteArrayView b)
+{
+    if (b.size() < 20)
+        return false;
+    const qint64 riffSize = u32At(b, 4);
+    if (riffSize < 12 || riffSize > b.size() - 8)
+        return false;
+    const QByteArrayView first = b.sliced(12, 4);
+    return first == "VP8 " || first == "VP8L" || first == "VP8X";
+}
+
+// An ISO base media file whose first box is "ftyp" and names one of HEIF's brands for still
+// pictures: HEVC (heic, heix, and mif1, msf1 with it), or AV1 (avif, avis).
+bool isHeifFileType(QByteArrayView b)
+{
+    if (b.size() < 16 || b.sliced(4, 4) != "ftyp")
+        return false;
+    const qint64 boxSize = qFromBigEndian<quint32>(b.data());
+    if (boxSize < 16 || boxSize > b.size())
+        return false;
+    static constexpr std::array<QByteArrayView, 10> brands = {"heic", "heix", "heim", "heis", "hevc",
+                                                              "hevx", "mif1", "msf1", "avif", "avis"};
+    // The major brand, then the compatible ones after the minor version.
+    for (qsizetype pos = 8; pos + 4 <= boxSize; pos += pos == 8 ? 8 : 4) {
+        if (std::find(brands.begin(), brands.end(), b.sliced(pos, 4)) != brands.end())
+            return true;
+    }
+    return false;
+}
+
+std::atomic_bool moreFormats{false};
+
 // --- WMF -------------------------------------------------------------------------------------
 
 bool hasSoundRecords(QByteArrayView b, qsizetype pos)
@@ -215,6 +278,14 @@ Format sniffFormat(QByteArrayView bytes)
         return Format::Gif;
     if (startsWith(bytes, "\xD7\xCD\xC6\x9A", 4))
         return Format::PlaceableWmf;
+    if (!MoreFormats())
+        return Format::Unknown;
+    if (startsWith(bytes, PngSignature, 8))
+        return Format::Png;
+    if (startsWith(bytes, "RIFF", 4) && bytes.size() >= 12 && bytes.sliced(8, 4) == "WEBP")
+        return Format::Webp;
+    if (isHeifFileType(bytes))
+        return Format::Heif;
     return Format::Unknown;
 }
 
@@ -227,11 +298,31 @@ QByteArray qtFormatName(Format format)
         return QByteArrayLiteral("jpeg");
     case Format::Gif:
         return QByteArrayLiteral("gif");
+    case Format::Png:
+        return QByteArrayLiteral("png");
+    case Format::Webp:
+        return QByteArrayLiteral("webp");
+    case Format::Heif:
     case Format::PlaceableWmf:
     case Format::Unknown:
         break;
     }
     return {};
+}
+
+void SetMoreFormats(bool on)
+{
+    moreFormats = on;
+}
+
+bool MoreFormats()
+{
+    return moreFormats;
+}
+
+bool isDecodedWhole(Format format)
+{
+    return format == Format::Png || format == Format::Webp || format == Format::Heif;
 }
 
 namespace {
@@ -293,6 +384,11 @@ bool isStructurallySound(Format format, QByteArrayView bytes)
         return isSoundJpeg(bytes);
     case Format::Gif:
         return isCompleteGifFirstImage(bytes);
+    case Format::Png:
+        return isCompletePng(bytes);
+    case Format::Webp:
+        return isCompleteWebp(bytes);
+    case Format::Heif:
     case Format::PlaceableWmf:
     case Format::Unknown:
         break;

@@ -33,14 +33,31 @@ bool isPlausibleNaturalSize(const QSizeF &logicalPixels);
 inline constexpr int MaxJpegScans = 100;
 inline constexpr qint64 MaxJpegScanWork = 16 * MaxPictureBytes;
 
-enum class Format { Unknown, Bmp, Jpeg, Gif, PlaceableWmf };
+// Png, Webp and Heif (HEIC, HEIF and AVIF: one container, HEVC or AV1 inside) are today's
+// formats a teacher may add (moreFormats); the loader takes them only while SetMoreFormats(true).
+enum class Format { Unknown, Bmp, Jpeg, Gif, PlaceableWmf, Png, Webp, Heif };
 
-// The format the first bytes announce, with the same signatures Qt's handlers look for; the
-// file name plays no part. A metafile without the placeable header is Unknown.
+// Whether the loader takes today's formats as well as the designed ones: off at start, and while
+// off sniffFormat calls their files Unknown, so that none of their decoders ever runs. Set once,
+// before the first load (the program's start-up does it from its settings).
+void SetMoreFormats(bool on);
+bool MoreFormats();
+
+// The format the first bytes announce, with the same signatures Qt's handlers and libheif look
+// for; the file name plays no part. A metafile without the placeable header is Unknown.
 Format sniffFormat(QByteArrayView bytes);
 
-// The name QImageReader::format() gives the raster formats; empty for the others.
+// The name QImageReader::format() gives the formats Qt decodes; empty for the others (libheif
+// decodes Heif).
 QByteArray qtFormatName(Format format);
+
+// The formats that have no reduced decode (JPEG's 1/2, 1/4, 1/8) and cost a decoder dearly for
+// each pixel: PNG (inflating and unfiltering every row), WebP and HEIF (a whole video frame). A
+// picture of these is decoded whole whatever size it is shown at, so their natural size is held
+// to what decodes within the loader's time for one picture: a 24-megapixel phone photo
+// (5712 x 4284) passes, a 50-megapixel one does not.
+inline constexpr double MaxWholeDecodeArea = 25e6;
+bool isDecodedWhole(Format format);
 
 // False when a raster file is cut short or has a header no loader should trust:
 // - BMP: an uncompressed file shorter than its pixel offset + rows x stride, or an RLE file
@@ -50,8 +67,11 @@ QByteArray qtFormatName(Format format);
 //   file, or components in separate scans, which libjpeg buffers whole at any scale) a
 //   coefficient buffer beyond MaxPictureBytes, or that buffer times the scans beyond
 //   MaxJpegScanWork;
-// - GIF: the first image's data blocks end before their terminator, or no image at all.
-// Everything else (pixel data, palettes, LZW codes) is left to Qt's decoders.
+// - GIF: the first image's data blocks end before their terminator, or no image at all;
+// - PNG: no IHDR first, a chunk running past the data, or no IDAT before IEND (cut short);
+// - WebP: a RIFF size past the data, or no VP8, VP8L or VP8X chunk first.
+// HEIF's boxes are read by libheif itself (HeifDecode.h). Everything else (pixel data, palettes,
+// LZW codes, compressed streams) is left to the decoders.
 bool isStructurallySound(Format format, QByteArrayView bytes);
 
 // Walks a JPEG's markers from SOI to EOI the way libjpeg does: segments are skipped by their

@@ -7,6 +7,7 @@
 #include "base/Fonts.h"
 #include "platform/MessageBox.h"
 #include "registration/frmListLayout.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QSignalBlocker>
@@ -16,6 +17,8 @@ using namespace platform;
 namespace {
 
 const QString PicturePattern = QStringLiteral("*.BMP;*.WMF;*.JPG;*.DIB;*.RLE;*.GIF");
+// Today's formats a teacher may add (moreFormats), listed among the others in one order.
+const QString MorePicturePatterns = QStringLiteral(";*.PNG;*.JPEG;*.WEBP;*.HEIC;*.HEIF;*.AVIF");
 
 // The program's messages, word for word.
 const QString DriveErrorText = QStringLiteral("ディスクをセットしてください");
@@ -72,7 +75,7 @@ frmList::frmList(Form1 &form, QWidget *parent)
     // The drive list starts on the drive of the current folder; opening the folder list there
     // makes the file list and ImageDir follow, so they agree from the start even when a window
     // before this one was closed through its frame after moving ImageDir.
-    File1->setPattern(PicturePattern);
+    File1->setPattern(settings::Current().moreFormats ? PicturePattern + MorePicturePatterns : PicturePattern);
     Dir1->setPath(QDir::currentPath());
     Command12->setFocus();
 

@@ -1,0 +1,409 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Today's picture formats in the gallery, a teacher's option (moreFormats): PNG, .jpeg, WebP, HEIC,
+// HEIF and AVIF files listed among the designed ones in one order, decoded within the loader's
+// bounds or refused, a phone's HEIC photo upright, and a transparent PNG showing the paper through
+// it on the poster, in the capture and on the printed page. Without the option, none of them is
+// listed or decoded.
+
+#include "PdfPages.h"
+#include "PosterPointer.h"
+#include "TestSupport.h"
+#include "tests/support/ExifJpeg.h"
+#include "tests/support/ModernPictures.h"
+#include "tests/support/PictureFiles.h"
+
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
+#include "output/PosterCapture.h"
+#include "output/PrintAndSave.h"
+#include "pictures/Exif.h"
+#include "pictures/Picture.h"
+#include "pictures/PictureFormats.h"
+#include "registration/frmList.h"
+#include "settings/Settings.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+using modernpictures::HeifCodec;
+using platform::LoadPicture;
+using platform::Picture;
+
+namespace {
+
+// Four quarters, red, green, blue and white, so that every turn and mirror tells apart.
+QImage Quarters(const QSize &size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const int w = size.width() / 2, h = size.height() / 2;
+    painter.fillRect(0, 0, w, h, QColor(230, 30, 30));
+    painter.fillRect(w, 0, size.width() - w, h, QColor(30, 200, 30));
+    painter.fillRect(0, h, w, size.height() - h, QColor(30, 30, 230));
+    painter.fillRect(w, h, size.width() - w, size.height() - h, QColor(250, 250, 250));
+    return image;
+}
+
+// A red square in the middle half of a transparent picture: clip art.
+QImage ClipArt(const QSize &size)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.fillRect(size.width() / 4, size.height() / 4, size.width() / 2, size.height() / 2, Qt::red);
+    return image;
+}
+
+bool Near(QColor seen, QColor want, int tolerance = 40)
+{
+    return qAbs(seen.red() - want.red()) < tolerance && qAbs(seen.green() - want.green()) < tolerance
+            && qAbs(seen.blue() - want.blue()) < tolerance;
+}
+
+// The colours at the centres of the four quarters of an image.
+QList<QColor> QuarterColours(const QImage &image)
+{
+    const int x1 = image.width() / 4, x2 = 3 * image.width() / 4;
+    const int y1 = image.height() / 4, y2 = 3 * image.height() / 4;
+    return {image.pixelColor(x1, y1), image.pixelColor(x2, y1), image.pixelColor(x1, y2), image.pixelColor(x2, y2)};
+}
+
+bool SameQuarters(const QImage &a, const QImage &b)
+{
+    const QList<QColor> x = QuarterColours(a), y = QuarterColours(b);
+    for (int k = 0; k < 4; ++k) {
+        if (!Near(x[k], y[k]))
+            return false;
+    }
+    return true;
+}
+
+enum class Kind { Png, Webp, Heic, Avif };
+
+QByteArray Encoded(Kind kind, const QImage &image, const modernpictures::HeifOptions &heif = {})
+{
+    switch (kind) {
+    case Kind::Png: return modernpictures::Png(image);
+    case Kind::Webp: return modernpictures::Webp(image, 90);
+    case Kind::Heic: {
+        modernpictures::HeifOptions options = heif;
+        options.codec = HeifCodec::Hevc;
+        return modernpictures::Heif(image, options);
+    }
+    case Kind::Avif: {
+        modernpictures::HeifOptions options = heif;
+        options.codec = HeifCodec::Av1;
+        return modernpictures::Heif(image, options);
+    }
+    }
+    return {};
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// A PNG whose header says width x height, its checksum mended, so that only its size is wrong.
+QByteArray PngClaiming(QByteArray png, quint32 width, quint32 height)
+{
+    qToBigEndian(width, png.data() + 16);
+    qToBigEndian(height, png.data() + 20);
+    quint32 crc = 0xFFFFFFFFu; // CRC-32 of the chunk's type and data
+    for (int i = 12; i < 29; ++i) {
+        crc ^= quint8(png[i]);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    qToBigEndian(~crc, png.data() + 29);
+    return png;
+}
+
+Form1 *MainWindow()
+{
+    return qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
+}
+
+frmList *Registration()
+{
+    return qobject_cast<frmList *>(testing::TopLevel(QStringLiteral("frmList")));
+}
+
+const QColor PaperColour(0xC0, 0xFF, 0xFF);
+
+} // namespace
+
+Q_DECLARE_METATYPE(Kind)
+
+class TestMoreFormats : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void eachFormatLoadsOnlyWithTheOption_data();
+    void eachFormatLoadsOnlyWithTheOption();
+    void damagedOrCostlyFilesGiveTheEmptyPicture_data();
+    void damagedOrCostlyFilesGiveTheEmptyPicture();
+    void phoneHeicIsUpright();
+    void galleryListsTodaysFormatsInOrder_data();
+    void galleryListsTodaysFormatsInOrder();
+    void transparentPngShowsThePaper();
+
+private:
+    void startInFolder(const QString &folder, bool moreFormats);
+    QTemporaryDir m_dir;
+};
+
+void TestMoreFormats::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
+    if (!modernpictures::CanEncode(HeifCodec::Hevc) || !modernpictures::CanEncode(HeifCodec::Av1))
+        QSKIP("libheif here has no HEVC or AV1 encoder to make the test files with");
+}
+
+void TestMoreFormats::cleanup()
+{
+    settings::SetCurrent(settings::Settings{});
+    platform::formats::SetMoreFormats(false);
+    QDir::setCurrent(m_dir.path());
+}
+
+void TestMoreFormats::eachFormatLoadsOnlyWithTheOption_data()
+{
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<bool>("alpha");
+    QTest::newRow("PNG") << Kind::Png << false;
+    QTest::newRow("PNG with alpha") << Kind::Png << true;
+    QTest::newRow("WebP") << Kind::Webp << false;
+    QTest::newRow("WebP with alpha") << Kind::Webp << true;
+    QTest::newRow("HEIC") << Kind::Heic << false;
+    QTest::newRow("AVIF") << Kind::Avif << false;
+    QTest::newRow("AVIF with alpha") << Kind::Avif << true;
+}
+
+void TestMoreFormats::eachFormatLoadsOnlyWithTheOption()
+{
+    QFETCH(Kind, kind);
+    QFETCH(bool, alpha);
+    const QSize size(320, 240);
+    const QImage source = alpha ? ClipArt(size) : Quarters(size);
+    const QString path = m_dir.filePath(QStringLiteral("picture"));
+    WriteFile(path, Encoded(kind, source));
+
+    platform::formats::SetMoreFormats(false);
+    QVERIFY(LoadPicture(path).isEmpty());
+    QVERIFY(LoadPicture(path, QSize(119, 89), platform::Use::Thumbnail).isEmpty());
+
+    platform::formats::SetMoreFormats(true);
+    const Picture full = LoadPicture(path);
+    QCOMPARE(full.logicalSize(), QSizeF(size));
+    QCOMPARE(full.himetricSize(), QSize(8467, 6350));
+    QCOMPARE(full.image().size(), size);
+    if (alpha) {
+        QCOMPARE(full.image().pixelColor(5, 5).alpha(), 0); // transparent stays transparent
+        QVERIFY(Near(full.image().pixelColor(160, 120), Qt::red));
+    } else {
+        QVERIFY(SameQuarters(full.image(), source));
+    }
+    // A gallery cell: the same natural size, no more pixels than the desktop's shared thumbnail
+    // keeps of it.
+    const Picture thumbnail = LoadPicture(path, QSize(119, 89), platform::Use::Thumbnail);
+    QCOMPARE(thumbnail.logicalSize(), QSizeF(size));
+    QVERIFY(thumbnail.image().width() <= 128 && thumbnail.image().height() <= 128);
+    if (!alpha)
+        QVERIFY(SameQuarters(thumbnail.image(), source));
+}
+
+void TestMoreFormats::damagedOrCostlyFilesGiveTheEmptyPicture_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QImage quarters = Quarters(QSize(320, 240));
+    const QByteArray png = Encoded(Kind::Png, quarters), webp = Encoded(Kind::Webp, quarters);
+    const QByteArray heic = Encoded(Kind::Heic, quarters), avif = Encoded(Kind::Avif, quarters);
+    QTest::newRow("PNG cut short") << png.left(png.size() - 20);
+    QTest::newRow("PNG without IHDR") << png.left(8) + png.mid(33);
+    QTest::newRow("PNG claiming 6000 x 5000") << PngClaiming(png, 6000, 5000);
+    QTest::newRow("PNG claiming 65535 x 65535") << PngClaiming(png, 65535, 65535);
+    QTest::newRow("WebP cut short") << webp.left(webp.size() / 2);
+    QByteArray riffPast = webp;
+    qToLittleEndian<quint32>(quint32(webp.size()), riffPast.data() + 4);
+    QTest::newRow("WebP's RIFF size past the data") << riffPast;
+    QTest::newRow("HEIC cut short") << heic.left(heic.size() / 2);
+    QTest::newRow("HEIC, its header alone") << heic.left(40);
+    QByteArray scrambled = heic;
+    for (qsizetype i = scrambled.size() / 2; i < scrambled.size(); i += 7)
+        scrambled[i] = char(scrambled[i] ^ 0x5A);
+    QTest::newRow("HEIC, its picture data scrambled") << scrambled;
+    QTest::newRow("AVIF cut short") << avif.left(avif.size() - 30);
+}
+
+void TestMoreFormats::damagedOrCostlyFilesGiveTheEmptyPicture()
+{
+    QFETCH(QByteArray, bytes);
+    platform::formats::SetMoreFormats(true);
+    const QString path = m_dir.filePath(QStringLiteral("damaged"));
+    WriteFile(path, bytes);
+    for (const QSize &bound : {QSize(), QSize(119, 89)}) {
+        const Picture picture = LoadPicture(path, bound, platform::Use::Thumbnail);
+        // Empty, or (a scrambled stream the decoder mends) a picture of the size it claims.
+        QVERIFY(picture.isEmpty() || picture.logicalSize() == QSizeF(320, 240));
+    }
+}
+
+void TestMoreFormats::phoneHeicIsUpright()
+{
+    // As a phone held upright stores its photo: the pixels as the sensor saw them, turned a
+    // quarter clockwise by the file's rotation and by its EXIF orientation alike, and a thumbnail.
+    platform::formats::SetMoreFormats(true);
+    const QImage stored = Quarters(QSize(640, 480));
+    const QString path = m_dir.filePath(QStringLiteral("IMG_0001.HEIC"));
+    WriteFile(path, Encoded(Kind::Heic, stored, {.orientation = 6, .exifOrientation = true, .thumbnailSide = 160}));
+    const QImage upright = platform::exif::Upright(stored, 6);
+
+    const Picture full = LoadPicture(path);
+    QCOMPARE(full.logicalSize(), QSizeF(480, 640)); // turned once, not twice
+    QVERIFY(SameQuarters(full.image(), upright));
+
+    // A gallery cell takes the phone's own thumbnail, upright too.
+    const Picture cell = LoadPicture(path, QSize(119, 89), platform::Use::Thumbnail);
+    QVERIFY(cell.isPreview());
+    QCOMPARE(cell.logicalSize(), QSizeF(480, 640));
+    QVERIFY(SameQuarters(cell.image(), upright));
+}
+
+void TestMoreFormats::startInFolder(const QString &folder, bool moreFormats)
+{
+    settings::Settings chosen;
+    chosen.moreFormats = moreFormats;
+    settings::SetCurrent(chosen);
+    QVERIFY(QDir::setCurrent(folder));
+    StartTovimaru();
+    QVERIFY(MainWindow() && Registration());
+    QVERIFY(QTest::qWaitForWindowExposed(MainWindow()));
+}
+
+void TestMoreFormats::galleryListsTodaysFormatsInOrder_data()
+{
+    QTest::addColumn<bool>("moreFormats");
+    QTest::addColumn<QStringList>("listed");
+    const QStringList designed{"a.BMP", "b.jpg", "c.gif"};
+    QTest::newRow("as designed") << false << designed;
+    QTest::newRow("moreFormats") << true
+                                 << designed + QStringList{"d.PNG", "e.png", "f.jpeg", "g.JPEG", "h.webp", "i.HEIC",
+                                                           "j.heif", "k.avif", "l.AVIF"};
+}
+
+void TestMoreFormats::galleryListsTodaysFormatsInOrder()
+{
+    QFETCH(bool, moreFormats);
+    QFETCH(QStringList, listed);
+    QTemporaryDir folder;
+    const QImage picture = Quarters(QSize(200, 150));
+    const auto write = [&](const char *name, const QByteArray &bytes) { WriteFile(folder.filePath(name), bytes); };
+    // Written in another order than listed, the names' cases mixed.
+    write("l.AVIF", Encoded(Kind::Avif, picture));
+    write("a.BMP", picturefiles::Bmp24(picture));
+    write("k.avif", Encoded(Kind::Avif, picture));
+    write("i.HEIC", Encoded(Kind::Heic, picture));
+    write("j.heif", Encoded(Kind::Heic, picture));
+    write("b.jpg", exifjpeg::Encode(picture));
+    QFile::copy(folder.filePath("b.jpg"), folder.filePath("f.jpeg"));
+    QFile::copy(folder.filePath("b.jpg"), folder.filePath("g.JPEG"));
+    write("c.gif", picturefiles::Gif({.width = 4, .height = 3, .palette = {qRgb(255, 0, 0)}, .pixels = std::vector<quint8>(12, 0)}));
+    write("d.PNG", Encoded(Kind::Png, picture));
+    write("e.png", Encoded(Kind::Png, ClipArt(QSize(200, 150))));
+    write("h.webp", Encoded(Kind::Webp, picture));
+    write("m.tif", QByteArray("II*\0", 4));
+    write("n.txt", "text");
+    QHash<QString, QDateTime> written;
+    for (const QString &name : listed)
+        written[name] = QFileInfo(folder.filePath(name)).lastModified();
+
+    startInFolder(folder.path(), moreFormats);
+    frmList *registration = Registration();
+    QCOMPARE(registration->File1->names(), listed);
+    QTest::mouseClick(registration->Command12, Qt::LeftButton);
+    QTRY_VERIFY(!Registration());
+    Form1 *form = MainWindow();
+    QTest::mouseClick(form->Command11, Qt::LeftButton); // step 2
+
+    // Every file listed is shown, page by page, in the list's order.
+    const QString prefix = QDir(folder.path()).absolutePath() + QLatin1Char('/');
+    for (int k = 0; k < listed.size(); ++k)
+        QCOMPARE(Module1::ImageFiles[k], prefix + listed[k]);
+    QCOMPARE(Module1::ImageFiles[listed.size()], QString());
+    for (int first = 0; first < listed.size(); first += 10) {
+        form->VScroll1->setValue(first);
+        const int expected = int(std::min<qsizetype>(10, listed.size() - first));
+        QCOMPARE(Module1::ThumbCount, expected);
+        for (int i = 0; i < expected; ++i)
+            QVERIFY2(form->Image1[i]->isVisible() && !form->Image1[i]->picture().isEmpty(),
+                     qPrintable(listed[first + i]));
+    }
+    // The files are read, never written.
+    for (const QString &name : listed)
+        QCOMPARE(QFileInfo(folder.filePath(name)).lastModified(), written[name]);
+}
+
+void TestMoreFormats::transparentPngShowsThePaper()
+{
+    QTemporaryDir folder;
+    WriteFile(folder.filePath("clip.png"), Encoded(Kind::Png, ClipArt(QSize(400, 400))));
+    startInFolder(folder.path(), true);
+    Form1 *form = MainWindow();
+    form->Picture1->setBackColor(PaperColour);
+    QTest::mouseClick(Registration()->Command12, Qt::LeftButton);
+    QTRY_VERIFY(!Registration());
+    QTest::mouseClick(form->Command11, Qt::LeftButton); // step 2, the paper captured
+    QCOMPARE(Module1::ThumbCount, 1);
+
+    // Carried from the gallery onto the poster, where it grows.
+    testing::Pointer pointer(*form);
+    pointer.hover(testing::InCell(0));
+    pointer.press(testing::InCell(0));
+    pointer.dragTo(QPointF(3000 + form->GrabX, 4000 + form->GrabY));
+    pointer.release();
+    const platform::ImageControl &slot = *form->Image3[0];
+    QVERIFY(slot.twipsLeft() < 9300);
+    QTest::mouseClick(form->Command6, Qt::LeftButton); // step 3
+    QTest::mouseClick(form->Command4, Qt::LeftButton); // step 4: the poster captured
+
+    // In the capture: the paper around the square, inside the picture's box, and the square.
+    const QImage poster = form->Picture2->picture().image();
+    const QRect box((slot.geometry().topLeft() - output::PosterRect.topLeft()) * platform::CaptureDensity,
+                    slot.geometry().size() * platform::CaptureDensity);
+    const QPoint corner = box.topLeft() + QPoint(box.width() / 8, box.height() / 8);
+    QVERIFY(Near(poster.pixelColor(corner), PaperColour, 4));
+    QVERIFY(Near(poster.pixelColor(box.center()), Qt::red, 4));
+
+    // On the printed page: the same, where the picture's box lies on the fitted poster.
+    QPrinter &printer = CurrentProgram()->printing().printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = folder.filePath(QStringLiteral("printed.pdf"));
+    printer.setOutputFileName(pdf);
+    testing::AnswerNextModal([](QDialog *dialog) { QVERIFY(qobject_cast<QPrintDialog *>(dialog)); });
+    QTest::mouseClick(form->Command14, Qt::LeftButton);
+    const QImage page = testing::PdfPage(pdf);
+    QVERIFY(!page.isNull());
+    const QRect ink = testing::Ink(page);
+    const auto onPage = [&](QPoint inCapture) {
+        return QPoint(ink.left() + int((inCapture.x() + 0.5) * ink.width() / poster.width()),
+                      ink.top() + int((inCapture.y() + 0.5) * ink.height() / poster.height()));
+    };
+    QVERIFY(Near(page.pixelColor(onPage(corner)), PaperColour, 6));
+    QVERIFY(Near(page.pixelColor(onPage(box.center())), Qt::red, 6));
+}
+
+QTEST_MAIN(TestMoreFormats)
+#include "tst_moreformats.moc"
