@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include "tests/support/ExifJpeg.h"
+#include "tests/support/ModernPictures.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -89,12 +90,16 @@ inline QImage Photo(quint32 seed, QSize size = PhotoSize)
     return image;
 }
 
-enum class PhotoKind { Plain, Camera };
+// Plain and Camera as above; the others a phone's 12 megapixels (4032 x 3024) in each of today's
+// formats, and as a JPEG of the same pixels to compare them with. The HEIC ones carry a
+// thumbnail, as phones store it.
+enum class PhotoKind { Plain, Camera, PhoneJpeg, PhonePng, PhoneWebp, PhoneHeic };
+inline constexpr QSize PhoneSize(4032, 3024);
 
 inline QString PhotoName(int k, PhotoKind kind = PhotoKind::Plain)
 {
-    return QStringLiteral("%1%2.jpg").arg(kind == PhotoKind::Plain ? QStringLiteral("photo") : QStringLiteral("camera"))
-            .arg(k, 3, 10, QLatin1Char('0'));
+    const char *names[] = {"photo%1.jpg", "camera%1.jpg", "jpeg%1.jpg", "png%1.png", "webp%1.webp", "heic%1.heic"};
+    return QString::fromLatin1(names[int(kind)]).arg(k, 3, 10, QLatin1Char('0'));
 }
 
 // The bytes of photo k of a kind.
@@ -102,6 +107,15 @@ inline QByteArray PhotoFile(int k, PhotoKind kind)
 {
     if (kind == PhotoKind::Plain)
         return exifjpeg::Encode(Photo(quint32(k) + 1), PhotoQuality);
+    if (kind != PhotoKind::Camera) {
+        const QImage photo = Photo(quint32(k) + 2001, PhoneSize);
+        switch (kind) {
+        case PhotoKind::PhonePng: return modernpictures::Png(photo);
+        case PhotoKind::PhoneWebp: return modernpictures::Webp(photo, PhotoQuality);
+        case PhotoKind::PhoneHeic: return modernpictures::Heif(photo, {.quality = 60, .thumbnailSide = 320, .fast = true});
+        default: return exifjpeg::Encode(photo, PhotoQuality);
+        }
+    }
     const QImage photo = Photo(quint32(k) + 1001, CameraSize);
     const QImage thumbnail = photo.scaled(CameraThumbnailSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return exifjpeg::WithExif(exifjpeg::Encode(photo, PhotoQuality), k % 2 ? 6 : 1, exifjpeg::Encode(thumbnail, 90));
@@ -143,7 +157,7 @@ inline QStringList MakePhotos(const QString &folder, int count, PhotoKind kind =
             });
         }
     });
-    const QSize size = kind == PhotoKind::Plain ? PhotoSize : CameraSize;
+    const QSize size = kind == PhotoKind::Plain ? PhotoSize : kind == PhotoKind::Camera ? CameraSize : PhoneSize;
     std::printf("generated %zu photos of %dx%d at quality %d%s in %.1f s\n", missing.size(), size.width(),
                 size.height(), PhotoQuality, kind == PhotoKind::Camera ? " with EXIF thumbnails" : "", ms / 1000);
     return names;

@@ -3,14 +3,15 @@
 // in full on every page and against libjpeg's own tool; and how fast the scan is on a folder of
 // 32,000 small files.
 //
-//   bench_gallery [--keep DIR]
+//   bench_gallery [--keep DIR] [--formats]
 //
 // Two sets of 200 generated 24-megapixel JPEGs (see Photos.h): plain ones (6000 x 4000, no EXIF)
 // and camera ones (5664 x 4248, with an EXIF block: orientation and a 160 x 120 thumbnail). They
 // are generated with both cores into a temporary folder, or into DIR and reused from there on the
 // next run. They stay in the system's file cache, so the figures are for decoding, not for a slow
 // disk. The desktop's shared thumbnail cache is a temporary folder of the benchmark's own, empty
-// wherever a run says "cold".
+// wherever a run says "cold". Last, or alone with --formats: pages of a phone's photos in today's
+// formats (moreFormats: PNG, WebP, HEIC) against JPEGs of the same pixels.
 
 #include "bench/BenchSupport.h"
 #include "bench/Photos.h"
@@ -19,6 +20,7 @@
 #include "images/Gallery.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureCache.h"
+#include "pictures/PictureFormats.h"
 #include "tests/support/PictureFiles.h"
 
 #include <QApplication>
@@ -73,12 +75,12 @@ qint64 FolderBytes(const QString &folder, const QStringList &names)
 }
 
 // The values VScroll1 takes: forward page by page, then back to the start.
-std::vector<int> PageValues()
+std::vector<int> PageValues(int pages = PagesForward)
 {
     std::vector<int> values;
-    for (int page = 1; page <= PagesForward; ++page)
+    for (int page = 1; page <= pages; ++page)
         values.push_back(page * images::CellCount);
-    for (int page = PagesForward - 1; page >= 0; --page)
+    for (int page = pages - 1; page >= 0; --page)
         values.push_back(page * images::CellCount);
     return values;
 }
@@ -120,7 +122,7 @@ void PrintMemory()
 // registration window showed the folder that long before it was confirmed.
 // Returns the median of the pages forward.
 double BenchGallery(const char *title, Form1 &form, images::GalleryController &gallery, const QString &folder,
-                    const QStringList &names, int lookMs, int prefetchMs)
+                    const QStringList &names, int lookMs, int prefetchMs, int pages = PagesForward)
 {
     Module1::ImageDir = folder + QLatin1Char('/');
     platform::SharedPictureCache().clear();
@@ -139,7 +141,7 @@ double BenchGallery(const char *title, Form1 &form, images::GalleryController &g
     std::printf("  %-28s %7.1f ms (ThumbCount %d)\n", "scan with the first page", scan, Module1::ThumbCount);
     Figures figures;
     int previous = 0;
-    for (const int value : PageValues()) {
+    for (const int value : PageValues(pages)) {
         if (lookMs > 0)
             QThread::msleep(lookMs);
         figures.add(value > previous, bench::Milliseconds([&] {
@@ -251,18 +253,61 @@ void BenchSmallFiles(Form1 &form, images::GalleryController &gallery)
     std::printf("  %-28s %7.1f ms\n", "page change to the last page", last);
 }
 
+// Pages of a phone's 12-megapixel photos in each of today's formats (moreFormats), cold, against
+// JPEGs of the same pixels; the median page forward of two rounds each.
+void BenchPhoneFormats(Form1 &form, images::GalleryController &gallery, const QString &folder)
+{
+    constexpr int Count = 40; // four pages
+    constexpr int Pages = 3;
+    platform::formats::SetMoreFormats(true);
+    const std::pair<bench::PhotoKind, const char *> kinds[] = {{bench::PhotoKind::PhoneJpeg, "JPEG"},
+                                                               {bench::PhotoKind::PhonePng, "PNG"},
+                                                               {bench::PhotoKind::PhoneWebp, "WebP"},
+                                                               {bench::PhotoKind::PhoneHeic, "HEIC with its thumbnail"}};
+    std::vector<std::pair<const char *, double>> medians;
+    for (const auto &[kind, label] : kinds) {
+        const QString kindFolder = folder + QStringLiteral("/phone-") + QString::fromLatin1(label).section(' ', 0, 0);
+        QDir().mkpath(kindFolder);
+        const QStringList names = bench::MakePhotos(kindFolder, Count, kind);
+        std::printf("%d %s photos of %dx%d, %.2f MB each on average\n", Count, label, bench::PhoneSize.width(),
+                    bench::PhoneSize.height(), FolderBytes(kindFolder, names) / 1e6 / Count);
+        std::vector<double> rounds;
+        for (int round = 0; round < 2; ++round) {
+            EmptySharedCache();
+            rounds.push_back(BenchGallery(qPrintable(QStringLiteral("%1, cold, paging on at once:").arg(label)), form,
+                                          gallery, kindFolder, names, 0, 0, Pages));
+        }
+        medians.emplace_back(label, Median(rounds));
+    }
+    std::printf("\nmedian page forward of 12-megapixel photos, nothing decoded ahead (goal: within 10 %% of JPEG):\n");
+    for (const auto &[label, ms] : medians)
+        std::printf("  %-28s %7.1f ms, %+.0f %% against JPEG\n", label, ms, (ms / medians.front().second - 1) * 100);
+    std::printf("\n");
+    platform::formats::SetMoreFormats(false);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments();
+    // --formats: only the pages of today's formats (moreFormats).
+    const bool formatsOnly = arguments.contains(QStringLiteral("--formats"));
     QTemporaryDir temporary;
     const int keep = arguments.indexOf(QStringLiteral("--keep"));
     const QString folder = keep > 0 && keep + 1 < arguments.size() ? arguments[keep + 1] : temporary.path();
     QDir().mkpath(folder);
 
     EmptySharedCache();
+    if (formatsOnly) {
+        Form1 form;
+        images::GalleryController gallery(form);
+        form.show();
+        form.VScroll1->show();
+        BenchPhoneFormats(form, gallery, folder);
+        return 0;
+    }
     const QStringList names = bench::MakePhotos(folder, PhotoCount);
     const qint64 bytes = FolderBytes(folder, names);
     std::printf("%d photos, %.2f MB each on average, %d worker threads\n", PhotoCount,
@@ -320,5 +365,7 @@ int main(int argc, char **argv)
                names, bound);
 
     BenchSmallFiles(form, gallery);
+    std::printf("\n");
+    BenchPhoneFormats(form, gallery, folder);
     return 0;
 }

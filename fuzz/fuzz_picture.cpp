@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The whole picture loader, every format, from the bytes of a file: loaded with and without a
-// thumbnail bound, and twice as a gallery cell (the second time from the shared thumbnail the
+// The whole picture loader, every format (today's too: PNG, WebP, HEIF), from the bytes of a
+// file: loaded with and without a thumbnail bound, and twice as a gallery cell (the second time from the shared thumbnail the
 // first wrote, if any), then drawn stretched.
 
 #include "fuzz/FuzzSupport.h"
 #include "pictures/Picture.h"
+#include "pictures/PictureFormats.h"
 
 #include <QFile>
 #include <QPainter>
@@ -25,6 +26,7 @@ QString scratchFile()
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzzing::StartApplication();
+    platform::formats::SetMoreFormats(true);
     static QTemporaryDir cache(QStringLiteral("/dev/shm/tovimaru-fuzz-cache-XXXXXX"));
     qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     return 0;

@@ -4,7 +4,7 @@
 # time, one job at a time.
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]
-#     targets: fuzz_wmf fuzz_picture fuzz_exif fuzz_jet_answer fuzz_jet_file; default: all
+#     targets: fuzz_wmf fuzz_picture fuzz_heif fuzz_exif fuzz_jet_answer fuzz_jet_file; default: all
 #
 # fuzz_jet_file runs libmdb, which is not ours and which the program keeps in a helper process:
 # it goes on after a crash (-fork), and what it finds goes into tests/regressions/jet/, where the
@@ -14,7 +14,8 @@
 # (build-fuzz/corpus/TARGET). Inputs that crash, leak or time out land in
 # build-fuzz/artifacts/TARGET/; once fixed, copy them into the regression folder the test suite
 # replays (tests/regressions/wmf/ for the metafile player, tests/regressions/picture/ for the loader,
-# tests/regressions/exif/ for EXIF blocks and shared thumbnails).
+# tests/regressions/exif/ for EXIF blocks and shared thumbnails, tests/regressions/moreformats/ for
+# PNG, WebP and HEIF files).
 # Leak detection is off: Qt and fontconfig keep caches for the life of the process.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +27,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture fuzz_exif fuzz_jet_answer fuzz_jet_file)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture fuzz_heif fuzz_exif fuzz_jet_answer fuzz_jet_file)
 
 testdata=${TOVIMARU_TESTDATA:-../shared/testdata}/images
 mdb=${TOVIMARU_TESTDATA:-../shared/testdata}/mdb
@@ -34,7 +35,8 @@ mdb=${TOVIMARU_TESTDATA:-../shared/testdata}/mdb
 seeds_of() {
   case "$1" in
     fuzz_wmf) echo "$testdata/wmf $testdata/bad samples tests/regressions/wmf" ;;
-    fuzz_picture) echo "$testdata/bmp/bmpsuite/g $testdata/bmp/bmpsuite/b $testdata/dib_rle $testdata/gif/pygif $testdata/wmf $testdata/bad samples tests/regressions/picture" ;;
+    fuzz_picture) echo "$testdata/bmp/bmpsuite/g $testdata/bmp/bmpsuite/b $testdata/dib_rle $testdata/gif/pygif $testdata/wmf $testdata/bad samples tests/regressions/picture tests/regressions/moreformats" ;;
+    fuzz_heif) echo "tests/regressions/moreformats" ;;
     fuzz_exif) echo "tests/regressions/exif" ;;
     fuzz_jet_answer) echo "tests/regressions/jet-answer" ;;
     fuzz_jet_file) echo "$mdb tests/regressions/jet" ;;

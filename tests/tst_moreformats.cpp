@@ -155,6 +155,7 @@ private slots:
     void damagedOrCostlyFilesGiveTheEmptyPicture_data();
     void damagedOrCostlyFilesGiveTheEmptyPicture();
     void phoneHeicIsUpright();
+    void regressionFilesLoadOrAreRefused();
     void galleryListsTodaysFormatsInOrder_data();
     void galleryListsTodaysFormatsInOrder();
     void transparentPngShowsThePaper();
@@ -280,6 +281,25 @@ void TestMoreFormats::phoneHeicIsUpright()
     QVERIFY(cell.isPreview());
     QCOMPARE(cell.logicalSize(), QSizeF(480, 640));
     QVERIFY(SameQuarters(cell.image(), upright));
+}
+
+void TestMoreFormats::regressionFilesLoadOrAreRefused()
+{
+    platform::formats::SetMoreFormats(true);
+    const QDir folder(QStringLiteral(TOVIMARU_REGRESSIONS "/moreformats"));
+    const QStringList files = folder.entryList(QDir::Files);
+    QVERIFY(files.size() >= 10);
+    for (const QString &name : files) {
+        if (name.endsWith(QLatin1String(".md")))
+            continue;
+        for (const QSize &bound : {QSize(), QSize(119, 89)}) {
+            const Picture picture = LoadPicture(folder.filePath(name), bound, platform::Use::Thumbnail);
+            if (name.startsWith(QLatin1String("seed-"))) {
+                const QSizeF size = picture.logicalSize();
+                QVERIFY2(size == QSizeF(48, 32) || size == QSizeF(32, 48), qPrintable(name));
+            }
+        }
+    }
 }
 
 void TestMoreFormats::startInFolder(const QString &folder, bool moreFormats)

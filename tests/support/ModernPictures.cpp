@@ -79,6 +79,12 @@ QByteArray Heif(const QImage &image, const HeifOptions &options)
         return {};
     Owned<heif_encoder> ownedEncoder(encoder);
     heif_encoder_set_lossy_quality(encoder, options.quality);
+    if (options.fast) {
+        if (options.codec == HeifCodec::Hevc)
+            heif_encoder_set_parameter_string(encoder, "preset", "ultrafast");
+        else
+            heif_encoder_set_parameter_integer(encoder, "speed", 9);
+    }
 
     heif_image *created = nullptr;
     if (heif_image_create(pixels.width(), pixels.height(), heif_colorspace_RGB,

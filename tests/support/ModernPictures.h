@@ -27,6 +27,8 @@ struct HeifOptions
     bool exifOrientation = false;
     // A thumbnail of the picture fitted in this square, 0 for none.
     int thumbnailSide = 0;
+    // The encoder's fastest setting (for large pictures in the benchmarks), not its default.
+    bool fast = false;
 };
 
 // image (its alpha kept, if any) in a HEIF container; empty when no encoder is there.
