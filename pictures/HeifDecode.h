@@ -10,7 +10,8 @@
 //
 // Nothing is decoded before the container has been read and the picture's size found plausible
 // (PictureFormats.h): at most 16384 pixels a side for libheif, and MaxWholeDecodeArea, since a
-// HEIF picture is always decoded whole.
+// HEIF picture is always decoded whole; and its pixels and compressed bytes together must not
+// ask for more decoding work than some 1.2 s of one core (HeifDecode.cpp says how it is counted).
 
 #include <QByteArray>
 #include <QImage>
