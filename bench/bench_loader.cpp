@@ -86,7 +86,8 @@ int main(int argc, char *argv[])
         const QImage smaller = photo.copy(0, 0, 4000, 3000);
         make("heic-4000x3000-photo-q60.heic", modernpictures::Heif(smaller, {.quality = 60, .fast = true}));
         make("heic-4000x3000-photo-q100.heic", modernpictures::Heif(smaller, {.quality = 100, .fast = true}));
-        make("avif-5000x5000-photo-q60.avif", modernpictures::Heif(photo, {.codec = HeifCodec::Av1, .quality = 60, .fast = true}));
+        make("avif-5000x5000-photo-q60.avif",
+             modernpictures::Heif(photo, {.codec = HeifCodec::Av1, .quality = 60, .fast = true}));
         make("avif-4000x3000-photo-q100.avif",
              modernpictures::Heif(smaller, {.codec = HeifCodec::Av1, .quality = 100, .fast = true}));
     }

@@ -67,8 +67,8 @@ QImage Decode(heif_image_handle *handle)
     heif_decoding_options *options = heif_decoding_options_alloc();
     options->convert_hdr_to_8bit = 1;
     heif_image *decoded = nullptr;
-    const heif_error error = heif_decode_image(handle, &decoded, heif_colorspace_RGB,
-                                               alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options);
+    const heif_chroma chroma = alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
+    const heif_error error = heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options);
     heif_decoding_options_free(options);
     if (error.code != heif_error_Ok || !decoded)
         return {};

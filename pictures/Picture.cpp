@@ -153,9 +153,9 @@ QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, c
         if (size != natural)
             reader.setScaledSize(size);
     } else {
-        // BMP, GIF, PNG and WebP are decoded at full size and scaled afterwards; no more pixels than 32-bit
-        // ones would fit in the cap. A palette bitmap stays at one byte a pixel (or one bit)
-        // until it is reduced, without a 32-bit copy of the whole picture.
+        // BMP, GIF, PNG and WebP are decoded at full size and scaled afterwards; no more pixels
+        // than 32-bit ones would fit in the cap. A palette bitmap stays at one byte a pixel (or
+        // one bit) until it is reduced, without a 32-bit copy of the whole picture.
         if (qint64(natural.width()) * natural.height() * 4 > formats::MaxPictureBytes)
             return {};
         // Qt's BMP decoder leaves the pixels that RLE skip codes pass over as the allocator gave
@@ -207,7 +207,6 @@ public:
     }
 
     bool isValid() const { return m_stored.isValid() && !m_stored.isEmpty(); }
-    Format format() const { return m_format; }
     QSize natural() const { return exif::Oriented(m_stored, m_exif.orientation); }
     QByteArray mimeType() const;
     // The camera's own thumbnail in a JPEG's EXIF block (any size; the caller checks it).

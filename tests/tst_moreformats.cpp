@@ -340,7 +340,8 @@ void TestMoreFormats::galleryListsTodaysFormatsInOrder()
     write("b.jpg", exifjpeg::Encode(picture));
     QFile::copy(folder.filePath("b.jpg"), folder.filePath("f.jpeg"));
     QFile::copy(folder.filePath("b.jpg"), folder.filePath("g.JPEG"));
-    write("c.gif", picturefiles::Gif({.width = 4, .height = 3, .palette = {qRgb(255, 0, 0)}, .pixels = std::vector<quint8>(12, 0)}));
+    write("c.gif", picturefiles::Gif({.width = 4, .height = 3, .palette = {qRgb(255, 0, 0)},
+                                      .pixels = std::vector<quint8>(12, 0)}));
     write("d.PNG", Encoded(Kind::Png, picture));
     write("e.png", Encoded(Kind::Png, ClipArt(QSize(200, 150))));
     write("h.webp", Encoded(Kind::Webp, picture));
