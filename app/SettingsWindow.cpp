@@ -36,6 +36,9 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("PNG と PDF も選べ、名前が初めから入るので、マウスだけで保存できます。")},
         {&settings::Settings::printPreview, "printPreview", QStringLiteral("印刷の前に仕上がりを見せる"),
          QStringLiteral("「いんさつ」でまず印刷される姿を大きく見せ、「いんさつ」か「もどる」を選べます。")},
+        {&settings::Settings::builtinPictures, "builtinPictures", QStringLiteral("とびまるの絵を使う"),
+         QStringLiteral("ピクチャフォルダーに絵がなくても、とびまるについてくる絵で始められます。"
+                        "「データの登録」のドライブの一覧の「とびまる の え」からも選べます。")},
     };
     return switches;
 }
