@@ -115,6 +115,7 @@ CommandLine ParseCommandLine(const QStringList &arguments, bool unknownIsError)
                 line.folders.pictures = ReadableFolder(QDir::homePath(), why);
             if (line.folders.pictures.isEmpty())
                 return Refuse(why);
+            line.folders.userPictures = true;
         }
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         if (data.isEmpty() || !QDir().mkpath(data))

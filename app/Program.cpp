@@ -53,7 +53,7 @@ Program::~Program()
     delete m_registration;
 }
 
-void Program::start(const QString &dataFolder)
+void Program::start(const QString &dataFolder, const QString &picturesFolder)
 {
     platform::YieldingHandler handler;
     Form1 &form = *m_form;
@@ -85,6 +85,9 @@ void Program::start(const QString &dataFolder)
         if (!Module1::DataDir.endsWith(QLatin1Char('/')))
             Module1::DataDir += QLatin1Char('/');
     }
+    m_picturesFolder = picturesFolder;
+    if (!picturesFolder.isEmpty())
+        Module1::ImageDir = QDir(picturesFolder).absolutePath() + QLatin1Char('/');
 
     // In full screen the designed window stands centred on the screen (the settings chose a
     // factor at which it fits); its held position and height are kept all the same.
@@ -119,6 +122,11 @@ void Program::createRegistration()
     // While the user types the phrases, the first pages of the folder shown are decoded ahead.
     auto prefetch = [this, registration] { m_gallery->PrefetchFolder(registration->File1->names()); };
     connect(registration->Dir1, &platform::FolderList::change, m_gallery, prefetch);
+    // Opened on the first picture folder when it is not the current folder.
+    if (!m_picturesFolder.isEmpty() && Module1::ChosenDir.isEmpty()) {
+        registration->setDrive(m_picturesFolder);
+        registration->setPath(m_picturesFolder);
+    }
     prefetch();
 }
 

@@ -44,7 +44,10 @@ public:
     // Centres the main window, sets the start values, shows step 1 and opens the registration
     // window above it; returns when both windows are shown. The phrase store is kept in
     // dataFolder, or in the first picture folder (the current folder) when it is empty.
-    void start(const QString &dataFolder = {});
+    // picturesFolder, when given, is the first picture folder instead of the current folder
+    // (the program's own pictures): ImageDir, and where each new registration window opens its
+    // lists until a folder is confirmed.
+    void start(const QString &dataFolder = {}, const QString &picturesFolder = {});
 
     // ImageDir := the current directory with one trailing "/".
     static void InitImageDir();
@@ -61,4 +64,5 @@ private:
     text::KeyboardController *m_keyboard;
     images::PictureSlotController *m_pictureSlots;
     QPointer<frmList> m_registration;
+    QString m_picturesFolder; // start()'s picturesFolder
 };

@@ -38,6 +38,9 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("「いんさつ」でまず印刷される姿を大きく見せ、「いんさつ」か「もどる」を選べます。")},
         {&settings::Settings::moreFormats, "moreFormats", QStringLiteral("PNG や HEIC の絵も見せる"),
          QStringLiteral("PNG・WebP・HEIC・AVIF や .jpeg の絵（スマートフォンの写真など）も並べます。")},
+        {&settings::Settings::builtinPictures, "builtinPictures", QStringLiteral("とびまるの絵を使う"),
+         QStringLiteral("ピクチャフォルダーに絵がなくても、とびまるについてくる絵で始められます。"
+                        "「データの登録」のドライブの一覧の「とびまる の え」からも選べます。")},
     };
     return switches;
 }

@@ -6,6 +6,8 @@
 #include "base/Fonts.h"
 #include "pictures/PictureFormats.h"
 #include "platform/BigCursor.h"
+#include "registration/BuiltinPictures.h"
+#include "registration/frmList.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
@@ -30,6 +32,18 @@ void InstallJapaneseTranslation()
         QCoreApplication::installTranslator(translator);
     else
         qWarning("tovimaru: Qt's Japanese translation (qtbase_ja.qm) is missing: Qt's dialogs stay in English");
+}
+
+// The program's own pictures when the gallery should open on them instead of the user's picture
+// folder, which holds none; empty otherwise.
+QString BuiltinPicturesInstead(const StartFolders &folders)
+{
+    if (!settings::Current().builtinPictures || !folders.userPictures)
+        return QString();
+    if (!frmList::PictureFiles(folders.pictures).isEmpty())
+        return QString();
+    const QString builtin = BuiltinPicturesFolder();
+    return builtin.isEmpty() || frmList::PictureFiles(builtin).isEmpty() ? QString() : builtin;
 }
 
 // The program's windows go before the application does.
@@ -61,7 +75,7 @@ void StartTovimaru(const StartFolders &folders)
     platform::UseBigCursor(settings::Current().bigCursor);
     platform::formats::SetMoreFormats(settings::Current().moreFormats);
     g_program = std::make_unique<Program>();
-    g_program->start(folders.data);
+    g_program->start(folders.data, BuiltinPicturesInstead(folders));
 }
 
 Program *CurrentProgram()

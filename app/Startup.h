@@ -11,6 +11,10 @@ struct StartFolders
     QString pictures;
     // The folder of the phrase store "tovi.mdb"; empty: the first picture folder.
     QString data;
+    // True when pictures is the user's picture folder (or home) that --user-folders chose, not a
+    // folder asked for: with the setting builtinPictures, the gallery then opens on the
+    // program's own pictures when it holds no picture (the current folder stays the user's).
+    bool userPictures = false;
 };
 
 // Starts the whole program on the running QApplication: the main window in step 1, centred,

@@ -105,6 +105,28 @@ void SortNames(QStringList &names)
     });
 }
 
+QStringList MatchingFiles(const QString &folder, const QString &pattern)
+{
+    QList<QRegularExpression> wildcards;
+    for (const QString &wildcard : pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        wildcards.append(QRegularExpression(
+            QRegularExpression::wildcardToRegularExpression(wildcard.trimmed()),
+            QRegularExpression::CaseInsensitiveOption));
+    }
+    // QDir::Files leaves out folders, also those named like pictures ("old.BMP/"), and hidden
+    // files, as the desktop's own file lists do.
+    QStringList matching;
+    for (const QString &file : QDir(folder).entryList(QDir::Files)) {
+        const bool matches = std::any_of(wildcards.cbegin(), wildcards.cend(), [&file](const QRegularExpression &re) {
+            return re.match(file).hasMatch();
+        });
+        if (matches)
+            matching.append(file);
+    }
+    SortNames(matching);
+    return matching;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 DriveList::DriveList(QWidget *parent) : Control(parent)
@@ -152,8 +174,18 @@ void DriveList::setDrives(const QStringList &roots)
     clear();
     for (const QString &root : roots)
         addItem(root, root);
+    for (const auto &[folder, caption] : m_folderDrives)
+        addItem(caption, folder);
     const int index = findData(chosen);
     setCurrentIndex(index >= 0 ? index : 0);
+}
+
+void DriveList::addFolderDrive(const QString &folder, const QString &caption)
+{
+    const QSignalBlocker blocker(this);
+    m_folderDrives.append({Clean(folder), caption});
+    listMountedDrives();
+    setCurrentIndex(findData(driveOf(QDir::currentPath())));
 }
 
 void DriveList::listMountedDrives()
@@ -264,26 +296,8 @@ QStringList FileList::names() const
 void FileList::refill()
 {
     clear();
-    if (m_path.isEmpty())
-        return;
-    QList<QRegularExpression> wildcards;
-    for (const QString &wildcard : m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        wildcards.append(QRegularExpression(
-            QRegularExpression::wildcardToRegularExpression(wildcard.trimmed()),
-            QRegularExpression::CaseInsensitiveOption));
-    }
-    // QDir::Files leaves out folders, also those named like pictures ("old.BMP/"), and hidden
-    // files, as the desktop's own file lists do.
-    QStringList matching;
-    for (const QString &file : QDir(m_path).entryList(QDir::Files)) {
-        const bool matches = std::any_of(wildcards.cbegin(), wildcards.cend(), [&file](const QRegularExpression &re) {
-            return re.match(file).hasMatch();
-        });
-        if (matches)
-            matching.append(file);
-    }
-    SortNames(matching);
-    addItems(matching);
+    if (!m_path.isEmpty())
+        addItems(MatchingFiles(m_path, m_pattern));
 }
 
 } // namespace platform

@@ -23,6 +23,11 @@ QStringList UserDrives(const QList<QStorageInfo> &volumes, const QString &homePa
 // case in code-point order. The order never depends on the machine's locale.
 void SortNames(QStringList &names);
 
+// The names of the files of a folder that match a pattern of wildcards separated by ";"
+// ("*.BMP;*.JPG", ignoring case), sorted as the lists show them: what a file list of that folder
+// lists. Folders and hidden files are left out; a folder that cannot be read has none.
+QStringList MatchingFiles(const QString &folder, const QString &pattern);
+
 // A drop-down list of drives. "change" fires whenever the drive changes, by the user or by code.
 class DriveList final : public Control<QComboBox>
 {
@@ -47,6 +52,10 @@ public:
     // no change fires. The list reads the mounted volumes again each time it drops down, so
     // a medium put in meanwhile shows up.
     void setDrives(const QStringList &roots);
+    // Lists a folder as a drive of its own, under a caption, after the mounted drives: a path
+    // in it is on that drive, which opens at the folder. The drive of the current folder is
+    // chosen again; no change fires.
+    void addFolderDrive(const QString &folder, const QString &caption);
 
     void showPopup() override;
 
@@ -55,6 +64,8 @@ signals:
 
 private:
     void listMountedDrives();
+
+    QList<std::pair<QString, QString>> m_folderDrives; // folder, caption
 };
 
 // The folder list: the components of the current path from the root down, then the current

@@ -6,6 +6,7 @@
 #include "platform/ControlLayout.h"
 #include "base/Fonts.h"
 #include "platform/MessageBox.h"
+#include "registration/BuiltinPictures.h"
 #include "registration/frmListLayout.h"
 #include "settings/Settings.h"
 
@@ -68,6 +69,13 @@ frmList::frmList(Form1 &form, QWidget *parent)
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
+    // The program's own pictures, a drive of their own for a mouse to reach.
+    if (settings::Current().builtinPictures) {
+        const QString builtin = BuiltinPicturesFolder();
+        if (!builtin.isEmpty())
+            Drive1->addFolderDrive(builtin, BuiltinPicturesCaption());
+    }
+
     connect(Drive1, &DriveList::change, this, &frmList::driveChanged);
     connect(Dir1, &FolderList::change, this, &frmList::folderChanged);
     connect(Command12, &QPushButton::clicked, this, &frmList::confirm);
@@ -98,6 +106,11 @@ void frmList::load()
     // An empty store needs no new record now: the first confirmation writes it.
     if (loaded == PhraseStore::Loaded::Unreadable)
         ShowErrorMessage(this, LoadFailedText, StoreTitle);
+}
+
+QStringList frmList::PictureFiles(const QString &folder)
+{
+    return MatchingFiles(folder, PicturePattern);
 }
 
 void frmList::setDrive(const QString &drive)

@@ -31,6 +31,9 @@ public:
     void setDrive(const QString &drive);
     void setPath(const QString &path);
 
+    // The picture files of a folder, as the file list shows them there.
+    static QStringList PictureFiles(const QString &folder);
+
     platform::Label *Label3;             // "データの設定": the heading
     platform::Label *Label4;             // "画像ファイル"
     platform::Label *Label1;             // "文字"

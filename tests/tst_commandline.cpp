@@ -8,8 +8,11 @@
 #include "app/CommandLine.h"
 #include "app/Program.h"
 #include "app/Startup.h"
+#include "form/Form1.h"
 #include "form/Module1.h"
+#include "registration/BuiltinPictures.h"
 #include "registration/frmList.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -92,6 +95,8 @@ private slots:
     void userFolders_data();
     void userFolders();
     void startedFromTheMenu();
+    void builtinPictures_data();
+    void builtinPictures();
 
 private:
     // A folder holding one of the sample pictures.
@@ -130,6 +135,7 @@ void TestCommandLine::cleanup()
     }
     if (CurrentProgram() && Registration())
         Registration()->close();
+    settings::SetCurrent(settings::Settings{});
     m_scratch.reset();
 }
 
@@ -333,6 +339,74 @@ void TestCommandLine::startedFromTheMenu()
     QCOMPARE(run.status, -1); // still running: it started and waits for the user
     QVERIFY(QFileInfo(m_scratch->filePath(QStringLiteral("data/tovimaru"))).isDir());
     QVERIFY(!QFile::exists(home + QStringLiteral("/tovi.mdb")));
+}
+
+void TestCommandLine::builtinPictures_data()
+{
+    QTest::addColumn<bool>("option");          // builtinPictures
+    QTest::addColumn<bool>("userHasPictures"); // ~/Pictures holds a picture
+    QTest::addColumn<bool>("folderGiven");     // an empty FOLDER besides --user-folders
+    QTest::addColumn<bool>("builtinFirst");    // the gallery opens on the program's own pictures
+    QTest::newRow("on, empty picture folder") << true << false << false << true;
+    QTest::newRow("on, a picture of the user's") << true << true << false << false;
+    QTest::newRow("on, an empty FOLDER asked for") << true << false << true << false;
+    QTest::newRow("off, empty picture folder") << false << false << false << false;
+}
+
+void TestCommandLine::builtinPictures()
+{
+    QFETCH(bool, option);
+    QFETCH(bool, userHasPictures);
+    QFETCH(bool, folderGiven);
+    QFETCH(bool, builtinFirst);
+    const QString builtin = BuiltinPicturesFolder();
+    QVERIFY2(!builtin.isEmpty(), "the build draws the program's own pictures");
+    QVERIFY(frmList::PictureFiles(builtin).size() >= 40);
+    settings::Settings chosen;
+    chosen.builtinPictures = option;
+    settings::SetCurrent(chosen);
+    const QString home = m_scratch->filePath(QStringLiteral("home"));
+    const QString userPictures = userHasPictures ? pictureFolder(QStringLiteral("home/Pictures")) : home + QStringLiteral("/Pictures");
+    QVERIFY(QDir().mkpath(userPictures));
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_scratch->filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_scratch->filePath(QStringLiteral("data"))));
+    const QString given = m_scratch->filePath(QStringLiteral("given"));
+    QVERIFY(QDir().mkpath(given));
+    QStringList arguments{QStringLiteral("tovimaru"), QStringLiteral("--user-folders")};
+    if (folderGiven)
+        arguments.append(given);
+    const QString asked = folderGiven ? given : userPictures;
+
+    StartTovimaru(ParseCommandLine(arguments).folders);
+    frmList *registration = Registration();
+    QVERIFY(registration);
+    // The current folder, where a poster is saved, is the folder asked for whatever the gallery shows.
+    QCOMPARE(QDir::currentPath(), QDir(asked).absolutePath());
+    const QString first = builtinFirst ? builtin : QDir(asked).absolutePath();
+    QCOMPARE(Module1::ImageDir, WithSlash(first));
+    QCOMPARE(registration->Dir1->path(), first);
+    // The drive list offers the program's own pictures, under their caption, only with the option.
+    const int entry = registration->Drive1->findData(builtin);
+    QCOMPARE(entry >= 0, option);
+    if (!option)
+        return;
+    QCOMPARE(registration->Drive1->itemText(entry), QStringLiteral("とびまる の え"));
+    QCOMPARE(registration->Drive1->currentIndex() == entry, builtinFirst);
+    if (!builtinFirst) {
+        registration->Drive1->setCurrentIndex(entry); // the user picks it
+        QCOMPARE(registration->Dir1->path(), builtin);
+        QCOMPARE(Module1::ImageDir, WithSlash(builtin));
+    }
+    QCOMPARE(registration->File1->names(), frmList::PictureFiles(builtin));
+
+    confirmPhrase(QStringLiteral("いぬ"));
+    QCOMPARE(Module1::ImageFiles[0], builtin + QLatin1Char('/') + frmList::PictureFiles(builtin).first());
+    QCOMPARE(Module1::ThumbCount, 10);
+    QTRY_VERIFY(!CurrentProgram()->form().Image1[9]->picture().isEmpty());
+    // The phrases went to the user's data folder; nothing was written among the pictures.
+    QVERIFY(QFile::exists(m_scratch->filePath(QStringLiteral("data/tovimaru/tovi.mdb"))));
+    QCOMPARE(QDir(builtin).entryList(QDir::Files).size(), frmList::PictureFiles(builtin).size());
 }
 
 QTEST_MAIN(TestCommandLine)

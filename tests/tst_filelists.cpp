@@ -180,6 +180,19 @@ void TestFileLists::driveListChoosesTheDriveHoldingAPath()
     QCOMPARE(changes.count(), 2);
     QCOMPARE(list.currentFolderOn(QStringLiteral("/")), QDir::currentPath());
     QCOMPARE(list.currentFolderOn(b.path()), b.path());
+
+    // A folder listed as a drive of its own, under its caption, stays listed after the mounted
+    // drives however often they are read again.
+    QTemporaryDir pictures;
+    list.addFolderDrive(pictures.path(), QStringLiteral("とびまる の え"));
+    QCOMPARE(changes.count(), 2);
+    list.setDrives({QStringLiteral("/")});
+    QCOMPARE(list.count(), 2);
+    QCOMPARE(list.itemText(1), QStringLiteral("とびまる の え"));
+    QCOMPARE(list.driveOf(pictures.path() + QStringLiteral("/a")), pictures.path());
+    list.setCurrentIndex(1);
+    QCOMPARE(list.drive(), pictures.path());
+    QCOMPARE(list.currentFolderOn(pictures.path()), pictures.path());
 }
 
 QTEST_MAIN(TestFileLists)

@@ -6,6 +6,7 @@
 // dependencies and lintian's verdict.
 
 #include "app/AppIcon.h"
+#include "pictures/Picture.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -28,6 +29,8 @@ const QString Homepage = QStringLiteral(TOVIMARU_HOMEPAGE);
 const QString Screenshot = QStringLiteral(TOVIMARU_SCREENSHOT);
 const QString DocDir = QStringLiteral("share/doc/tovimaru/");
 const QList<int> IconSizes{16, 22, 24, 32, 48, 64, 128, 256};
+// Where the program looks for its own pictures, relative to its own folder (BuiltinPictures.h).
+const QString PicturesDir = QDir::cleanPath(QStringLiteral("bin/" TOVIMARU_PICTURES_FROM_BINDIR));
 
 struct Run
 {
@@ -76,6 +79,9 @@ QStringList ExpectedFiles()
                       DocDir + QStringLiteral("changelog.Debian.gz")};
     for (int size : IconSizes)
         files.append(QStringLiteral("share/icons/hicolor/%1x%1/apps/tovimaru.png").arg(size));
+    // The program's own pictures, as the build drew them.
+    for (const QString &name : QDir(QStringLiteral(TOVIMARU_PICTURES_BUILD_DIR)).entryList(QDir::Files))
+        files.append(PicturesDir + QLatin1Char('/') + name);
     files.sort();
     return files;
 }
@@ -110,6 +116,7 @@ private slots:
 
     void filesInTheirPlaces();
     void installedProgramAnswers();
+    void programsOwnPictures();
     void iconsAreTheProgramsIcon();
     void desktopEntry_data();
     void desktopEntry();
@@ -149,6 +156,27 @@ void TestInstall::installedProgramAnswers()
     const Run version = RunTool(installed(QStringLiteral("bin/tovimaru")), {QStringLiteral("--version")}, 20000);
     QCOMPARE(version.status, 0);
     QCOMPARE(version.out, QStringLiteral("tovimaru " TOVIMARU_VERSION "\n"));
+}
+
+void TestInstall::programsOwnPictures()
+{
+    const QDir folder(installed(PicturesDir));
+    const QStringList names = folder.entryList(QDir::Files);
+    QVERIFY2(names.size() >= 40, qPrintable(QString::number(names.size())));
+    QSet<QString> formats;
+    for (const QString &name : names) {
+        const QFileInfo file(folder.filePath(name));
+        // Every user may read them, none but their owner (root, for a package) may write them.
+        QCOMPARE(file.permissions() & (QFile::WriteGroup | QFile::WriteOther), QFile::Permissions());
+        QVERIFY(file.permissions() & QFile::ReadOther);
+        formats.insert(file.suffix());
+        const platform::Picture picture = platform::LoadPicture(file.filePath());
+        QVERIFY2(!picture.isEmpty(), qPrintable(name));
+        QVERIFY2(picture.logicalSize().width() >= 100 && picture.logicalSize().height() >= 100, qPrintable(name));
+    }
+    // Every format of the gallery's list.
+    QCOMPARE(formats, (QSet<QString>{QStringLiteral("bmp"), QStringLiteral("dib"), QStringLiteral("rle"), QStringLiteral("jpg"),
+                                     QStringLiteral("gif"), QStringLiteral("wmf")}));
 }
 
 void TestInstall::iconsAreTheProgramsIcon()

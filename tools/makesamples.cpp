@@ -1,18 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // makesamples: draws the sample pictures that ship in samples/ so that the program has
-// something to show on first start.
+// something to show on first start, and the program's own pictures that are installed with it.
 //
-// Usage: makesamples <output folder>
+// Usage: makesamples <output folder>             the samples of samples/
+//        makesamples --builtin <output folder>   the program's own pictures (share/tovimaru/pictures)
 //
 // Every picture is described once as a short list of flat shapes in its own logical units
 // (tools/samples/Pictures.h). Raster pictures are painted from that list and written as 24-bit
 // BMP, RLE8/RLE4 BMP, GIF or JPEG; vector pictures are written as placeable Windows metafiles
 // (tools/samples/Output.h). The BMP, RLE, GIF and WMF writers are the small hand-written encoders
 // of the tests (Qt cannot write RLE, GIF or WMF), so the output is the same, byte for byte, on
-// every run.
+// every run. The program's own pictures are read back with the program's own loader, and the
+// tool fails unless each of them, and at least samples::BuiltinMinimum, decode.
 
-#include "tools/samples/Output.h"
-#include "tools/samples/Pictures.h"
+#include "pictures/Picture.h"
+#include "tools/samples/Sets.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,15 +24,18 @@
 
 namespace {
 
-using samples::Format;
-
-struct Sample
+// Why the file the program's loader reads is not the picture written; empty when it is.
+QString CheckDecodes(const QString &path, const samples::Sample &sample)
 {
-    QString fileName;
-    Format format;
-    samples::Drawing (*draw)();
-    QSize pixels; // raster pictures
-};
+    const platform::Picture picture = platform::LoadPicture(path);
+    if (sample.format == samples::Format::Wmf)
+        return picture.kind() == platform::Picture::Kind::Metafile ? QString() : QStringLiteral("not read as a metafile");
+    if (picture.kind() != platform::Picture::Kind::Raster)
+        return QStringLiteral("not read as a raster picture");
+    if (picture.image().size() != sample.pixels)
+        return QStringLiteral("read as %1 x %2 pixels").arg(picture.image().width()).arg(picture.image().height());
+    return QString();
+}
 
 } // namespace
 
@@ -38,34 +43,19 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTextStream err(stderr);
-    if (argc != 2) {
-        err << "usage: makesamples <output folder>\n";
+    const QStringList arguments = app.arguments();
+    const bool builtin = arguments.size() == 3 && arguments[1] == QLatin1String("--builtin");
+    if (arguments.size() != 2 && !builtin) {
+        err << "usage: makesamples [--builtin] <output folder>\n";
         return 2;
     }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir folder(arguments.last());
     if (!QDir().mkpath(folder.path())) {
         err << "cannot create " << folder.path() << "\n";
         return 1;
     }
-    const Sample list[] = {
-        {QStringLiteral("SUN.BMP"), Format::Bmp24, samples::Sun, {400, 300}},
-        {QStringLiteral("balloons.bmp"), Format::Bmp24, samples::Balloons, {240, 360}},
-        {QStringLiteral("fish.dib"), Format::Bmp24, samples::Fish, {320, 224}},
-        {QStringLiteral("HOUSE.RLE"), Format::Rle8, samples::House, {480, 400}},
-        {QStringLiteral("apple.rle"), Format::Rle4, samples::Apple, {320, 360}},
-        {QStringLiteral("flower.jpg"), Format::Jpeg, samples::Flower, {360, 480}},
-        {QStringLiteral("CAR.JPG"), Format::Jpeg, samples::Car, {600, 340}},
-        {QStringLiteral("rainbow.JPG"), Format::Jpeg, samples::Rainbow, {640, 320}},
-        {QStringLiteral("IMG_0412.JPG"), Format::PhoneJpeg, samples::Balloons, {360, 480}},
-        {QStringLiteral("tree.gif"), Format::Gif, samples::Tree, {320, 480}},
-        {QStringLiteral("STAR.GIF"), Format::Gif, samples::Star, {360, 360}},
-        {QStringLiteral("little boat.GIF"), Format::Gif, samples::Boat, {500, 360}},
-        {QString::fromUtf8("ねこ の かお.gif"), Format::Gif, samples::CatFace, {400, 400}},
-        {QStringLiteral("kite.wmf"), Format::Wmf, samples::Kite, {}},
-        {QStringLiteral("Snowman.WMF"), Format::Wmf, samples::Snowman, {}},
-        {QStringLiteral("ladybug.wmf"), Format::Wmf, samples::Ladybug, {}},
-    };
-    for (const Sample &sample : list) {
+    const std::vector<samples::Sample> &list = builtin ? samples::BuiltinSet() : samples::SampleSet();
+    for (const samples::Sample &sample : list) {
         QString error;
         const QByteArray bytes = samples::Encode(sample.draw(), sample.format, sample.pixels, &error);
         if (bytes.isEmpty()) {
@@ -77,7 +67,20 @@ int main(int argc, char **argv)
             err << "cannot write " << file.fileName() << "\n";
             return 1;
         }
-        QTextStream(stdout) << sample.fileName << "  " << bytes.size() << " bytes\n";
+        file.close();
+        if (builtin) {
+            const QString why = CheckDecodes(file.fileName(), sample);
+            if (!why.isEmpty()) {
+                err << sample.fileName << ": " << why << "\n";
+                return 1;
+            }
+        } else {
+            QTextStream(stdout) << sample.fileName << "  " << bytes.size() << " bytes\n";
+        }
+    }
+    if (builtin && int(list.size()) < samples::BuiltinMinimum) {
+        err << "only " << list.size() << " pictures of the program's own, fewer than " << samples::BuiltinMinimum << "\n";
+        return 1;
     }
     return 0;
 }

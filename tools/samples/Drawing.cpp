@@ -105,6 +105,16 @@ QPolygonF BandPoints(const QPolygonF &path, double width)
     return left + right;
 }
 
+QPolygonF CurvePoints(QPointF a, QPointF b, QPointF c, int n)
+{
+    QPolygonF points;
+    for (int i = 0; i <= n; ++i) {
+        const double t = double(i) / n;
+        points << (1 - t) * (1 - t) * a + 2 * (1 - t) * t * b + t * t * c;
+    }
+    return points;
+}
+
 QPolygonF WavePoints(double x0, double x1, double y, double amplitude, double wavelength, double bottom)
 {
     QPolygonF points;
@@ -138,6 +148,15 @@ void Cloud(Drawing &drawing, double cx, double cy, double scale, QColor colour)
     for (const Puff &p : puffs)
         drawing.circle(cx + p.dx * scale, cy + p.dy * scale, p.r * scale, colour);
     drawing.setOutline(outline, width);
+}
+
+void Daisy(Drawing &drawing, QPointF centre, double scale, QColor petals, QColor middle)
+{
+    for (int k = 0; k < 5; ++k) {
+        const double t = (k * 72 - 90) * Pi / 180;
+        drawing.circle(centre.x() + 22 * scale * std::cos(t), centre.y() + 22 * scale * std::sin(t), 16 * scale, petals);
+    }
+    drawing.circle(centre.x(), centre.y(), 13 * scale, middle);
 }
 
 void HappyFace(Drawing &drawing, double cx, double cy, double scale, Cheeks cheeks)

@@ -93,6 +93,8 @@ QPolygonF RoundRectPoints(double x, double y, double w, double h, double r);
 // A band of the given width along a polyline, as a polygon (a "thick line" that a metafile can
 // hold as one POLYGON record).
 QPolygonF BandPoints(const QPolygonF &path, double width);
+// A quadratic Bézier curve from a to c pulled towards b, as n + 1 points.
+QPolygonF CurvePoints(QPointF a, QPointF b, QPointF c, int n = 16);
 // Waves along y from x0 to x1, closed below at bottom.
 QPolygonF WavePoints(double x0, double x1, double y, double amplitude, double wavelength, double bottom);
 
@@ -100,6 +102,9 @@ QPolygonF WavePoints(double x0, double x1, double y, double amplitude, double wa
 
 // A fluffy cloud: overlapping circles with only the outer outline showing.
 void Cloud(Drawing &drawing, double cx, double cy, double scale, QColor colour = White);
+
+// A small flower of five round petals, scale 1 about 80 units across.
+void Daisy(Drawing &drawing, QPointF centre, double scale, QColor petals, QColor middle);
 
 enum class Cheeks { Pink, None };
 // Two eyes with a shine, a smile, and pink cheeks or none.

@@ -79,13 +79,8 @@ Drawing Flower()
     drawing.circle(300, 300, 85, Yellow);
     HappyFace(drawing, 300, 305, 0.75, Cheeks::None);
     // Small flowers in the grass.
-    for (const QPointF c : {QPointF(90, 715), QPointF(510, 735)}) {
-        for (int k = 0; k < 5; ++k) {
-            const double t = (k * 72 - 90) * Pi / 180;
-            drawing.circle(c.x() + 22 * std::cos(t), c.y() + 22 * std::sin(t), 16, White);
-        }
-        drawing.circle(c.x(), c.y(), 13, Yellow);
-    }
+    for (const QPointF c : {QPointF(90, 715), QPointF(510, 735)})
+        Daisy(drawing, c, 1, White, Yellow);
     return drawing;
 }
 
