@@ -4,6 +4,7 @@
 #include "app/AppIcon.h"
 #include "app/Program.h"
 #include "base/Fonts.h"
+#include "platform/Accessible.h"
 #include "platform/BigCursor.h"
 #include "settings/Settings.h"
 
@@ -58,6 +59,12 @@ void StartTovimaru(const StartFolders &folders)
     QApplication::setWindowIcon(AppIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     platform::UseBigCursor(settings::Current().bigCursor);
+    // A control's interface for screen readers is made as the control is built: the program's
+    // own interfaces come first, with the setting speech.
+    if (settings::Current().speech)
+        platform::InstallAccessibleControls();
+    else
+        platform::RemoveAccessibleControls();
     g_program = std::make_unique<Program>();
     g_program->start(folders.data);
 }

@@ -6,7 +6,9 @@
 #include "platform/ControlLayout.h"
 #include "base/Fonts.h"
 #include "platform/MessageBox.h"
+#include "platform/Narrator.h"
 #include "registration/frmListLayout.h"
+#include "settings/Settings.h"
 
 #include <QDir>
 #include <QSignalBlocker>
@@ -57,6 +59,9 @@ frmList::frmList(Form1 &form, QWidget *parent)
     for (PlainTextBox *box : PhraseBox) {
         box->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
         box->setInputMethodHints(Qt::ImhPreferLowercase | Qt::ImhNoPredictiveText);
+        // Read aloud when the pointer rests on it or chooses it.
+        if (settings::Current().speech)
+            box->setProperty(SpeaksTextProperty, true);
     }
     QList<QWidget *> tabOrder{Command12};
     for (PlainTextBox *box : PhraseBox)
