@@ -75,8 +75,9 @@ QString Narrator::CaptionOf(const QWidget *control)
     if (const auto *key = qobject_cast<const KeyLabel *>(control))
         return key->caption().isEmpty() ? QStringLiteral("すぺーす") : SpokenCaption(key->caption());
     if (const auto *button = qobject_cast<const QAbstractButton *>(control)) {
+        static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)|&")); // "(&Q)" or "&"
         QString text = button->text();
-        text.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&"))); // the mnemonic, "(&Q)" or "&"
+        text.remove(mnemonic);
         return SpokenCaption(text);
     }
     return {};
