@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 namespace platform {
 
@@ -16,6 +17,9 @@ namespace {
 
 // How long the service may take to start before the program says that it goes on without it.
 constexpr int StartLimitMs = 10000;
+// How long one text may take to say: a service still speaking after that sends its sound nowhere
+// (an autospawned daemon without a sound card stays "speaking" for ever).
+constexpr int SpeakingLimitMs = 30000;
 // How long ending the program waits for the voice's thread to end.
 constexpr unsigned long EndLimitMs = 500;
 
@@ -73,10 +77,23 @@ public:
             return;
         }
         m_engine->setLocale(japanese);
+        m_silence = new QTimer(this);
+        m_silence->setSingleShot(true);
+        m_silence->setInterval(SpeakingLimitMs);
+        connect(m_silence, &QTimer::timeout, this, [] {
+            static bool told = false;
+            if (!std::exchange(told, true))
+                std::fprintf(stderr, "tovimaru: the speech service has been saying one text for %d s: its sound "
+                                     "may go nowhere\n", SpeakingLimitMs / 1000);
+        });
         connect(m_engine, &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State state) {
-            if (state == QTextToSpeech::Speaking)
+            if (state == QTextToSpeech::Speaking) {
                 m_shared->speakingSince = Now();
-            else if (state == QTextToSpeech::Error)
+                m_silence->start();
+            } else {
+                m_silence->stop();
+            }
+            if (state == QTextToSpeech::Error)
                 m_shared->fail(QStringLiteral("the speech service failed (%1)").arg(m_engine->errorString()));
         });
         // Requests wait in the thread's queue until this returns; the latest of them is said.
@@ -96,6 +113,7 @@ public:
 private:
     std::shared_ptr<Shared> m_shared;
     QTextToSpeech *m_engine = nullptr;
+    QTimer *m_silence = nullptr;
 };
 
 class SystemVoice final : public Voice
