@@ -7,6 +7,7 @@
 #include "base/Fonts.h"
 #include "platform/MessageBox.h"
 #include "platform/Narrator.h"
+#include "platform/SpokenText.h"
 #include "registration/frmListLayout.h"
 #include "settings/Settings.h"
 
@@ -142,6 +143,8 @@ void frmList::confirm()
     for (int k = 0; k < PhraseCount; ++k) {
         phrases[k] = PhraseBox[k]->text();
         m_form.Text1[k]->setText(phrases[k]);
+        // The readings of text converted in the box go with it (kept only while speaking).
+        m_form.Text1[k]->setProperty(ReadingsProperty, PhraseBox[k]->property(ReadingsProperty));
     }
     if (m_store.save(phrases) == PhraseStore::Saved::NotWritten)
         ShowErrorMessage(this, SaveFailedText, StoreTitle);

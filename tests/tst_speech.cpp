@@ -77,6 +77,7 @@ private slots:
     void restingSaysTheCaptionAndLeavingEarlyNothing();
     void aClickOnAKanaKeySaysTheKana();
     void theSpeakButtonReadsTheLineAndTheSlot();
+    void choosingAPhraseReadsIt();
     void screenReadersSeeAndPressTheControls();
     void nothingWithSpeechOff();
     void theRealVoiceWritesSamples();
@@ -296,6 +297,17 @@ void TestSpeech::theSpeakButtonReadsTheLineAndTheSlot()
     QTest::mouseClick(m_form->Command15, Qt::LeftButton);
     QTRY_VERIFY(!m_form->Command21->isVisible());
     QVERIFY(!speak->isVisible());
+}
+
+void TestSpeech::choosingAPhraseReadsIt()
+{
+    start();
+    frmList *registration = CurrentProgram()->registration();
+    QVERIFY(registration);
+    platform::PlainTextBox *box = registration->PhraseBox[2];
+    box->setText(QStringLiteral("きょうは　１０じ"));
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
+    QTRY_COMPARE(said, QStringList{QStringLiteral("きょうは 10じ")});
 }
 
 void TestSpeech::screenReadersSeeAndPressTheControls()
