@@ -13,14 +13,18 @@
 #include "output/PrintAndSave.h"
 #include "base/Twips.h"
 #include "platform/EventLoop.h"
+#include "platform/Narrator.h"
+#include "input/KanaInputMethod.h"
 #include "registration/frmList.h"
 #include "settings/Settings.h"
 #include "text/EditMode.h"
 #include "text/Keyboard.h"
+#include "text/SpeakButton.h"
 #include "text/TextSlots.h"
 
 #include <QDir>
 #include <QScreen>
+#include <QTimer>
 
 Program::Program()
     : m_form(std::make_unique<Form1>()),
@@ -39,6 +43,11 @@ Program::Program()
     // Options of the teacher's settings.
     if (settings::Current().galleryButtons)
         new images::PageButtons(form, this);
+    if (settings::Current().speech) {
+        m_narrator = new platform::Narrator(this);
+        platform::KanaInputMethod::instance().setKeepReadings(true);
+        new text::SpeakButton(form, *m_narrator, this);
+    }
     connect(form.Command14, &QPushButton::clicked, m_printing, &output::PrintController::Print);
     connect(form.Command20, &QPushButton::clicked, m_printing, &output::PrintController::Save);
     connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });
@@ -101,6 +110,14 @@ void Program::start(const QString &dataFolder, const QString &picturesFolder)
     platform::Yield();
     form.Picture1->show();
     platform::Yield();
+    // The voice's engine takes a second to start: it starts on a thread of its own once the
+    // windows are shown.
+    if (m_narrator) {
+        QTimer::singleShot(0, m_narrator, [narrator = m_narrator] {
+            if (!narrator->voice())
+                narrator->setVoice(platform::StartVoice());
+        });
+    }
 }
 
 void Program::InitImageDir()

@@ -21,6 +21,9 @@ class PictureSlotController;
 namespace text {
 class KeyboardController;
 }
+namespace platform {
+class Narrator;
+}
 class DrawingController;
 class Form1;
 class WizardController;
@@ -40,6 +43,8 @@ public:
     images::GalleryController &gallery() const { return *m_gallery; }
     text::KeyboardController &keyboard() const { return *m_keyboard; }
     images::PictureSlotController &pictureSlots() const { return *m_pictureSlots; }
+    // What reads the program aloud: nullptr unless the setting speech is on.
+    platform::Narrator *narrator() const { return m_narrator; }
 
     // Centres the main window, sets the start values, shows step 1 and opens the registration
     // window above it; returns when both windows are shown. The phrase store is kept in
@@ -65,4 +70,5 @@ private:
     images::PictureSlotController *m_pictureSlots;
     QPointer<frmList> m_registration;
     QString m_picturesFolder; // start()'s picturesFolder
+    platform::Narrator *m_narrator = nullptr;
 };

@@ -41,6 +41,8 @@ const std::vector<SwitchText> &Switches()
         {&settings::Settings::builtinPictures, "builtinPictures", QStringLiteral("とびまるの絵を使う"),
          QStringLiteral("ピクチャフォルダーに絵がなくても、とびまるについてくる絵で始められます。"
                         "「データの登録」のドライブの一覧の「とびまる の え」からも選べます。")},
+        {&settings::Settings::speech, "speech", QStringLiteral("ボタンや文字を読み上げる"),
+         QStringLiteral("ボタンやキーにマウスを少し置くと声で読み、「よむ」で書いた文字を読みます。")},
     };
     return switches;
 }

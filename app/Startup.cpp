@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "base/Fonts.h"
 #include "pictures/PictureFormats.h"
+#include "platform/Accessible.h"
 #include "platform/BigCursor.h"
 #include "registration/BuiltinPictures.h"
 #include "registration/frmList.h"
@@ -74,6 +75,12 @@ void StartTovimaru(const StartFolders &folders)
     QApplication::setQuitOnLastWindowClosed(false);
     platform::UseBigCursor(settings::Current().bigCursor);
     platform::formats::SetMoreFormats(settings::Current().moreFormats);
+    // A control's interface for screen readers is made as the control is built: the program's
+    // own interfaces come first, with the setting speech.
+    if (settings::Current().speech)
+        platform::InstallAccessibleControls();
+    else
+        platform::RemoveAccessibleControls();
     g_program = std::make_unique<Program>();
     g_program->start(folders.data, BuiltinPicturesInstead(folders));
 }

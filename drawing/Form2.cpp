@@ -4,6 +4,8 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "platform/ControlLayout.h"
+#include "platform/Narrator.h"
+#include "settings/Settings.h"
 
 using namespace platform;
 
@@ -19,6 +21,13 @@ constexpr QRgb Swatches[24] = {
     0xFFFFFF, 0xFFC0C0, 0xFFE0C0, 0xFFFFC0, 0xC0FFC0, 0xC0FFFF, 0xC0C0FF, 0xFFC0FF, // pale tints
     0xE0E0E0, 0xFF8080, 0xFFC080, 0xFFFF80, 0x80FF80, 0x80FFFF, 0x8080FF, 0xFF80FF, // light colours
     0x000000, 0xFF0000, 0xFF8000, 0xFFFF00, 0x00FF00, 0x00FFFF, 0x0000FF, 0xFF00FF, // full colours
+};
+
+// The swatches' names, said when the pointer rests on one (the setting speech).
+constexpr const char *SwatchNames[24] = {
+    "しろ", "うすい あか", "うすい だいだい", "うすい きいろ", "うすい みどり", "うすい みずいろ", "うすい あお", "うすい むらさき",
+    "はいいろ", "あかるい あか", "あかるい だいだい", "あかるい きいろ", "あかるい みどり", "あかるい みずいろ", "あかるい あお", "あかるい むらさき",
+    "くろ", "あか", "だいだい", "きいろ", "みどり", "みずいろ", "あお", "むらさき",
 };
 
 const std::vector<ControlSpec> &Layout()
@@ -55,6 +64,10 @@ Form2::Form2(Form1 &form)
     for (int i = 0; i < 24; ++i) {
         Label3[i] = FindControl<Label>(client(), QStringLiteral("Label3(%1)").arg(i));
         connect(Label3[i], &Label::click, this, &Form2::SwatchClicked);
+        if (settings::Current().speech) {
+            Label3[i]->setProperty(SpokenCaptionProperty, QString::fromUtf8(SwatchNames[i]));
+            Label3[i]->setAccessibleName(QString::fromUtf8(SwatchNames[i]));
+        }
     }
     connect(Command12, &QPushButton::clicked, this, &Form2::Apply);
 

@@ -240,9 +240,20 @@ int KanaComposer::focusLength() const
     return static_cast<int>(m_segments[m_focus].candidates[m_current[m_focus]].size());
 }
 
+QStringList KanaComposer::readings() const
+{
+    QStringList pairs;
+    if (m_state != State::Converted)
+        return pairs;
+    for (int i = 0; i < m_segments.size(); ++i)
+        pairs << m_segments[i].candidates[m_current[i]] << m_segments[i].reading;
+    return pairs;
+}
+
 QString KanaComposer::commit()
 {
     const QString shown = text();
+    m_committedReadings = readings();
     if (m_state == State::Converted && m_learn)
         CommitConversion(reading(), m_current);
     clear();

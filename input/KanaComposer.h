@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <utility>
 
 namespace platform {
 
@@ -40,6 +41,12 @@ public:
     // next segment if there is one. True when the focused segment was the last one: the
     // conversion is then complete, for commit() to take.
     bool pick(int index);
+
+    // Each converted segment as shown and the kana it was typed as: pairs of written form and
+    // reading (none before a conversion).
+    QStringList readings() const;
+    // The readings of the conversion the last commit() ended, taken once.
+    QStringList takeCommittedReadings() { return std::exchange(m_committedReadings, {}); }
 
     State state() const { return m_state; }
     // The text as shown in the box, and the span of the focused segment within it.
@@ -70,6 +77,7 @@ private:
     QStringList m_units;                 // the composition, one displayed character each
     QList<ConversionSegment> m_segments; // once converted
     QList<int> m_current;                // the chosen candidate of each segment
+    QStringList m_committedReadings;
     int m_focus = 0;
     bool m_learn = false;    // a kanji conversion, whose choices the converter learns
     bool m_kanaForm = false; // hiragana or katakana chosen with F6/F7; convert converts anew

@@ -2,6 +2,7 @@
 #include "input/KanaInputMethod.h"
 
 #include "input/KeyCodes.h"
+#include "platform/SpokenText.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -128,6 +129,11 @@ void KanaInputMethod::show(const QString &commitText)
     }
     QInputMethodEvent event(preedit, attributes);
     event.setCommitString(commitText);
+    const QStringList readings = m_composer.takeCommittedReadings();
+    if (m_keepReadings && !commitText.isEmpty()) {
+        for (qsizetype i = 0; i + 1 < readings.size(); i += 2)
+            KeepReading(m_box, readings[i], readings[i + 1]);
+    }
     Deliver(m_box, &event);
 
     if (!m_box)

@@ -32,6 +32,10 @@ public:
     // Commits what is being composed into its box.
     void commit();
 
+    // Whether each text box keeps the readings of the text converted in it (SpokenText.h), for
+    // reading it aloud; off unless the program speaks.
+    void setKeepReadings(bool keep) { m_keepReadings = keep; }
+
     // The box being composed for, or nullptr.
     QWidget *box() const { return m_box; }
     // The composition as shown in the box (empty when nothing is being composed).
@@ -54,6 +58,7 @@ private:
     KanaComposer m_composer;
     QPointer<QWidget> m_box;
     QPointer<CandidateCards> m_cards;
+    bool m_keepReadings = false;
 };
 
 // Gives a text box the input focus, bringing its window to the front first.

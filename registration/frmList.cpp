@@ -7,6 +7,8 @@
 #include "base/Fonts.h"
 #include "platform/MessageBox.h"
 #include "registration/BuiltinPictures.h"
+#include "platform/Narrator.h"
+#include "platform/SpokenText.h"
 #include "registration/frmListLayout.h"
 #include "settings/Settings.h"
 
@@ -61,6 +63,9 @@ frmList::frmList(Form1 &form, QWidget *parent)
     for (PlainTextBox *box : PhraseBox) {
         box->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
         box->setInputMethodHints(Qt::ImhPreferLowercase | Qt::ImhNoPredictiveText);
+        // Read aloud when the pointer rests on it or chooses it.
+        if (settings::Current().speech)
+            box->setProperty(SpeaksTextProperty, true);
     }
     QList<QWidget *> tabOrder{Command12};
     for (PlainTextBox *box : PhraseBox)
@@ -153,6 +158,8 @@ void frmList::confirm()
     for (int k = 0; k < PhraseCount; ++k) {
         phrases[k] = PhraseBox[k]->text();
         m_form.Text1[k]->setText(phrases[k]);
+        // The readings of text converted in the box go with it (kept only while speaking).
+        m_form.Text1[k]->setProperty(ReadingsProperty, PhraseBox[k]->property(ReadingsProperty));
     }
     if (m_store.save(phrases) == PhraseStore::Saved::NotWritten)
         ShowErrorMessage(this, SaveFailedText, StoreTitle);

@@ -40,12 +40,13 @@ struct Settings
     bool saveFormats = false;
     // "いんさつ" first shows a preview of the page, with big buttons to print or go back.
     bool printPreview = false;
+    // Buttons, keys and texts read aloud; "よむ" reads the typing line or the selected text.
+    bool speech = false;
 
     // Options of features still to come: read and kept so that all share one file.
     bool undo = false;
     bool autosave = false;
     bool quitPrompt = false;
-    bool speech = false;
     bool moreFormats = false;
     bool builtinPictures = false;
 

@@ -60,8 +60,7 @@ void EditModeController::Open(bool firstTime)
     if (!platform::KanaLockOn())
         ToggleKanaLock();
     // No text slot bears the number of the overflow picture slot: the typing line starts empty.
-    const platform::RichTextBox *slot = SelectedTextSlot(f);
-    f.Text2->setText(slot ? slot->text() : QString());
+    SlotToTypingLine(f, SelectedTextSlot(f));
     EnableButtons(false);
     f.Command21->setCaption(CloseCaption);
     Module1::EditMode = QStringLiteral("1");
@@ -88,7 +87,7 @@ void EditModeController::Close()
     EnableButtons(true);
     f.Command21->setCaption(OpenCaption);
     if (platform::RichTextBox *slot = SelectedTextSlot(f))
-        slot->setText(f.Text2->text());
+        TypingLineToSlot(f, *slot);
     Module1::EditMode = QStringLiteral("0");
 }
 

@@ -6,6 +6,7 @@
 #include "form/Poster.h"
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"
+#include "platform/SpokenText.h"
 #include "platform/Touch.h"
 
 namespace text {
@@ -14,6 +15,18 @@ platform::RichTextBox *SelectedTextSlot(Form1 &form)
 {
     const int index = Module1::SelectedIndex;
     return index >= 0 && index < static_cast<int>(form.Text1.size()) ? form.Text1[index] : nullptr;
+}
+
+void TypingLineToSlot(Form1 &form, platform::RichTextBox &slot)
+{
+    slot.setText(form.Text2->text());
+    slot.setProperty(platform::ReadingsProperty, form.Text2->property(platform::ReadingsProperty));
+}
+
+void SlotToTypingLine(Form1 &form, const platform::RichTextBox *slot)
+{
+    form.Text2->setText(slot ? slot->text() : QString());
+    form.Text2->setProperty(platform::ReadingsProperty, slot ? slot->property(platform::ReadingsProperty) : QVariant());
 }
 
 bool EditingOn()
@@ -47,9 +60,9 @@ void TextSlotsController::PressSlot(int index, const platform::PointerEvent &eve
         // The words typed so far belong to the slot selected before; a handler that runs during
         // the yield still sees that slot as the selected one.
         if (platform::RichTextBox *before = SelectedTextSlot(f))
-            before->setText(f.Text2->text());
+            TypingLineToSlot(f, *before);
         platform::Yield();
-        f.Text2->setText(slot.text());
+        SlotToTypingLine(f, &slot);
     }
     Module1::SelectedIndex = static_cast<std::int16_t>(index);
 }

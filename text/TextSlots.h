@@ -21,6 +21,11 @@ namespace text {
 // overflow picture slot 10 after a picture was picked).
 platform::RichTextBox *SelectedTextSlot(Form1 &form);
 
+// The typing line's text written into a slot, and a slot's text (none without a slot) into the
+// typing line; the readings of converted text go with it (SpokenText.h).
+void TypingLineToSlot(Form1 &form, platform::RichTextBox &slot);
+void SlotToTypingLine(Form1 &form, const platform::RichTextBox *slot);
+
 // Whether text editing is on (EditMode, kept as the text of a number, is 1).
 bool EditingOn();
 
