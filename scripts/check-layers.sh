@@ -15,12 +15,13 @@ declare -A allowed=(
   [platform]="base pictures"
   [input]="base platform"
   [form]="settings base pictures platform"
+  [history]="settings base pictures platform form"
   [output]="settings base pictures platform"
-  [drawing]="settings base pictures platform form"
-  [images]="settings base pictures platform form"
-  [text]="settings base pictures platform form input"
+  [drawing]="settings base pictures platform form history"
+  [images]="settings base pictures platform form history"
+  [text]="settings base pictures platform form input history"
   [registration]="settings base pictures platform form"
-  [app]="settings base pictures platform input form output drawing images text registration"
+  [app]="settings base pictures platform input form history output drawing images text registration"
 )
 # Folders whose files may include no widget header of Qt (pictures and the lowest layer); a
 # folder named here links Qt Gui, not Widgets.
