@@ -18,6 +18,7 @@
 #include "text/EditMode.h"
 #include "text/Keyboard.h"
 #include "text/TextSlots.h"
+#include "app/Resume.h"
 
 #include <QDir>
 #include <QScreen>
@@ -94,6 +95,16 @@ void Program::start(const QString &dataFolder)
         form.show();
     createRegistration();
     m_registration->show();
+    // With autosave the poster is kept in the user's data folder, and one an earlier run kept is
+    // offered; taken up again, its texts are offered in the registration window too.
+    if (settings::Current().autosave) {
+        auto *keeper = new PosterKeeper(form, *m_wizard, this);
+        connect(keeper, &PosterKeeper::resumed, this, [this] {
+            if (m_registration)
+                m_registration->offerPosterTexts();
+        });
+        keeper->offer();
+    }
     form.HScroll1->show();
     platform::Yield();
     form.Picture1->show();

@@ -87,14 +87,22 @@ void frmList::load()
 
     Phrases phrases;
     const PhraseStore::Loaded loaded = m_store.load(phrases);
-    for (int i = 0; i < PhraseCount; ++i) {
-        // The poster's texts, edited since the phrases were stored, are offered instead.
-        const QString onPoster = m_form.Text1[i]->text();
-        PhraseBox[i]->setText(onPoster.isEmpty() ? phrases[i] : onPoster);
-    }
+    for (int i = 0; i < PhraseCount; ++i)
+        PhraseBox[i]->setText(phrases[i]);
+    offerPosterTexts();
     // An empty store needs no new record now: the first confirmation writes it.
     if (loaded == PhraseStore::Loaded::Unreadable)
         ShowErrorMessage(this, LoadFailedText, StoreTitle);
+}
+
+void frmList::offerPosterTexts()
+{
+    // The poster's texts, edited since the phrases were stored, are offered instead.
+    for (int i = 0; i < PhraseCount; ++i) {
+        const QString onPoster = m_form.Text1[i]->text();
+        if (!onPoster.isEmpty())
+            PhraseBox[i]->setText(onPoster);
+    }
 }
 
 void frmList::setDrive(const QString &drive)

@@ -30,6 +30,9 @@ public:
     // file list and ImageDir follow; an empty value keeps the current one.
     void setDrive(const QString &drive);
     void setPath(const QString &path);
+    // The poster's texts, where a slot holds one, take the place of the phrases shown, as they
+    // do when the window is opened (after the poster was taken up again from its file).
+    void offerPosterTexts();
 
     platform::Label *Label3;             // "データの設定": the heading
     platform::Label *Label4;             // "画像ファイル"

@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/PosterWriter.h"
+
+#include "history/SavedPoster.h"
+#include "platform/EventLoop.h"
+#include "posterfile/PosterFile.h"
+
+#include <QMutex>
+
+#include <algorithm>
+
+namespace history {
+
+namespace {
+
+// While a handler yields (a move of the wizard in the middle of its work), the poster is not
+// taken: it is retried this much later.
+constexpr int RetryMs = 50;
+
+// The dots of a surface as the writer's own copy, or a null image when none is drawn. The copy
+// is made at once, so that a dot drawn meanwhile does not have the GUI thread copy the surface.
+QImage OwnDots(QImage &shared)
+{
+    QImage own = shared.isNull() ? QImage() : shared.copy();
+    shared = QImage();
+    if (own.isNull())
+        return own;
+    const int words = int(own.sizeInBytes() / 4);
+    const quint32 *pixels = reinterpret_cast<const quint32 *>(own.constBits());
+    // Premultiplied: a clear pixel is all zero.
+    return std::any_of(pixels, pixels + words, [](quint32 p) { return p != 0; }) ? own : QImage();
+}
+
+} // namespace
+
+struct PosterWriter::Shared
+{
+    QMutex mutex; // one write at a time: the thread's, or the last one before the end
+    posterfile::PngCache cache;
+
+    bool write(posterfile::Poster poster, const QString &path)
+    {
+        QMutexLocker lock(&mutex);
+        poster.paper.dots = OwnDots(poster.paper.dots);
+        poster.finished.dots = OwnDots(poster.finished.dots);
+        return posterfile::WriteFile(path, posterfile::Encode(poster, &cache));
+    }
+};
+
+PosterWriter::PosterWriter(Form1 &form, const QString &path, QObject *parent)
+    : QObject(parent), m_form(form), m_path(path), m_shared(std::make_shared<Shared>())
+{
+    m_pool.setMaxThreadCount(1);
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &PosterWriter::startWrite);
+}
+
+PosterWriter::~PosterWriter()
+{
+    m_pool.waitForDone();
+}
+
+void PosterWriter::gestureEnded()
+{
+    m_begun = true;
+    const qint64 since = m_sinceLastWrite.isValid() ? m_sinceLastWrite.elapsed() : IntervalMs;
+    schedule(int(std::max<qint64>(0, IntervalMs - since)));
+}
+
+void PosterWriter::stepMoved()
+{
+    m_begun = true;
+    schedule(0);
+}
+
+void PosterWriter::schedule(int delayMs)
+{
+    if (m_writing) {
+        m_pending = true;
+        return;
+    }
+    // An earlier write already planned serves.
+    if (m_timer.isActive() && m_timer.remainingTime() <= delayMs)
+        return;
+    m_timer.start(delayMs);
+}
+
+void PosterWriter::startWrite()
+{
+    if (platform::IsHoldingInput()) {
+        m_timer.start(RetryMs);
+        return;
+    }
+    QElapsedTimer gui;
+    gui.start();
+    m_writing = true;
+    m_sinceLastWrite.start();
+    posterfile::Poster poster = TakeSavedPoster(m_form);
+    m_pool.start([this, shared = m_shared, poster = std::move(poster), path = m_path]() mutable {
+        const bool ok = shared->write(std::move(poster), path);
+        QMetaObject::invokeMethod(this, [this, ok] { finished(ok); }, Qt::QueuedConnection);
+    });
+    m_lastGuiTimeNs = gui.nsecsElapsed();
+}
+
+void PosterWriter::finished(bool ok)
+{
+    if (!m_writing)
+        return; // the last write before the end took its place
+    m_writing = false;
+    ++m_writes;
+    emit written(ok);
+    if (m_pending) {
+        m_pending = false;
+        gestureEnded();
+    }
+}
+
+void PosterWriter::writeNow()
+{
+    m_timer.stop();
+    m_pool.waitForDone();
+    if (m_writing) {
+        m_writing = false;
+        ++m_writes;
+    }
+    m_pending = false;
+    if (!m_begun)
+        return;
+    const bool ok = m_shared->write(TakeSavedPoster(m_form), m_path);
+    ++m_writes;
+    emit written(ok);
+}
+
+} // namespace history
