@@ -48,16 +48,20 @@ struct PosterWriter::Shared
 };
 
 PosterWriter::PosterWriter(Form1 &form, const QString &path, QObject *parent)
-    : QObject(parent), m_form(form), m_path(path), m_shared(std::make_shared<Shared>())
+    : QObject(parent), m_form(form), m_path(path), m_worker(new QObject), m_shared(std::make_shared<Shared>())
 {
-    m_pool.setMaxThreadCount(1);
+    m_worker->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread.setObjectName(QStringLiteral("poster writer"));
+    m_thread.start(QThread::LowPriority);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &PosterWriter::startWrite);
 }
 
 PosterWriter::~PosterWriter()
 {
-    m_pool.waitForDone();
+    m_thread.quit(); // after the writes posted before
+    m_thread.wait();
 }
 
 void PosterWriter::gestureEnded()
@@ -96,10 +100,10 @@ void PosterWriter::startWrite()
     m_writing = true;
     m_sinceLastWrite.start();
     posterfile::Poster poster = TakeSavedPoster(m_form);
-    m_pool.start([this, shared = m_shared, poster = std::move(poster), path = m_path]() mutable {
+    QMetaObject::invokeMethod(m_worker, [this, shared = m_shared, poster = std::move(poster), path = m_path]() mutable {
         const bool ok = shared->write(std::move(poster), path);
         QMetaObject::invokeMethod(this, [this, ok] { finished(ok); }, Qt::QueuedConnection);
-    });
+    }, Qt::QueuedConnection);
     m_lastGuiTimeNs = gui.nsecsElapsed();
 }
 
@@ -119,7 +123,8 @@ void PosterWriter::finished(bool ok)
 void PosterWriter::writeNow()
 {
     m_timer.stop();
-    m_pool.waitForDone();
+    // Waits for the writes posted before.
+    QMetaObject::invokeMethod(m_worker, [] {}, Qt::BlockingQueuedConnection);
     if (m_writing) {
         m_writing = false;
         ++m_writes;

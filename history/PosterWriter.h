@@ -14,7 +14,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -63,7 +63,8 @@ private:
     Form1 &m_form;
     QString m_path;
     QTimer m_timer;
-    QThreadPool m_pool;
+    QThread m_thread;   // the writer's own, started once: handing it a write is only posting it
+    QObject *m_worker;  // lives in m_thread; the writes run in its events
     QElapsedTimer m_sinceLastWrite;
     std::shared_ptr<Shared> m_shared;
     bool m_begun = false;

@@ -68,6 +68,12 @@ posterfile::Poster TakeSavedPoster(const Form1 &form)
     poster.paperButton = state.paperButton;
     poster.finished = SurfaceOf(*form.Picture2, state.finished);
     poster.still = form.Image2->picture().image();
+    // What the next move forward captures anew, and no move back shows, is not kept: the still
+    // picture under step 1's paper, and the finished poster before step 4.
+    if (poster.step == 1)
+        poster.still = QImage();
+    if (poster.step < 4)
+        poster.finished.picture = poster.finished.dots = QImage();
     poster.selectedKind = state.selectedKind;
     poster.selectedIndex = state.selectedIndex;
     poster.hasSelection = state.hasSelection;

@@ -270,7 +270,10 @@ std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QB
         surface->dots = read.image(o, "dots", blobs, used, images);
     }
     poster.paperButton = read.color(root, "paperButton");
-    poster.still = read.image(root, "still", blobs, used, images);
+    if (root.value(QLatin1String("still")) == QJsonValue(QStringLiteral("paper")))
+        poster.still = poster.paper.picture;
+    else
+        poster.still = read.image(root, "still", blobs, used, images);
     poster.selectedKind = read.whole(root, "selectedKind", 0, 2);
     poster.selectedIndex = read.whole(root, "selectedIndex", 0, PictureSlotCount - 1);
     poster.hasSelection = read.whole(root, "hasSelection", 0, 1);
@@ -324,7 +327,11 @@ QByteArray Encode(const Poster &poster, PngCache *cache)
                      {"hasSelection", poster.hasSelection}};
     root.insert(QLatin1String("paper"), writer.surface(poster.paper));
     root.insert(QLatin1String("finished"), writer.surface(poster.finished));
-    root.insert(QLatin1String("still"), writer.image(poster.still));
+    // The still picture of steps 2 and 3 is, unless a clear took the paper's away, the paper's
+    // own picture: kept once.
+    const bool stillIsPaper = !poster.still.isNull() && poster.still == poster.paper.picture
+                              && poster.still.devicePixelRatio() == poster.paper.picture.devicePixelRatio();
+    root.insert(QLatin1String("still"), stillIsPaper ? QJsonValue(QStringLiteral("paper")) : writer.image(poster.still));
     QJsonArray lengths;
     for (const QByteArray &blob : writer.blobs())
         lengths.append(double(blob.size()));

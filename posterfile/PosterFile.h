@@ -80,7 +80,9 @@ struct Poster
     Surface paper;      // Picture1
     QColor paperButton; // the back colour of "かみのいろ"
     Surface finished;   // Picture2
-    QImage still;       // Image2: the paper under the pictures of steps 2 and 3, null for none
+    // Image2: the paper under the pictures of steps 2 and 3, null for none; when it holds the
+    // pixels of the paper's picture, the file keeps them once.
+    QImage still;
     int selectedKind = 0;
     int selectedIndex = 0;
     int hasSelection = 0;
