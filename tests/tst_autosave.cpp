@@ -266,6 +266,7 @@ private slots:
     void killedWhileWritingLeavesAWholeFile();
     void unreadableFilesAreSetAside_data();
     void unreadableFilesAreSetAside();
+    void regressionsAreReadWithoutHarm();
 
 private:
     void writeFile(const QByteArray &bytes);
@@ -495,6 +496,22 @@ void TestAutosave::unreadableFilesAreSetAside()
     QFile aside(PosterKeeper::FilePath() + QStringLiteral(".damaged2"));
     QVERIFY(aside.open(QIODevice::ReadOnly));
     QCOMPARE(aside.readAll(), bytes);
+}
+
+// What the fuzz target once found, and its seeds: read in both ways, never a crash.
+void TestAutosave::regressionsAreReadWithoutHarm()
+{
+    const QDir folder(QStringLiteral(TOVIMARU_REGRESSIONS "/posterfile"));
+    const QStringList files = folder.entryList(QDir::Files);
+    QVERIFY(!files.isEmpty());
+    for (const QString &name : files) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        posterfile::Poster poster;
+        const bool placed = posterfile::Decode(bytes, poster, posterfile::Images::Skip);
+        QCOMPARE(posterfile::Decode(bytes, poster), placed);
+    }
 }
 
 int main(int argc, char *argv[])
