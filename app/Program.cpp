@@ -5,6 +5,8 @@
 #include "form/Form1Layout.h"
 #include "form/Module1.h"
 #include "app/Wizard.h"
+#include "history/History.h"
+#include "history/UndoButtons.h"
 #include "drawing/Drawing.h"
 #include "images/Gallery.h"
 #include "images/PageButtons.h"
@@ -13,6 +15,7 @@
 #include "output/PrintAndSave.h"
 #include "base/Twips.h"
 #include "platform/EventLoop.h"
+#include "platform/MessageBox.h"
 #include "registration/frmList.h"
 #include "settings/Settings.h"
 #include "text/EditMode.h"
@@ -22,6 +25,11 @@
 
 #include <QDir>
 #include <QScreen>
+
+const QString Program::QuitQuestion = QStringLiteral("おわりに しますか？");
+const QString Program::QuitTitle = QStringLiteral("おわり");
+const QString Program::QuitYes = QStringLiteral("はい");
+const QString Program::QuitNo = QStringLiteral("いいえ");
 
 Program::Program()
     : m_form(std::make_unique<Form1>()),
@@ -42,11 +50,37 @@ Program::Program()
         new images::PageButtons(form, this);
     connect(form.Command14, &QPushButton::clicked, m_printing, &output::PrintController::Print);
     connect(form.Command20, &QPushButton::clicked, m_printing, &output::PrintController::Save);
-    connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });
-    connect(form.itemend, &QAction::triggered, this, [] { platform::EndProgram(); });
+    if (settings::Current().undo || settings::Current().quitPrompt)
+        createHistory();
+    connect(form.Command3, &QPushButton::clicked, this, &Program::end);
+    connect(form.itemend, &QAction::triggered, this, &Program::end);
     // Closing the main window through its frame ends the program as "終了(&Q)" does.
-    connect(&form, &Form1::closedByFrame, this, [] { platform::EndProgram(); });
+    connect(&form, &Form1::closedByFrame, this, &Program::end);
     connect(form.ItemSetDir, &QAction::triggered, this, &Program::openRegistration);
+}
+
+void Program::createHistory()
+{
+    Form1 &form = *m_form;
+    auto *history = new history::PosterHistory(form, settings::Current().undo);
+    // Every move of the wizard starts a fresh history, once the move is done.
+    for (QPushButton *step : {form.Command11, form.Command6, form.Command4, form.Command5, form.Command15, form.Command16})
+        connect(step, &QPushButton::clicked, history, &history::PosterHistory::startStep);
+    connect(m_printing, &output::PrintController::captured, history, &history::PosterHistory::absorbCapture);
+    connect(m_printing, &output::PrintController::writtenOut, history, &history::PosterHistory::markWrittenOut);
+    if (settings::Current().undo)
+        new history::UndoButtons(form, *history, this);
+}
+
+void Program::end()
+{
+    // With quitPrompt, a poster changed since it was last printed or saved is not lost unasked.
+    const history::PosterHistory *history = history::PosterHistory::Of(*m_form);
+    if (settings::Current().quitPrompt && history && history->changedSinceWrittenOut()
+        && !platform::AskYesNo(m_form.get(), QuitQuestion, QuitTitle, QuitYes, QuitNo)) {
+        return;
+    }
+    platform::EndProgram();
 }
 
 Program::~Program()

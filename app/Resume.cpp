@@ -3,6 +3,7 @@
 
 #include "app/Wizard.h"
 #include "form/Form1.h"
+#include "history/History.h"
 #include "history/PosterWriter.h"
 #include "history/SavedPoster.h"
 #include "images/Gallery.h"
@@ -48,7 +49,7 @@ bool IsAction(QEvent::Type type)
 const QString PosterKeeper::ResumeCaption = QStringLiteral("つづきから");
 
 PosterKeeper::PosterKeeper(Form1 &form, WizardController &wizard, QObject *parent)
-    : QObject(parent), m_form(form), m_wizard(wizard), m_writer(new history::PosterWriter(form, FilePath(), this))
+    : QObject(parent), m_form(form), m_wizard(wizard), m_writer(new history::PosterWriter(form, FilePath()))
 {
     // After each move, once the move is done (the wizard's handlers were connected first).
     for (QPushButton *step : {form.Command11, form.Command6, form.Command4, form.Command5, form.Command15, form.Command16})
@@ -131,6 +132,9 @@ void PosterKeeper::resume()
         m_wizard.ForwardFromStep3();
     history::ApplySavedPoster(m_form, poster,
                               [this](const QString &file) { return images::ThumbnailPicture(file, m_form); });
+    // With undo, the poster taken up is where taking back stops.
+    if (history::PosterHistory *steps = history::PosterHistory::Of(m_form))
+        steps->startStep();
     m_writer->begin();
     emit resumed();
 }

@@ -11,6 +11,8 @@
 // A file that cannot be read (damaged, cut short, of another version or made to harm) is set
 // aside under another name, never deleted, and the program starts fresh.
 
+#include "history/PosterWriter.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -19,9 +21,6 @@ class WizardController;
 
 namespace platform {
 class CommandButton;
-}
-namespace history {
-class PosterWriter;
 }
 
 class PosterKeeper final : public QObject
@@ -56,6 +55,6 @@ private:
 
     Form1 &m_form;
     WizardController &m_wizard;
-    history::PosterWriter *m_writer;
+    QPointer<history::PosterWriter> m_writer; // a child of the main window
     QPointer<platform::CommandButton> m_resume;
 };

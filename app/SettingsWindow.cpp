@@ -36,6 +36,10 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("PNG と PDF も選べ、名前が初めから入るので、マウスだけで保存できます。")},
         {&settings::Settings::printPreview, "printPreview", QStringLiteral("印刷の前に仕上がりを見せる"),
          QStringLiteral("「いんさつ」でまず印刷される姿を大きく見せ、「いんさつ」か「もどる」を選べます。")},
+        {&settings::Settings::undo, "undo", QStringLiteral("「とりけし」「やりなおし」のボタン"),
+         QStringLiteral("まちがえて動かした絵や文字、かいた点を、一つずつ元にもどせます。")},
+        {&settings::Settings::quitPrompt, "quitPrompt", QStringLiteral("「おわり」の前にたずねる"),
+         QStringLiteral("印刷も保存もしていないポスターがあるとき、「おわりに しますか？」とたずねます。")},
         {&settings::Settings::autosave, "autosave", QStringLiteral("作りかけのポスターを残す"),
          QStringLiteral("ポスターをいつも保存し、次に始めたとき「つづきから」で続きを作れます。")},
     };

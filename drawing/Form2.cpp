@@ -3,6 +3,7 @@
 
 #include "form/Form1.h"
 #include "form/Module1.h"
+#include "history/History.h"
 #include "platform/ControlLayout.h"
 
 using namespace platform;
@@ -93,4 +94,5 @@ void Form2::Apply()
         break;
     }
     hide();
+    history::GestureEnded(m_form);
 }

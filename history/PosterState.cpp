@@ -6,6 +6,8 @@
 #include "form/Poster.h"
 #include "platform/ControlLayout.h"
 
+#include <QTextCursor>
+
 #include <algorithm>
 #include <vector>
 
@@ -111,7 +113,8 @@ PosterState TakeSnapshot(const Form1 &form)
     for (std::size_t i = 0; i < form.Text1.size(); ++i) {
         const platform::RichTextBox &slot = *form.Text1[i];
         state.texts[i] = {!slot.isHidden(), slot.twipsLeft(), slot.twipsTop(), slot.twipsWidth(), slot.twipsHeight(),
-                          slot.borderStyle(), textRanks[i], slot.text(), slot.fontSize(), slot.backColor(), slot.foreColor()};
+                          slot.borderStyle(), textRanks[i], slot.text(), slot.textCursor().position(), slot.fontSize(),
+                          slot.backColor(), slot.foreColor()};
     }
     state.paper = PaperOf(*form.Picture1);
     state.paperButton = form.Command12->backColor();
@@ -136,6 +139,11 @@ void ApplySnapshot(Form1 &form, const PosterState &state)
         // The text first: the box sizes itself to it and its change handler may give it the
         // standard size; the size stored comes after.
         slot.setText(want.text);
+        if (slot.textCursor().position() != want.caret) {
+            QTextCursor caret = slot.textCursor();
+            caret.setPosition(std::min(want.caret, int(want.text.size())));
+            slot.setTextCursor(caret);
+        }
         if (slot.fontSize() != want.fontSize)
             slot.setFontSize(want.fontSize);
         if (slot.backColor() != want.back)
@@ -187,6 +195,7 @@ bool SamePoster(const PosterState &a, const PosterState &b)
         TextSlotState x = a.texts[i], y = b.texts[i];
         x.border = y.border = 0;
         x.stacking = y.stacking = 0;
+        x.caret = y.caret = 0;
         if (!(x == y))
             return false;
     }

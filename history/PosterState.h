@@ -45,6 +45,7 @@ struct TextSlotState
     int border = 0;
     int stacking = 0;
     QString text;
+    int caret = 0; // where typing would go on: the glyphs are laid out from it
     double fontSize = 0;
     QColor back, fore;
 

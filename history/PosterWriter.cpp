@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/PosterWriter.h"
 
+#include "form/Form1.h"
 #include "history/SavedPoster.h"
 #include "platform/EventLoop.h"
 #include "posterfile/PosterFile.h"
@@ -47,15 +48,25 @@ struct PosterWriter::Shared
     }
 };
 
-PosterWriter::PosterWriter(Form1 &form, const QString &path, QObject *parent)
-    : QObject(parent), m_form(form), m_path(path), m_worker(new QObject), m_shared(std::make_shared<Shared>())
+namespace {
+const QString WriterName = QStringLiteral("poster writer");
+}
+
+PosterWriter::PosterWriter(Form1 &form, const QString &path)
+    : QObject(&form), m_form(form), m_path(path), m_worker(new QObject), m_shared(std::make_shared<Shared>())
 {
+    setObjectName(WriterName);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("poster writer"));
     m_thread.start(QThread::LowPriority);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &PosterWriter::startWrite);
+}
+
+PosterWriter *PosterWriter::Of(const Form1 &form)
+{
+    return form.findChild<PosterWriter *>(WriterName, Qt::FindDirectChildrenOnly);
 }
 
 PosterWriter::~PosterWriter()

@@ -31,8 +31,12 @@ public:
     // The shortest time between two writes after gestures, in ms.
     static constexpr int IntervalMs = 2000;
 
-    PosterWriter(Form1 &form, const QString &path, QObject *parent = nullptr);
+    // A child of the main window, where the subsystems' report of a gesture finds it.
+    PosterWriter(Form1 &form, const QString &path);
     ~PosterWriter() override; // waits for a write on its way
+
+    // The writer of that window, or nullptr.
+    static PosterWriter *Of(const Form1 &form);
 
     const QString &path() const { return m_path; }
 

@@ -62,7 +62,7 @@ posterfile::Poster TakeSavedPoster(const Form1 &form)
     for (std::size_t i = 0; i < state.texts.size(); ++i) {
         const TextSlotState &slot = state.texts[i];
         poster.texts[i] = {slot.shown, slot.left, slot.top,  slot.width,    slot.height, slot.border,
-                           slot.stacking, slot.text, slot.fontSize, slot.back, slot.fore};
+                           slot.stacking, slot.text, slot.caret, slot.fontSize, slot.back, slot.fore};
     }
     poster.paper = SurfaceOf(*form.Picture1, state.paper);
     poster.paperButton = state.paperButton;
@@ -101,7 +101,7 @@ void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const Pictu
     for (std::size_t i = 0; i < state.texts.size(); ++i) {
         const posterfile::TextSlot &saved = poster.texts[i];
         state.texts[i] = {saved.shown, saved.left,   saved.top,  saved.width,    saved.height, saved.border,
-                          saved.stacking, saved.text, saved.fontSize, saved.back, saved.fore};
+                          saved.stacking, saved.text, saved.caret, saved.fontSize, saved.back, saved.fore};
     }
     state.paper = PaperFrom(poster.paper);
     state.paperButton = poster.paperButton;

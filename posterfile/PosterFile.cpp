@@ -92,7 +92,7 @@ QJsonObject TextSlotObject(const TextSlot &slot)
 {
     return {{"shown", slot.shown},       {"left", slot.left},     {"top", slot.top},
             {"width", slot.width},       {"height", slot.height}, {"border", slot.border},
-            {"stacking", slot.stacking}, {"text", slot.text},     {"fontSize", slot.fontSize},
+            {"stacking", slot.stacking}, {"text", slot.text},     {"caret", slot.caret}, {"fontSize", slot.fontSize},
             {"back", ColorValue(slot.back)}, {"fore", ColorValue(slot.fore)}};
 }
 
@@ -258,6 +258,7 @@ std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QB
         slot.border = read.whole(o, "border", 0, 1);
         slot.stacking = read.whole(o, "stacking", 0, TextSlotCount - 1);
         slot.text = read.text(o, "text", MaxTextChars);
+        slot.caret = read.whole(o, "caret", 0, int(slot.text.size()));
         slot.fontSize = read.number(o, "fontSize", 1, 2000);
         slot.back = read.color(o, "back");
         slot.fore = read.color(o, "fore");

@@ -57,6 +57,7 @@ struct TextSlot
     int border = 0;
     int stacking = 0;
     QString text;
+    int caret = 0; // where typing would go on: the text is laid out from it
     double fontSize = 0;
     QColor back, fore;
 

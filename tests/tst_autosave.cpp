@@ -356,21 +356,30 @@ void TestAutosave::anyOtherActionKeepsTheFreshStart()
     Form1 &form = *MainWindow();
     QVERIFY(ResumeButton());
     const QColor paper = form.Picture1->backColor();
-    // A dot on the paper: the offer is gone, the fresh start stays, the file is kept as it was.
+    QSignalSpy written(&Keeper()->writer(), &history::PosterWriter::written);
+    QTest::qWait(100);
+    QCOMPARE(written.count(), 0); // nothing of this run yet
+    // A stroke on the paper: the offer is gone, the fresh start stays, and this run's poster
+    // replaces the one kept, at once, the next stroke's only two seconds after.
+    QElapsedTimer clock;
+    clock.start();
     DrawDots(form.Picture1, QPoint(200, 200));
     QVERIFY(!ResumeButton() || !ResumeButton()->isVisible());
     QCOMPARE(form.Picture1->backColor(), paper);
     QCOMPARE(form.Label5->caption(), QStringLiteral("１．かみのいろを きめます"));
-    QFile file(PosterKeeper::FilePath());
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), sound);
-    file.close();
-    // The poster of this run replaces it at its first move.
-    QSignalSpy written(&Keeper()->writer(), &history::PosterWriter::written);
+    QVERIFY(written.wait(10000));
+    DrawDots(form.Picture1, QPoint(300, 300));
+    QVERIFY(written.wait(10000));
+    QVERIFY2(clock.elapsed() >= history::PosterWriter::IntervalMs - 100, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(written.at(1).at(0).toBool(), true);
+    posterfile::Poster poster;
+    QCOMPARE(posterfile::ReadFile(PosterKeeper::FilePath(), poster), posterfile::Read::Sound);
+    QCOMPARE(poster.step, 1);
+    QCOMPARE(poster.paper.back, paper);
+    QVERIFY(!poster.paper.dots.isNull());
+    // And at every move of the wizard.
     QTest::mouseClick(form.Command11, Qt::LeftButton);
     QVERIFY(written.wait(10000));
-    QCOMPARE(written.at(0).at(0).toBool(), true);
-    posterfile::Poster poster;
     QCOMPARE(posterfile::ReadFile(PosterKeeper::FilePath(), poster), posterfile::Read::Sound);
     QCOMPARE(poster.step, 2);
 }

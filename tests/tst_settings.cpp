@@ -251,7 +251,8 @@ void TestSettings::theWindowRecommendsAndSaves()
 void TestSettings::theWindowHasASwitchForEachOption_data()
 {
     QTest::addColumn<QString>("key");
-    for (const char *key : {"fullscreen", "bigCursor", "galleryButtons", "wizardGuard", "saveFormats", "printPreview", "autosave"})
+    for (const char *key : {"fullscreen", "bigCursor", "galleryButtons", "wizardGuard", "saveFormats", "printPreview", "undo",
+                            "quitPrompt", "autosave"})
         QTest::newRow(key) << QString::fromLatin1(key);
 }
 

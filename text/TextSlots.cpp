@@ -4,6 +4,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "form/Poster.h"
+#include "history/History.h"
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"
 #include "platform/Touch.h"
@@ -27,6 +28,8 @@ TextSlotsController::TextSlotsController(Form1 &form, QObject *parent) : QObject
         connect(slot, &platform::RichTextBox::mouseDown, this, &TextSlotsController::PressSlot);
         connect(slot, &platform::RichTextBox::mouseMove, this, &TextSlotsController::DragSlot);
         connect(slot, &platform::RichTextBox::change, this, &TextSlotsController::TextChanged);
+        // A text carried and let go.
+        connect(slot, &platform::RichTextBox::mouseUp, this, [this] { history::GestureEnded(m_form); });
         platform::KeepTapsStill(slot);
     }
 }
