@@ -82,6 +82,11 @@ void PosterKeeper::offer()
     case posterfile::Read::Sound:
         break;
     }
+    m_reading = std::async(std::launch::async, [path] {
+        std::pair<posterfile::Read, posterfile::Poster> read;
+        read.first = posterfile::ReadFile(path, read.second);
+        return read;
+    });
     platform::BuildControls(m_form.client(), ResumeTable);
     m_resume = platform::BuiltControl<platform::CommandButton>(m_form.client(), "CommandResume");
     connect(m_resume, &QPushButton::clicked, this, &PosterKeeper::resume);
@@ -111,9 +116,9 @@ void PosterKeeper::withdraw()
 void PosterKeeper::resume()
 {
     withdraw();
-    posterfile::Poster poster;
     const QString path = FilePath();
-    switch (posterfile::ReadFile(path, poster)) {
+    auto [read, poster] = m_reading.valid() ? m_reading.get() : std::pair{posterfile::Read::Missing, posterfile::Poster()};
+    switch (read) {
     case posterfile::Read::Missing:
         return;
     case posterfile::Read::Damaged:

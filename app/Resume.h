@@ -12,9 +12,13 @@
 // aside under another name, never deleted, and the program starts fresh.
 
 #include "history/PosterWriter.h"
+#include "posterfile/PosterFile.h"
 
 #include <QObject>
 #include <QPointer>
+
+#include <future>
+#include <utility>
 
 class Form1;
 class WizardController;
@@ -57,4 +61,7 @@ private:
     WizardController &m_wizard;
     QPointer<history::PosterWriter> m_writer; // a child of the main window
     QPointer<platform::CommandButton> m_resume;
+    // The kept poster read whole and its images decoded on another thread while it is offered,
+    // so that taking it up costs the click no decoding.
+    std::future<std::pair<posterfile::Read, posterfile::Poster>> m_reading;
 };

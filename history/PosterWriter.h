@@ -51,7 +51,7 @@ public:
 
     // Files written so far (whether or not they could be written).
     int writes() const { return m_writes; }
-    // The time the GUI thread spent on the latest write, in ns.
+    // The processor time the GUI thread spent on the latest write, in ns.
     qint64 lastGuiTimeNs() const { return m_lastGuiTimeNs; }
 
 signals:
