@@ -44,6 +44,14 @@ bool IsAction(QEvent::Type type)
     }
 }
 
+// Whether the file was read whole; one that was not is set aside.
+bool IsSound(posterfile::Read read, const QString &path)
+{
+    if (read == posterfile::Read::Damaged)
+        posterfile::SetAside(path);
+    return read == posterfile::Read::Sound;
+}
+
 } // namespace
 
 const QString PosterKeeper::ResumeCaption = QStringLiteral("つづきから");
@@ -73,15 +81,8 @@ void PosterKeeper::offer()
 {
     posterfile::Poster poster;
     const QString path = FilePath();
-    switch (posterfile::ReadFile(path, poster, posterfile::Images::Skip)) {
-    case posterfile::Read::Missing:
+    if (!IsSound(posterfile::ReadFile(path, poster, posterfile::Images::Skip), path))
         return;
-    case posterfile::Read::Damaged:
-        posterfile::SetAside(path);
-        return;
-    case posterfile::Read::Sound:
-        break;
-    }
     m_reading = std::async(std::launch::async, [path] {
         std::pair<posterfile::Read, posterfile::Poster> read;
         read.first = posterfile::ReadFile(path, read.second);
@@ -118,15 +119,8 @@ void PosterKeeper::resume()
     withdraw();
     const QString path = FilePath();
     auto [read, poster] = m_reading.valid() ? m_reading.get() : std::pair{posterfile::Read::Missing, posterfile::Poster()};
-    switch (read) {
-    case posterfile::Read::Missing:
+    if (!IsSound(read, path))
         return;
-    case posterfile::Read::Damaged:
-        posterfile::SetAside(path);
-        return;
-    case posterfile::Read::Sound:
-        break;
-    }
     platform::YieldingHandler handler;
     // Through the wizard's own moves, so the step's controls are as after a child's moves.
     if (poster.step >= 2)

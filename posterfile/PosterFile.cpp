@@ -155,6 +155,19 @@ public:
         return QColor::fromRgba(argb);
     }
 
+    // What every slot holds: shown, place, size, border and its place among count slots.
+    template<class Slot>
+    void place(const QJsonObject &object, Slot &slot, int count)
+    {
+        slot.shown = flag(object, "shown");
+        slot.left = number(object, "left", -MaxTwips, MaxTwips);
+        slot.top = number(object, "top", -MaxTwips, MaxTwips);
+        slot.width = number(object, "width", 0, MaxTwips);
+        slot.height = number(object, "height", 0, MaxTwips);
+        slot.border = whole(object, "border", 0, 1);
+        slot.stacking = whole(object, "stacking", 0, count - 1);
+    }
+
     QJsonObject object(const QJsonObject &object, const char *key)
     {
         const QJsonValue value = object.value(QLatin1String(key));
@@ -236,13 +249,7 @@ std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QB
     for (int i = 0; i < PictureSlotCount; ++i) {
         const QJsonObject o = pictures[i].toObject();
         PictureSlot &slot = poster.pictures[std::size_t(i)];
-        slot.shown = read.flag(o, "shown");
-        slot.left = read.number(o, "left", -MaxTwips, MaxTwips);
-        slot.top = read.number(o, "top", -MaxTwips, MaxTwips);
-        slot.width = read.number(o, "width", 0, MaxTwips);
-        slot.height = read.number(o, "height", 0, MaxTwips);
-        slot.border = read.whole(o, "border", 0, 1);
-        slot.stacking = read.whole(o, "stacking", 0, PictureSlotCount - 1);
+        read.place(o, slot, PictureSlotCount);
         slot.source = read.text(o, "source", MaxPathChars);
         slot.keepsSharp = read.flag(o, "keepsSharp");
         slot.onPoster = read.whole(o, "onPoster", 0, 1);
@@ -250,13 +257,7 @@ std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QB
     for (int i = 0; i < TextSlotCount; ++i) {
         const QJsonObject o = texts[i].toObject();
         TextSlot &slot = poster.texts[std::size_t(i)];
-        slot.shown = read.flag(o, "shown");
-        slot.left = read.number(o, "left", -MaxTwips, MaxTwips);
-        slot.top = read.number(o, "top", -MaxTwips, MaxTwips);
-        slot.width = read.number(o, "width", 0, MaxTwips);
-        slot.height = read.number(o, "height", 0, MaxTwips);
-        slot.border = read.whole(o, "border", 0, 1);
-        slot.stacking = read.whole(o, "stacking", 0, TextSlotCount - 1);
+        read.place(o, slot, TextSlotCount);
         slot.text = read.text(o, "text", MaxTextChars);
         slot.caret = read.whole(o, "caret", 0, int(slot.text.size()));
         slot.fontSize = read.number(o, "fontSize", 1, 2000);

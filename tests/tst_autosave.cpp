@@ -436,6 +436,8 @@ void TestAutosave::killedWhileWritingLeavesAWholeFile()
         QCOMPARE(posterfile::ReadFile(PosterKeeper::FilePath(), poster), posterfile::Read::Sound);
         QCOMPARE(poster.step, 4);
         QVERIFY(!poster.finished.dots.isNull());
+        // The write cut off left nothing behind (its file had no name yet).
+        QCOMPARE(FilesOfDataFolder(), QStringList{QStringLiteral("autosave.poster")});
         delete child;
     }
 }
