@@ -110,8 +110,8 @@ PosterHistory::PosterHistory(Form1 &form, bool keepSteps) : QObject(&form), m_fo
 
 PosterHistory::~PosterHistory()
 {
-    for (platform::PictureBox *box : {m_form.Picture1, m_form.Picture2})
-        box->setKeepsJournal(false);
+    // The stack reports that it is cleared as it goes, while the window is being destroyed.
+    disconnect(&m_stack, nullptr, this, nullptr);
 }
 
 PosterHistory *PosterHistory::Of(const Form1 &form)

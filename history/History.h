@@ -45,7 +45,8 @@ public:
     // Presses of a size button, or keys typed, this close together (ms) make one step.
     static constexpr qint64 BurstMs = 1000;
 
-    // keepSteps: the steps for undo and redo; otherwise only whether the poster changed.
+    // keepSteps: the steps for undo and redo; otherwise only whether the poster changed. A child
+    // of the window; its drawing surfaces keep their journals for the window's life from now on.
     PosterHistory(Form1 &form, bool keepSteps);
     ~PosterHistory() override;
 
