@@ -143,6 +143,9 @@ void Program::start(const QString &dataFolder)
     platform::Yield();
     form.Picture1->show();
     platform::Yield();
+    // The poster as step 1 starts is where undoing everything returns to.
+    if (history::PosterHistory *history = history::PosterHistory::Of(form))
+        history->startStep();
 }
 
 void Program::InitImageDir()

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 struct SwitchText
@@ -136,6 +138,9 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     // Wide enough that every explanation stands in two lines at most, whole.
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
     adjustSize();
+    // The wrapped explanations take the height of their lines at that width.
+    if (layout->hasHeightForWidth())
+        resize(width(), std::max(height(), layout->totalHeightForWidth(width())));
 }
 
 settings::Settings SettingsWindow::ReadFromFile()

@@ -258,9 +258,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QStringList arguments = app.arguments();
     QTemporaryDir temporary;
-    const int keep = arguments.indexOf(QStringLiteral("--keep"));
-    const QString folder = keep > 0 && keep + 1 < arguments.size() ? arguments[keep + 1] : temporary.path();
-    QDir().mkpath(folder);
+    const QString folder = bench::PhotoFolder(arguments, temporary.path());
 
     EmptySharedCache();
     const QStringList names = bench::MakePhotos(folder, PhotoCount);

@@ -17,7 +17,7 @@ const QString HistoryName = QStringLiteral("PosterHistory");
 // Every step says it may merge; mergeWith() decides.
 constexpr int StepId = 1;
 
-enum class Kind { Step, SizeButton, Capture };
+enum class Kind { Step, SizeButton, Typing, Capture };
 
 // One step: the poster before and after it, and the tiles of the surfaces it changed, which hold
 // their pixels from the side of the step not shown.
@@ -48,7 +48,7 @@ public:
     bool mergeWith(const QUndoCommand *other) override
     {
         const auto *next = static_cast<const StepCommand *>(other);
-        const bool burst = m_kind == Kind::SizeButton && next->m_kind == Kind::SizeButton
+        const bool burst = (m_kind == Kind::SizeButton || m_kind == Kind::Typing) && next->m_kind == m_kind
                            && next->m_time - m_time < PosterHistory::BurstMs && m_paper.isEmpty() && m_finished.isEmpty();
         if (!burst && next->m_kind != Kind::Capture)
             return false;
@@ -76,6 +76,20 @@ private:
     bool m_done = false;
 };
 
+// The poster now, and the tiles its surfaces changed since their journals were last taken.
+struct Change
+{
+    PosterState now;
+    platform::SurfaceTiles paper, finished;
+
+    explicit Change(Form1 &form)
+        : now(TakeSnapshot(form)), paper(form.Picture1->takeJournal()), finished(form.Picture2->takeJournal())
+    {
+    }
+    // Whether the poster looks otherwise than it did.
+    bool isSeen(const PosterState &last) const { return !SamePoster(now, last) || !paper.isEmpty() || !finished.isEmpty(); }
+};
+
 } // namespace
 
 void GestureEnded(Form1 &form, Gesture gesture)
@@ -99,8 +113,8 @@ PosterHistory::PosterHistory(Form1 &form, bool keepSteps) : QObject(&form), m_fo
 
 PosterHistory::~PosterHistory()
 {
-    for (platform::PictureBox *box : {m_form.Picture1, m_form.Picture2})
-        box->setKeepsJournal(false);
+    // The stack reports that it is cleared as it goes, while the window is being destroyed.
+    disconnect(&m_stack, nullptr, this, nullptr);
 }
 
 PosterHistory *PosterHistory::Of(const Form1 &form)
@@ -110,18 +124,19 @@ PosterHistory *PosterHistory::Of(const Form1 &form)
 
 void PosterHistory::gestureEnded(Gesture gesture)
 {
-    // What editing changes is one step, recorded when it closes.
-    if (Module1::EditMode.toInt() == 1)
+    // What editing changes is one step, recorded when it closes; putting a step back reports
+    // the texts it sets, which are no gesture.
+    if (Module1::EditMode.toInt() == 1 || m_applying)
         return;
-    PosterState now = TakeSnapshot(m_form);
-    platform::SurfaceTiles paper = m_form.Picture1->takeJournal();
-    platform::SurfaceTiles finished = m_form.Picture2->takeJournal();
-    if (SamePoster(now, m_current) && paper.isEmpty() && finished.isEmpty())
+    Change change(m_form);
+    if (!change.isSeen(m_current))
         return;
     m_changed = true;
-    if (m_keepSteps)
-        recordStep(int(gesture == Gesture::SizeButton ? Kind::SizeButton : Kind::Step), now, std::move(paper), std::move(finished));
-    m_current = std::move(now);
+    if (m_keepSteps) {
+        const Kind kind = gesture == Gesture::SizeButton ? Kind::SizeButton : gesture == Gesture::Typing ? Kind::Typing : Kind::Step;
+        recordStep(int(kind), change.now, std::move(change.paper), std::move(change.finished));
+    }
+    m_current = std::move(change.now);
     emit stepsChanged();
 }
 
@@ -138,34 +153,32 @@ void PosterHistory::startStep()
 
 void PosterHistory::absorbCapture()
 {
-    absorbPending();
+    Change change(m_form);
+    const bool atStart = m_stack.index() == 0;
+    // Joined to the step before; with none, only the steps to redo go, which start from the
+    // poster as it was before the capture.
+    if (m_keepSteps)
+        recordStep(int(Kind::Capture), change.now, std::move(change.paper), std::move(change.finished));
+    m_current = std::move(change.now);
+    if (atStart)
+        emit startChanged();
+    emit stepsChanged();
 }
 
 bool PosterHistory::absorbPending()
 {
-    PosterState now = TakeSnapshot(m_form);
-    platform::SurfaceTiles paper = m_form.Picture1->takeJournal();
-    platform::SurfaceTiles finished = m_form.Picture2->takeJournal();
-    if (now == m_current && paper.isEmpty() && finished.isEmpty())
+    // What is selected, or a picture laid over a gallery cell, is put back with the step.
+    Change change(m_form);
+    if (!change.isSeen(m_current))
         return false;
-    const bool looksTheSame = SamePoster(now, m_current) && paper.isEmpty() && finished.isEmpty();
-    if (!looksTheSame)
-        m_changed = true;
-    if (m_keepSteps && m_stack.index() > 0) {
-        // Joined to the step before; the steps to redo start from the poster as it was before
-        // this change, so they go.
-        m_stack.push(new StepCommand(*this, Kind::Capture, m_current, now, std::move(paper), std::move(finished)));
-    } else if (m_keepSteps && !looksTheSame) {
-        // With no step before, a change the child can see is a step of its own.
-        recordStep(int(Kind::Step), now, std::move(paper), std::move(finished));
-    } else if (looksTheSame) {
-        // A new picture of the same poster (a capture): undoing everything returns to it.
-        m_current = std::move(now);
-        emit startChanged();
-        emit stepsChanged();
-        return true;
+    m_changed = true;
+    // Joined to the step before, and the steps to redo, which start from the poster as it was
+    // before this change, go; with no step before, it is a step of its own.
+    if (m_keepSteps) {
+        const Kind kind = m_stack.index() > 0 ? Kind::Capture : Kind::Step;
+        recordStep(int(kind), change.now, std::move(change.paper), std::move(change.finished));
     }
-    m_current = std::move(now);
+    m_current = std::move(change.now);
     emit stepsChanged();
     return true;
 }
@@ -173,7 +186,7 @@ bool PosterHistory::absorbPending()
 void PosterHistory::recordStep(int kind, const PosterState &now, platform::SurfaceTiles paper, platform::SurfaceTiles finished)
 {
     // A full history drops its oldest step: the start of the step is out of reach from then on.
-    if (m_stack.count() == StepsKept && m_stack.index() == StepsKept)
+    if (Kind(kind) != Kind::Capture && m_stack.count() == StepsKept && m_stack.index() == StepsKept)
         m_startLost = true;
     m_stack.push(new StepCommand(*this, Kind(kind), m_current, now, std::move(paper), std::move(finished)));
 }
@@ -238,7 +251,9 @@ void PosterHistory::apply(const PosterState &state, platform::SurfaceTiles &pape
         for (int tile : surface.tiles.tiles())
             surface.now.keep(tile, surface.box->drawingSurface());
     }
+    m_applying = true;
     ApplySnapshot(m_form, state);
+    m_applying = false;
     for (Surface &surface : surfaces) {
         surface.box->exchangeTiles(surface.tiles);
         surface.tiles = std::move(surface.now);

@@ -28,6 +28,7 @@ namespace history {
 enum class Gesture {
     Plain,      // any gesture that ends in one step of its own
     SizeButton, // "ちいさく" or "おおきく": a burst of presses is one step
+    Typing,     // the desktop's keyboard typing into a text: keys in a burst are one step
 };
 
 // Reports the end of a gesture of the poster's; nothing happens unless a PosterHistory keeps
@@ -41,10 +42,11 @@ class PosterHistory final : public QObject
 public:
     // The steps kept in one step of the wizard; when full, the oldest goes.
     static constexpr int StepsKept = 50;
-    // Presses of a size button this close together (ms) make one step.
+    // Presses of a size button, or keys typed, this close together (ms) make one step.
     static constexpr qint64 BurstMs = 1000;
 
-    // keepSteps: the steps for undo and redo; otherwise only whether the poster changed.
+    // keepSteps: the steps for undo and redo; otherwise only whether the poster changed. A child
+    // of the window; its drawing surfaces keep their journals for the window's life from now on.
     PosterHistory(Form1 &form, bool keepSteps);
     ~PosterHistory() override;
 
@@ -83,7 +85,8 @@ signals:
     void startChanged();
 
 private:
-    // Joins a change no gesture reported to the step before it; false when there was none.
+    // Joins a change of the poster no gesture reported to the step before it (or makes it a step
+    // when there is none); false when there was none.
     bool absorbPending();
     void recordStep(int kind, const PosterState &now, platform::SurfaceTiles paper, platform::SurfaceTiles finished);
 
@@ -93,6 +96,7 @@ private:
     PosterState m_current; // the poster as the last step (or the start) left it
     bool m_changed = false;
     bool m_startLost = false;
+    bool m_applying = false;
 };
 
 } // namespace history

@@ -30,13 +30,15 @@ QByteArray RawPixels(const QImage &surface, const QRect &area)
     return raw;
 }
 
+QByteArray Compressed(int tile, const QImage &surface);
+
 } // namespace
 
 qint64 SurfaceTiles::byteCost() const
 {
     qint64 bytes = 0;
     for (const auto &[tile, pixels] : m_tiles)
-        bytes += pixels.size() + qint64(sizeof(int) + sizeof(QByteArray) + 32); // the map's node
+        bytes += pixels.capacity() + qint64(sizeof(int) + sizeof(QByteArray) + 32); // the map's node
     return bytes;
 }
 
@@ -91,10 +93,24 @@ void SurfaceTiles::addLater(const SurfaceTiles &later)
         m_tiles.emplace(tile, pixels); // a tile held already stays as it is
 }
 
+namespace {
+
+// The pixels of tile compressed, or nothing for a clear tile (premultiplied transparent is all
+// bits zero). qCompress leaves room for the worst case, which the array gives back.
+QByteArray Compressed(int tile, const QImage &surface)
+{
+    if (!SurfaceTiles::IsInked(tile, surface))
+        return {};
+    QByteArray pixels = qCompress(RawPixels(surface, SurfaceTiles::TileRect(tile, surface.size())), 1);
+    pixels.squeeze();
+    return pixels;
+}
+
+} // namespace
+
 void SurfaceTiles::keep(int tile, const QImage &surface)
 {
-    // Premultiplied transparent is all bits zero.
-    m_tiles[tile] = IsInked(tile, surface) ? qCompress(RawPixels(surface, TileRect(tile, surface.size())), 1) : QByteArray();
+    m_tiles[tile] = Compressed(tile, surface);
 }
 
 QRect SurfaceTiles::exchangeWith(QImage &surface)
@@ -107,7 +123,7 @@ QRect SurfaceTiles::exchangeWith(QImage &surface)
         const QRect area = TileRect(tile, size);
         if (area.isEmpty())
             continue;
-        const QByteArray now = IsInked(tile, surface) ? qCompress(RawPixels(surface, area), 1) : QByteArray();
+        const QByteArray now = Compressed(tile, surface);
         const qsizetype rowBytes = qsizetype(area.width()) * 4;
         const QByteArray raw = pixels.isEmpty() ? QByteArray() : qUncompress(pixels);
         for (int y = 0; y < area.height(); ++y) {

@@ -3,6 +3,7 @@
 
 #include "form/Form1.h"
 #include "form/Module1.h"
+#include "history/History.h"
 #include "platform/ControlLayout.h"
 #include "base/Fonts.h"
 #include "platform/MessageBox.h"
@@ -146,6 +147,8 @@ void frmList::confirm()
         phrases[k] = PhraseBox[k]->text();
         m_form.Text1[k]->setText(phrases[k]);
     }
+    // New words for the texts of the poster are a step of their own.
+    history::GestureEnded(m_form);
     if (m_store.save(phrases) == PhraseStore::Saved::NotWritten)
         ShowErrorMessage(this, SaveFailedText, StoreTitle);
 

@@ -21,7 +21,7 @@ declare -A allowed=(
   [drawing]="settings base pictures platform form history"
   [images]="settings base pictures platform form history"
   [text]="settings base pictures platform form input history"
-  [registration]="settings base pictures platform form"
+  [registration]="settings base pictures platform form history"
   [app]="settings base pictures posterfile platform input form history output drawing images text registration"
 )
 # Folders whose files may include no widget header of Qt (pictures and the lowest layer); a

@@ -89,6 +89,7 @@ enum class Gesture {
     TextColour,
     FrameColour,
     TypeAText,
+    TypeOnTheKeyboard,
     ClearTheTexts,
     StrokeOnTheFinishedPoster,
 };
@@ -108,6 +109,7 @@ private slots:
     void everyGestureIsOneStep();
     void undoingEverythingReturnsToTheStart();
     void aGestureThatChangesNothingAddsNoStep();
+    void theCaptureForSavingJoinsTheStepBefore();
     void theOldestStepGoesWhenFull();
     void aMoveOfTheWizardStartsAFreshHistory();
     void editingGreysTheButtons();
@@ -238,6 +240,7 @@ void TestHistory::prepare(Gesture which)
     case Gesture::TextColour:
     case Gesture::FrameColour:
     case Gesture::TypeAText:
+    case Gesture::TypeOnTheKeyboard:
     case Gesture::ClearTheTexts:
         toStep(2);
         placePicture(1, {5000, 5000});
@@ -313,6 +316,16 @@ void TestHistory::gesture(Gesture which)
         QCOMPARE(text->text(), QStringLiteral("うみかぜ"));
         break;
     }
+    case Gesture::TypeOnTheKeyboard: {
+        // The desktop's keyboard, through its input method, one key at a time: one step.
+        for (const QString key : {QStringLiteral("な"), QStringLiteral("み")}) {
+            QInputMethodEvent commit;
+            commit.setCommitString(key);
+            QApplication::sendEvent(text, &commit);
+        }
+        QCOMPARE(text->text().size(), 4); // where the press left the caret
+        break;
+    }
     case Gesture::ClearTheTexts:
         Click(form->Command9);
         break;
@@ -337,6 +350,7 @@ void TestHistory::everyGestureIsOneStep_data()
     QTest::newRow("a text colour") << Gesture::TextColour;
     QTest::newRow("a frame colour") << Gesture::FrameColour;
     QTest::newRow("a text typed") << Gesture::TypeAText;
+    QTest::newRow("a text typed on the keyboard") << Gesture::TypeOnTheKeyboard;
     QTest::newRow("the texts cleared") << Gesture::ClearTheTexts;
     QTest::newRow("a dot stroke on the finished poster") << Gesture::StrokeOnTheFinishedPoster;
 }
@@ -413,6 +427,26 @@ void TestHistory::aGestureThatChangesNothingAddsNoStep()
     Click(form->Command2);
     QCOMPARE(history().steps(), 1);
     QVERIFY(!redoButton()->isEnabled());
+}
+
+void TestHistory::theCaptureForSavingJoinsTheStepBefore()
+{
+    start(true);
+    toStep(4);
+    stroke(form->Picture2, {600, 600}, {3000, 2000});
+    const Look first = LookAt(*form);
+    stroke(form->Picture2, {5000, 600}, {900, 4000});
+    const Look second = LookAt(*form);
+    // Saving captures the poster with its dots into the finished poster's picture.
+    const QString file = m_folder.filePath(QStringLiteral("captured.bmp"));
+    testing::AnswerNextModal([file](QDialog *dialog) { static_cast<QFileDialog *>(dialog)->selectFile(file); });
+    Click(form->Command20);
+    QVERIFY(QFileInfo::exists(file));
+    QCOMPARE(history().steps(), 2);
+    Click(undoButton());
+    ExpectSame(LookAt(*form), first);
+    Click(redoButton());
+    QVERIFY(LookAt(*form).capture == second.capture);
 }
 
 void TestHistory::theOldestStepGoesWhenFull()

@@ -73,6 +73,9 @@ void TextSlotsController::TextChanged(int index)
     platform::RichTextBox &slot = *m_form.Text1[index];
     if (!Poster::IsPlaced(slot))
         Poster::GiveStandardSize(slot);
+    // The desktop's keyboard typed into the slot (what handlers write in is part of their own
+    // gesture, and the history takes no step while editing is on or a step is put back).
+    history::GestureEnded(m_form, history::Gesture::Typing);
 }
 
 } // namespace text
