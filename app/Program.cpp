@@ -5,6 +5,8 @@
 #include "form/Form1Layout.h"
 #include "form/Module1.h"
 #include "app/Wizard.h"
+#include "history/History.h"
+#include "history/UndoButtons.h"
 #include "drawing/Drawing.h"
 #include "images/Gallery.h"
 #include "images/PageButtons.h"
@@ -15,16 +17,23 @@
 #include "platform/EventLoop.h"
 #include "platform/Narrator.h"
 #include "input/KanaInputMethod.h"
+#include "platform/MessageBox.h"
 #include "registration/frmList.h"
 #include "settings/Settings.h"
 #include "text/EditMode.h"
 #include "text/Keyboard.h"
 #include "text/SpeakButton.h"
 #include "text/TextSlots.h"
+#include "app/Resume.h"
 
 #include <QDir>
 #include <QScreen>
 #include <QTimer>
+
+const QString Program::QuitQuestion = QStringLiteral("おわりに しますか？");
+const QString Program::QuitTitle = QStringLiteral("おわり");
+const QString Program::QuitYes = QStringLiteral("はい");
+const QString Program::QuitNo = QStringLiteral("いいえ");
 
 Program::Program()
     : m_form(std::make_unique<Form1>()),
@@ -50,11 +59,37 @@ Program::Program()
     }
     connect(form.Command14, &QPushButton::clicked, m_printing, &output::PrintController::Print);
     connect(form.Command20, &QPushButton::clicked, m_printing, &output::PrintController::Save);
-    connect(form.Command3, &QPushButton::clicked, this, [] { platform::EndProgram(); });
-    connect(form.itemend, &QAction::triggered, this, [] { platform::EndProgram(); });
+    if (settings::Current().undo || settings::Current().quitPrompt)
+        createHistory();
+    connect(form.Command3, &QPushButton::clicked, this, &Program::end);
+    connect(form.itemend, &QAction::triggered, this, &Program::end);
     // Closing the main window through its frame ends the program as "終了(&Q)" does.
-    connect(&form, &Form1::closedByFrame, this, [] { platform::EndProgram(); });
+    connect(&form, &Form1::closedByFrame, this, &Program::end);
     connect(form.ItemSetDir, &QAction::triggered, this, &Program::openRegistration);
+}
+
+void Program::createHistory()
+{
+    Form1 &form = *m_form;
+    auto *history = new history::PosterHistory(form, settings::Current().undo);
+    // Every move of the wizard starts a fresh history, once the move is done.
+    for (QPushButton *step : {form.Command11, form.Command6, form.Command4, form.Command5, form.Command15, form.Command16})
+        connect(step, &QPushButton::clicked, history, &history::PosterHistory::startStep);
+    connect(m_printing, &output::PrintController::captured, history, &history::PosterHistory::absorbCapture);
+    connect(m_printing, &output::PrintController::writtenOut, history, &history::PosterHistory::markWrittenOut);
+    if (settings::Current().undo)
+        new history::UndoButtons(form, *history, this);
+}
+
+void Program::end()
+{
+    // With quitPrompt, a poster changed since it was last printed or saved is not lost unasked.
+    const history::PosterHistory *history = history::PosterHistory::Of(*m_form);
+    if (settings::Current().quitPrompt && history && history->changedSinceWrittenOut()
+        && !platform::AskYesNo(m_form.get(), QuitQuestion, QuitTitle, QuitYes, QuitNo)) {
+        return;
+    }
+    platform::EndProgram();
 }
 
 Program::~Program()
@@ -106,6 +141,16 @@ void Program::start(const QString &dataFolder, const QString &picturesFolder)
         form.show();
     createRegistration();
     m_registration->show();
+    // With autosave the poster is kept in the user's data folder, and one an earlier run kept is
+    // offered; taken up again, its texts are offered in the registration window too.
+    if (settings::Current().autosave) {
+        auto *keeper = new PosterKeeper(form, *m_wizard, this);
+        connect(keeper, &PosterKeeper::resumed, this, [this] {
+            if (m_registration)
+                m_registration->offerPosterTexts();
+        });
+        keeper->offer();
+    }
     form.HScroll1->show();
     platform::Yield();
     form.Picture1->show();
@@ -118,6 +163,9 @@ void Program::start(const QString &dataFolder, const QString &picturesFolder)
                 narrator->setVoice(platform::StartVoice());
         });
     }
+    // The poster as step 1 starts is where undoing everything returns to.
+    if (history::PosterHistory *history = history::PosterHistory::Of(form))
+        history->startStep();
 }
 
 void Program::InitImageDir()

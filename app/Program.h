@@ -57,7 +57,19 @@ public:
     // ImageDir := the current directory with one trailing "/".
     static void InitImageDir();
 
+    // The question of the setting quitPrompt, its title and its two answers.
+    static const QString QuitQuestion; // "おわりに しますか？"
+    static const QString QuitTitle;    // "おわり"
+    static const QString QuitYes;      // "はい"
+    static const QString QuitNo;       // "いいえ"
+
+    // "おわり", "終了(&Q)" and the window's frame: ends the program, with quitPrompt after asking
+    // when the poster changed since it was last printed or saved.
+    void end();
+
 private:
+    // The steps of the poster, with undo or quitPrompt.
+    void createHistory();
     void openRegistration(); // "ディレクトリの指定(&D)"
     void createRegistration();
 

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 struct SwitchText
@@ -43,6 +45,12 @@ const std::vector<SwitchText> &Switches()
                         "「データの登録」のドライブの一覧の「とびまる の え」からも選べます。")},
         {&settings::Settings::speech, "speech", QStringLiteral("ボタンや文字を読み上げる"),
          QStringLiteral("ボタンやキーにマウスを少し置くと声で読み、「よむ」で書いた文字を読みます。")},
+        {&settings::Settings::undo, "undo", QStringLiteral("「とりけし」「やりなおし」のボタン"),
+         QStringLiteral("まちがえて動かした絵や文字、かいた点を、一つずつ元にもどせます。")},
+        {&settings::Settings::quitPrompt, "quitPrompt", QStringLiteral("「おわり」の前にたずねる"),
+         QStringLiteral("印刷も保存もしていないポスターがあるとき、「おわりに しますか？」とたずねます。")},
+        {&settings::Settings::autosave, "autosave", QStringLiteral("作りかけのポスターを残す"),
+         QStringLiteral("ポスターをいつも保存し、次に始めたとき「つづきから」で続きを作れます。")},
     };
     return switches;
 }
@@ -137,6 +145,9 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     // Wide enough that every explanation stands in two lines at most, whole.
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
     adjustSize();
+    // The wrapped explanations take the height of their lines at that width.
+    if (layout->hasHeightForWidth())
+        resize(width(), std::max(height(), layout->totalHeightForWidth(width())));
 }
 
 settings::Settings SettingsWindow::ReadFromFile()

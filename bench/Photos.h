@@ -7,6 +7,7 @@
 // an EXIF block holding the orientation (every other one held upright: 6) and a 160 x 120
 // thumbnail.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +33,16 @@ inline constexpr QSize CameraSize(5664, 4248);
 inline constexpr QSize CameraThumbnailSize(160, 120);
 inline constexpr int PhotoQuality = 85;
 inline constexpr int NoiseAmplitude = 12;
+
+// The folder of the photos: DIR of --keep DIR among the program's arguments, made if need be,
+// or the temporary folder.
+inline QString PhotoFolder(const QStringList &arguments, const QString &temporary)
+{
+    const int keep = arguments.indexOf(QStringLiteral("--keep"));
+    const QString folder = keep > 0 && keep + 1 < arguments.size() ? arguments[keep + 1] : temporary;
+    QDir().mkpath(folder);
+    return folder;
+}
 
 inline double Milliseconds(const std::function<void()> &work)
 {

@@ -295,9 +295,7 @@ int main(int argc, char **argv)
     // --formats: only the pages of today's formats (moreFormats).
     const bool formatsOnly = arguments.contains(QStringLiteral("--formats"));
     QTemporaryDir temporary;
-    const int keep = arguments.indexOf(QStringLiteral("--keep"));
-    const QString folder = keep > 0 && keep + 1 < arguments.size() ? arguments[keep + 1] : temporary.path();
-    QDir().mkpath(folder);
+    const QString folder = bench::PhotoFolder(arguments, temporary.path());
 
     EmptySharedCache();
     if (formatsOnly) {

@@ -33,39 +33,15 @@ namespace {
 constexpr int Pictures = 10;
 constexpr int DragEvents = 200;
 
-// An event as the window system delivers it: to the widget under the pointer, or to the one a
-// button was pressed on.
-void Send(QWidget *target, QEvent::Type type, QPointF at, Qt::MouseButtons buttons)
-{
-    QMouseEvent event(type, at, target->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      buttons, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
-}
-
-void PrintSeries(const char *label, std::vector<double> ms)
-{
-    const double mean = std::accumulate(ms.begin(), ms.end(), 0.0) / ms.size();
-    std::sort(ms.begin(), ms.end());
-    std::printf("  %-44s mean %6.2f ms, median %6.2f, max %6.2f (%zu events)\n", label, mean,
-                ms[ms.size() / 2], ms.back(), ms.size());
-}
+using bench::PrintSeries;
+using bench::SendMouse;
+using bench::UntilSharp;
 
 // Runs pending events, then leaves the processor to the decoding threads for a millisecond.
 void RunEventsAWhile()
 {
     QCoreApplication::processEvents();
     QThread::msleep(1);
-}
-
-// Runs events until every picture slot has its sharp decode.
-void UntilSharp(Form1 &form)
-{
-    const auto settled = [&form] {
-        return std::all_of(form.Image3.begin(), form.Image3.end(),
-                           [](const platform::ImageControl *slot) { return slot->isSettled(); });
-    };
-    while (!settled())
-        RunEventsAWhile();
 }
 
 } // namespace
@@ -75,9 +51,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     const QStringList arguments = application.arguments();
     QTemporaryDir temporary;
-    const int keep = arguments.indexOf(QStringLiteral("--keep"));
-    const QString folder = keep > 0 && keep + 1 < arguments.size() ? arguments[keep + 1] : temporary.path();
-    QDir().mkpath(folder);
+    const QString folder = bench::PhotoFolder(arguments, temporary.path());
     const QStringList names = bench::MakePhotos(folder, Pictures);
 
     Form1 *form = bench::StartMainWindow();
@@ -94,7 +68,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < Pictures; ++i) {
         platform::ImageControl *cell = form->Image1[i];
         hovers.push_back(bench::Milliseconds([&] {
-            Send(cell, QEvent::MouseMove, QPointF(cell->width() / 2, cell->height() / 2), Qt::NoButton);
+            SendMouse(cell, QEvent::MouseMove, QPointF(cell->width() / 2, cell->height() / 2), Qt::NoButton);
             QCoreApplication::processEvents();
         }));
     }
@@ -106,15 +80,15 @@ int main(int argc, char *argv[])
     for (int k = 0; k < Pictures; ++k) {
         platform::ImageControl *cell = form->Image1[k];
         const QPointF grab(cell->width() / 2, cell->height() / 2);
-        Send(cell, QEvent::MouseMove, grab, Qt::NoButton);
+        SendMouse(cell, QEvent::MouseMove, grab, Qt::NoButton);
         platform::ImageControl *slot = form->Image3[Module1::FreeSlot];
-        Send(slot, QEvent::MouseButtonPress, grab, Qt::LeftButton);
+        SendMouse(slot, QEvent::MouseButtonPress, grab, Qt::LeftButton);
         const QPoint target(30 + 40 * k, 200 + 25 * k); // the slot's top-left corner, in pixels
         for (int step = 1; step <= 5; ++step) {
             const QPointF at = QPointF(slot->pos()) + (QPointF(target) - QPointF(slot->pos())) * step / 5.0;
-            Send(slot, QEvent::MouseMove, grab + at - QPointF(slot->pos()), Qt::LeftButton);
+            SendMouse(slot, QEvent::MouseMove, grab + at - QPointF(slot->pos()), Qt::LeftButton);
         }
-        Send(slot, QEvent::MouseButtonRelease, grab, Qt::NoButton);
+        SendMouse(slot, QEvent::MouseButtonRelease, grab, Qt::NoButton);
         // Until it is shown from its sharp decode, on an idle machine for the first one.
         sharp.push_back(bench::Milliseconds([&] {
             while (!slot->isSettled())
@@ -146,16 +120,16 @@ int main(int argc, char *argv[])
     // A drag of the picture placed last over the others, 200 moves, each until repainted.
     platform::ImageControl *slot = form->Image3[Pictures - 1];
     const QPointF grab(100, 80);
-    Send(slot, QEvent::MouseButtonPress, grab, Qt::LeftButton);
+    SendMouse(slot, QEvent::MouseButtonPress, grab, Qt::LeftButton);
     std::vector<double> drags;
     for (int e = 0; e < DragEvents; ++e) {
         const QPointF pointer(60 + (e % 100) * 4, 220 + (e % 50) * 3); // in the client area
         drags.push_back(bench::Milliseconds([&] {
-            Send(slot, QEvent::MouseMove, pointer - QPointF(slot->pos()), Qt::LeftButton);
+            SendMouse(slot, QEvent::MouseMove, pointer - QPointF(slot->pos()), Qt::LeftButton);
             QCoreApplication::processEvents();
         }));
     }
-    Send(slot, QEvent::MouseButtonRelease, grab, Qt::NoButton);
+    SendMouse(slot, QEvent::MouseButtonRelease, grab, Qt::NoButton);
     PrintSeries("drag move with ten placed, until repainted", drags);
     std::printf("  resident after the drag: %.0f MiB\n", bench::StatusMiB("VmRSS"));
     return 0;

@@ -5,6 +5,7 @@
 #include "form/Module1.h"
 #include "form/Poster.h"
 #include "drawing/Form2.h"
+#include "history/History.h"
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"
 
@@ -45,6 +46,7 @@ void DrawingController::PenMoveOn(PictureBox &box, const PointerEvent &event)
 void DrawingController::PenUp()
 {
     m_form.PenDown = 0;
+    history::GestureEnded(m_form);
 }
 
 void DrawingController::DrawDot(PictureBox &box, double x, double y)
@@ -72,6 +74,7 @@ void DrawingController::ClearPaper()
     m_form.Command12->setBackColor(window);
     m_form.Picture1->setPicture(platform::Picture());
     platform::Yield();
+    history::GestureEnded(m_form);
 }
 
 void DrawingController::ClearPlacedPictures()
@@ -90,6 +93,7 @@ void DrawingController::ClearPlacedPictures()
         slot.setTwipsWidth(Poster::PictureSlotWidth);
         slot.setTwipsLeft(Poster::FreeSlotLeft);
     }
+    history::GestureEnded(m_form);
 }
 
 void DrawingController::OpenColorPicker(int target)

@@ -3,6 +3,7 @@
 
 #include "form/Form1.h"
 #include "form/Module1.h"
+#include "history/History.h"
 #include "platform/ControlLayout.h"
 #include "platform/Narrator.h"
 #include "settings/Settings.h"
@@ -106,4 +107,5 @@ void Form2::Apply()
         break;
     }
     hide();
+    history::GestureEnded(m_form);
 }

@@ -4,6 +4,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "form/Poster.h"
+#include "history/History.h"
 #include "images/Gallery.h"
 #include "platform/ControlLayout.h"
 #include "platform/MessageBox.h"
@@ -167,6 +168,7 @@ void PictureSlotController::ReleaseSlot(int s)
         Poster::GiveStandardSize(slot);
     }
     Module1::SelectedIndex = static_cast<std::int16_t>(s);
+    history::GestureEnded(f);
 }
 
 } // namespace images

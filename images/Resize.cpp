@@ -4,6 +4,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "form/Poster.h"
+#include "history/History.h"
 #include "platform/EventLoop.h"
 
 namespace images {
@@ -36,11 +37,13 @@ ResizeController::ResizeController(Form1 &form, QObject *parent) : QObject(paren
 void ResizeController::Smaller()
 {
     Resize(SmallerFactor, -FontStep);
+    history::GestureEnded(m_form, history::Gesture::SizeButton);
 }
 
 void ResizeController::Bigger()
 {
     Resize(BiggerFactor, FontStep);
+    history::GestureEnded(m_form, history::Gesture::SizeButton);
 }
 
 void ResizeController::Resize(double factor, int fontStep)
@@ -91,6 +94,7 @@ void ResizeController::ClearTexts()
         // matter here.
         Poster::GiveStandardSize(slot);
     }
+    history::GestureEnded(f);
 }
 
 } // namespace images

@@ -258,6 +258,7 @@ void PrintController::CaptureFinishedPoster()
 {
     m_controls.finished->setPicture(CapturePoster(m_controls.client));
     m_controls.finished->show();
+    emit captured();
 }
 
 void PrintController::Print()
@@ -281,7 +282,9 @@ void PrintController::Print()
     if (dialog.exec() != QDialog::Accepted)
         return; // cancelled: nothing printed, nothing said
 
-    if (!PrintPictureFitted(*m_printer, m_controls.finished->picture()))
+    if (PrintPictureFitted(*m_printer, m_controls.finished->picture()))
+        emit writtenOut();
+    else
         platform::ShowErrorMessage(m_controls.window, PrintFailedMessage, QStringLiteral("いんさつ"));
     platform::Yield();
 }
@@ -335,7 +338,9 @@ void PrintController::Save()
         const bool saved = type == FileType::Png   ? SavePictureAsPng(picture, m_lastFileName)
                            : type == FileType::Pdf ? SavePictureAsPdf(picture, m_lastFileName, m_printer->pageLayout().pageSize())
                                                    : SavePictureAsBmp(picture, m_lastFileName);
-        if (!saved)
+        if (saved)
+            emit writtenOut();
+        else
             platform::ShowErrorMessage(m_controls.window, SaveFailedMessage, QStringLiteral("ほぞん"));
     }
     platform::Yield();

@@ -78,6 +78,12 @@ public:
     static const QString PrintFailedMessage;
     static const QString SaveFailedMessage;
 
+signals:
+    // The poster area was captured afresh into the finished poster.
+    void captured();
+    // The poster went to the printer or into a file.
+    void writtenOut();
+
 private:
     void CaptureFinishedPoster();
 

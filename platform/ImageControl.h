@@ -43,6 +43,8 @@ public:
     // kept until setKeepSharp(true).
     void setPicture(const Picture &picture, const QString &path);
     QImage pictureImage() const { return m_picture.image(); }
+    // The file the picture was decoded from, empty when it names none.
+    const QString &sourcePath() const { return m_source; }
     int borderStyle() const { return m_borderStyle; }
     void setBorderStyle(int style);
 

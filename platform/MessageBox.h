@@ -12,4 +12,8 @@ namespace platform {
 // rounded gothic of its buttons, bold, at one large size, and a big OK button.
 void ShowErrorMessage(QWidget *parent, const QString &text, const QString &title);
 
+// A modal question in the same look, with two big buttons, yes and no, captioned as given; "no"
+// is the default and the answer of Escape. Returns true for yes.
+bool AskYesNo(QWidget *parent, const QString &text, const QString &title, const QString &yes, const QString &no);
+
 } // namespace platform

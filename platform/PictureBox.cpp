@@ -5,6 +5,8 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+#include <utility>
+
 namespace platform {
 
 PictureBox::PictureBox(QWidget *parent) : Control(parent)
@@ -41,15 +43,56 @@ bool PictureBox::ensureSurface()
     m_surface.setDevicePixelRatio(CaptureDensity);
     m_surface.fill(Qt::transparent);
     m_shownSurface = QImage();
+    // Tiles of a surface of another size no longer fit.
+    m_journal = SurfaceTiles();
+    m_inked.assign(SurfaceTiles::TilesUnder(QRect(QPoint(0, 0), pixels), pixels).size(), false);
     return true;
 }
 
 void PictureBox::clearSurface()
 {
     if (!ensureSurface()) {
+        for (std::size_t tile = 0; tile < m_inked.size(); ++tile) {
+            if (m_inked[tile] && m_keepsJournal && !m_journal.contains(int(tile)))
+                m_journal.keep(int(tile), m_surface);
+        }
         m_surface.fill(Qt::transparent);
         m_shownSurface.fill(Qt::transparent);
+        m_inked.assign(m_inked.size(), false);
     }
+}
+
+void PictureBox::setKeepsJournal(bool keep)
+{
+    m_keepsJournal = keep;
+    m_journal = SurfaceTiles();
+}
+
+SurfaceTiles PictureBox::takeJournal()
+{
+    return std::exchange(m_journal, SurfaceTiles());
+}
+
+void PictureBox::journalTiles(const QRect &pixels)
+{
+    for (int tile : SurfaceTiles::TilesUnder(pixels, m_surface.size())) {
+        if (m_keepsJournal && !m_journal.contains(tile))
+            m_journal.keep(tile, m_surface);
+        m_inked[std::size_t(tile)] = true;
+    }
+}
+
+void PictureBox::exchangeTiles(SurfaceTiles &tiles)
+{
+    ensureSurface();
+    const QRect changed = tiles.exchangeWith(m_surface);
+    for (int tile : SurfaceTiles::TilesUnder(changed, m_surface.size()))
+        m_inked[std::size_t(tile)] = SurfaceTiles::IsInked(tile, m_surface);
+    // In logical pixels, rounded outwards.
+    const QRect logical(changed.topLeft() / CaptureDensity,
+                        (changed.bottomRight() + QPoint(CaptureDensity, CaptureDensity)) / CaptureDensity - QPoint(1, 1));
+    shrinkIntoShown(logical);
+    update(logical);
 }
 
 const QImage &PictureBox::shownSurface(qreal ratio)
@@ -94,15 +137,16 @@ void PictureBox::drawPicture(QPainter &painter, qreal ratio)
 void PictureBox::drawCircle(double x, double y, double radius, const QColor &lineColor, const QColor &fillColor)
 {
     ensureSurface();
+    const double r = radius / TwipsPerPixel;
+    const QPointF centre(x / TwipsPerPixel, y / TwipsPerPixel);
+    const int reach = static_cast<int>(r) + 2;
+    const QRect touched(centre.toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
+    journalTiles(QRect(touched.topLeft() * CaptureDensity, touched.size() * CaptureDensity));
     QPainter painter(&m_surface);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(lineColor, 1.0));
     painter.setBrush(fillColor);
-    const double r = radius / TwipsPerPixel;
-    const QPointF centre(x / TwipsPerPixel, y / TwipsPerPixel);
     painter.drawEllipse(centre, r, r);
-    const int reach = static_cast<int>(r) + 2;
-    const QRect touched(centre.toPoint() - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1));
     painter.end();
     shrinkIntoShown(touched);
     update(touched);

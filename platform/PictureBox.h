@@ -5,9 +5,12 @@
 
 #include "platform/Control.h"
 
+#include "platform/SurfaceTiles.h"
 #include "pictures/Picture.h"
 
 #include <QImage>
+
+#include <vector>
 
 class QPainter;
 
@@ -46,6 +49,16 @@ public:
     // The dots drawn since the last clear (transparent elsewhere), at the capture density.
     const QImage &drawingSurface() const { return m_surface; }
 
+    // While the box keeps a journal, every change of its surface (a dot, or a clear by a new
+    // back colour or picture) first keeps the tiles it is about to change, once each, as they
+    // were; takeJournal() hands them over and starts a fresh one.
+    void setKeepsJournal(bool keep);
+    bool keepsJournal() const { return m_keepsJournal; }
+    SurfaceTiles takeJournal();
+    // Writes the tiles into the surface and keeps what was there in them instead (outside the
+    // journal), then repaints what changed.
+    void exchangeTiles(SurfaceTiles &tiles);
+
 signals:
     void mouseDown(const platform::PointerEvent &event);
     void mouseMove(const platform::PointerEvent &event);
@@ -66,12 +79,18 @@ private:
     void drawPicture(QPainter &painter, qreal ratio);
     // Shrinks the surface's pixels under a rectangle (logical pixels) into its shown copy.
     void shrinkIntoShown(const QRect &logical);
+    // Keeps the tiles under a rectangle of the surface's pixels in the journal, if it is kept.
+    void journalTiles(const QRect &pixels);
+
 
     QColor m_back, m_fore;
     Picture m_picture;
     QImage m_surface;
     QImage m_shownSurface; // m_surface at the screen's density
     QImage m_shownPicture; // m_picture's pixels at the screen's density
+    bool m_keepsJournal = false;
+    SurfaceTiles m_journal;
+    std::vector<bool> m_inked; // tiles drawn on since the last clear
 };
 
 } // namespace platform

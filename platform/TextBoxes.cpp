@@ -92,6 +92,16 @@ void RichTextBox::fitToText()
     setTwipsGeometry(twipsLeft(), twipsTop(), size.width(), size.height());
 }
 
+PointerEvent RichTextBox::boxPointer(const QMouseEvent *event) const
+{
+    // Positions are reported relative to the text box itself, border included.
+    PointerEvent pointer = MakePointerEvent(event);
+    const QPointF offset = viewport()->mapTo(this, QPointF(0, 0));
+    pointer.x += PixelsToTwips(offset.x());
+    pointer.y += PixelsToTwips(offset.y());
+    return pointer;
+}
+
 bool RichTextBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != viewport())
@@ -99,12 +109,8 @@ bool RichTextBox::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove: {
-        // Positions are reported relative to the text box itself, border included.
         auto *mouse = static_cast<QMouseEvent *>(event);
-        PointerEvent pointer = MakePointerEvent(mouse);
-        const QPointF offset = viewport()->mapTo(this, QPointF(0, 0));
-        pointer.x += PixelsToTwips(offset.x());
-        pointer.y += PixelsToTwips(offset.y());
+        const PointerEvent pointer = boxPointer(mouse);
         const bool press = event->type() == QEvent::MouseButtonPress;
         const bool dragging = press ? mouse->button() != Qt::LeftButton : mouse->buttons() != Qt::NoButton;
         if (press)
@@ -115,9 +121,14 @@ bool RichTextBox::eventFilter(QObject *watched, QEvent *event)
         // handling runs while a button is held, since the box is being dragged.
         return dragging;
     }
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const PointerEvent pointer = boxPointer(mouse);
+        emit mouseUp(index(), pointer);
         // The middle button would paste the desktop's selection on its release.
+        return mouse->button() != Qt::LeftButton;
+    }
+    case QEvent::MouseButtonDblClick:
         return static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton;
     case QEvent::ContextMenu:
         return true;

@@ -52,6 +52,8 @@ signals:
     void change(int index);
     void mouseDown(int index, const platform::PointerEvent &event);
     void mouseMove(int index, const platform::PointerEvent &event);
+    // A button let go over the box, or anywhere after a press on it.
+    void mouseUp(int index, const platform::PointerEvent &event);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -62,6 +64,8 @@ private:
     // whether it is drawn or not, so that selecting the box never clips its text.
     QSizeF textSizeTwips() const;
     void fitToText();
+    // The pointer event of a mouse event on the viewport, relative to the box itself.
+    PointerEvent boxPointer(const QMouseEvent *event) const;
 
     QColor m_back, m_fore;
     int m_borderStyle = 0;

@@ -3,6 +3,7 @@
 
 #include "form/Form1.h"
 #include "form/Module1.h"
+#include "history/History.h"
 #include "platform/ControlLayout.h"
 #include "base/Fonts.h"
 #include "platform/MessageBox.h"
@@ -103,11 +104,9 @@ void frmList::load()
 
     Phrases phrases;
     const PhraseStore::Loaded loaded = m_store.load(phrases);
-    for (int i = 0; i < PhraseCount; ++i) {
-        // The poster's texts, edited since the phrases were stored, are offered instead.
-        const QString onPoster = m_form.Text1[i]->text();
-        PhraseBox[i]->setText(onPoster.isEmpty() ? phrases[i] : onPoster);
-    }
+    for (int i = 0; i < PhraseCount; ++i)
+        PhraseBox[i]->setText(phrases[i]);
+    offerPosterTexts();
     // An empty store needs no new record now: the first confirmation writes it.
     if (loaded == PhraseStore::Loaded::Unreadable)
         ShowErrorMessage(this, LoadFailedText, StoreTitle);
@@ -116,6 +115,14 @@ void frmList::load()
 QStringList frmList::PictureFiles(const QString &folder)
 {
     return MatchingFiles(folder, PicturePattern);
+void frmList::offerPosterTexts()
+{
+    // The poster's texts, edited since the phrases were stored, are offered instead.
+    for (int i = 0; i < PhraseCount; ++i) {
+        const QString onPoster = m_form.Text1[i]->text();
+        if (!onPoster.isEmpty())
+            PhraseBox[i]->setText(onPoster);
+    }
 }
 
 void frmList::setDrive(const QString &drive)
@@ -161,6 +168,8 @@ void frmList::confirm()
         // The readings of text converted in the box go with it (kept only while speaking).
         m_form.Text1[k]->setProperty(ReadingsProperty, PhraseBox[k]->property(ReadingsProperty));
     }
+    // New words for the texts of the poster are a step of their own.
+    history::GestureEnded(m_form);
     if (m_store.save(phrases) == PhraseStore::Saved::NotWritten)
         ShowErrorMessage(this, SaveFailedText, StoreTitle);
 

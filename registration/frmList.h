@@ -30,6 +30,9 @@ public:
     // file list and ImageDir follow; an empty value keeps the current one.
     void setDrive(const QString &drive);
     void setPath(const QString &path);
+    // The poster's texts, where a slot holds one, take the place of the phrases shown, as they
+    // do when the window is opened (after the poster was taken up again from its file).
+    void offerPosterTexts();
 
     // The picture files of a folder, as the file list shows them there.
     static QStringList PictureFiles(const QString &folder);

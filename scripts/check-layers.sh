@@ -12,19 +12,21 @@ declare -A allowed=(
   [base]=""
   [wmf]="base"
   [pictures]="base wmf"
+  [posterfile]="base wmf pictures"
   [platform]="base pictures"
   [input]="base platform"
   [form]="settings base pictures platform"
+  [history]="settings base pictures posterfile platform form"
   [output]="settings base pictures platform"
-  [drawing]="settings base pictures platform form"
-  [images]="settings base pictures platform form"
-  [text]="settings base pictures platform form input"
-  [registration]="settings base pictures platform form"
-  [app]="settings base pictures platform input form output drawing images text registration"
+  [drawing]="settings base pictures platform form history"
+  [images]="settings base pictures platform form history"
+  [text]="settings base pictures platform form input history"
+  [registration]="settings base pictures platform form history"
+  [app]="settings base pictures posterfile platform input form history output drawing images text registration"
 )
 # Folders whose files may include no widget header of Qt (pictures and the lowest layer); a
 # folder named here links Qt Gui, not Widgets.
-gui_only=(settings base wmf pictures)
+gui_only=(settings base wmf pictures posterfile)
 
 failures=0
 report() {

@@ -4,7 +4,7 @@
 # time, one job at a time.
 #
 #   scripts/fuzz.sh SECONDS [TARGET...]
-#     targets: fuzz_wmf fuzz_picture fuzz_heif fuzz_exif fuzz_jet_answer fuzz_jet_file; default: all
+#     targets: fuzz_wmf fuzz_picture fuzz_heif fuzz_exif fuzz_jet_answer fuzz_jet_file fuzz_posterfile; default: all
 #
 # fuzz_jet_file runs libmdb, which is not ours and which the program keeps in a helper process:
 # it goes on after a crash (-fork), and what it finds goes into tests/regressions/jet/, where the
@@ -27,7 +27,7 @@ fi
 seconds=$1
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture fuzz_heif fuzz_exif fuzz_jet_answer fuzz_jet_file)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wmf fuzz_picture fuzz_heif fuzz_exif fuzz_jet_answer fuzz_jet_file fuzz_posterfile)
 
 testdata=${TOVIMARU_TESTDATA:-../shared/testdata}/images
 mdb=${TOVIMARU_TESTDATA:-../shared/testdata}/mdb
@@ -40,6 +40,7 @@ seeds_of() {
     fuzz_exif) echo "tests/regressions/exif" ;;
     fuzz_jet_answer) echo "tests/regressions/jet-answer" ;;
     fuzz_jet_file) echo "$mdb tests/regressions/jet" ;;
+    fuzz_posterfile) echo "tests/regressions/posterfile" ;;
     *) echo "unknown target $1" >&2; exit 2 ;;
   esac
 }

@@ -37,6 +37,18 @@ inline const struct FreshConfiguration
     }
 } freshConfiguration;
 
+// Nor the user's data folder (tovi.mdb of --user-folders, the poster autosave keeps): every test
+// process has an empty one of its own, unless it is a child that shares its parent's.
+inline const struct FreshDataHome
+{
+    QTemporaryDir folder;
+    FreshDataHome()
+    {
+        if (!qEnvironmentVariableIsSet("TOVIMARU_TEST_KEEP_DATA_HOME"))
+            qputenv("XDG_DATA_HOME", folder.path().toUtf8());
+    }
+} freshDataHome;
+
 // The shared corpus of public test pictures and phrase stores: the folder TOVIMARU_TESTDATA names,
 // or by default the one beside the checkout, which only the project's own machines have.
 inline QString TestdataDir()

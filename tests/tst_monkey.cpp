@@ -6,7 +6,9 @@
 //
 // TOVIMARU_MONKEY_SEED picks the run (default 1), TOVIMARU_MONKEY_EVENTS its length (default
 // 3000), and TOVIMARU_MONKEY_MEMORY_EVERY, when set, prints the resident memory every that many
-// events. A failure names the seed, the event and the events before it, so the same seed
+// events. TOVIMARU_MONKEY_UNDO=1 turns the options undo and quitPrompt on: "とりけし" and
+// "やりなおし" are among the controls clicked, and now and then every step of the wizard's step
+// is undone, which must bring back the poster as the step started. A failure names the seed, the event and the events before it, so the same seed
 // repeats it.
 
 #include "StepTable.h"
@@ -15,7 +17,9 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "app/Startup.h"
+#include "history/History.h"
 #include "registration/PhraseStore.h"
+#include "settings/Settings.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -126,6 +130,8 @@ private:
     void check();
     QString failure(const QString &what) const;
     void note(const QString &what);
+    void watchHistory();
+    void undoEverything();
 
     QTemporaryDir m_dir;
     QRandomGenerator m_random;
@@ -134,6 +140,11 @@ private:
     int m_restarts = 0;
     std::deque<QString> m_recent;
     std::array<int, 4> m_eventsInStep{};
+    // With undo: the poster as the wizard's step started, its dots, and the checks made.
+    bool m_undo = false;
+    history::PosterState m_stepStart;
+    QImage m_startPaper, m_startFinished;
+    int m_undoneToStart = 0;
 };
 
 void TestMonkey::initTestCase()
@@ -275,8 +286,11 @@ void TestMonkey::check()
         StartTovimaru();
         form = MainWindow();
         QVERIFY2(form && form->isVisible(), qPrintable(failure(QStringLiteral("the program did not start again"))));
+        watchHistory();
         return;
     }
+    if (m_undo && m_random.bounded(40) == 0)
+        undoEverything();
 
     int placed = 0;
     for (platform::ImageControl *slot : form->Image3) {
@@ -334,8 +348,15 @@ void TestMonkey::randomUse()
     const int memoryEvery = qEnvironmentVariableIntValue("TOVIMARU_MONKEY_MEMORY_EVERY");
     m_random.seed(m_seed);
 
+    m_undo = qEnvironmentVariableIntValue("TOVIMARU_MONKEY_UNDO") != 0;
+    if (m_undo) {
+        settings::Settings options;
+        options.undo = options.quitPrompt = true;
+        settings::SetCurrent(options);
+    }
     DialogAnswerer answerer(m_dir.path());
     StartTovimaru();
+    watchHistory();
     QElapsedTimer clock;
     clock.start();
     for (m_index = 0; m_index < events; ++m_index) {
@@ -350,9 +371,48 @@ void TestMonkey::randomUse()
         }
     }
     qInfo("seed %u: %d events in %lld ms (steps 1-4: %d, %d, %d, %d), %d dialogs answered, %d restarts, "
-          "resident %ld KiB",
+          "resident %ld KiB, %d times undone to the step's start",
           m_seed, events, clock.elapsed(), m_eventsInStep[0], m_eventsInStep[1], m_eventsInStep[2],
-          m_eventsInStep[3], answerer.answered(), m_restarts, testing::ResidentKib());
+          m_eventsInStep[3], answerer.answered(), m_restarts, testing::ResidentKib(), m_undoneToStart);
+}
+
+// Keeps the poster as each step of the wizard starts, from the program's start on.
+void TestMonkey::watchHistory()
+{
+    Form1 *form = MainWindow();
+    history::PosterHistory *steps = form ? history::PosterHistory::Of(*form) : nullptr;
+    if (!steps)
+        return;
+    auto record = [this, form] {
+        m_stepStart = history::TakeSnapshot(*form);
+        m_startPaper = form->Picture1->drawingSurface();
+        m_startFinished = form->Picture2->drawingSurface();
+    };
+    record();
+    connect(steps, &history::PosterHistory::startChanged, steps, record);
+}
+
+// Clicks "とりけし" until it greys: the poster must be as the step started.
+void TestMonkey::undoEverything()
+{
+    Form1 *form = MainWindow();
+    const history::PosterHistory *steps = history::PosterHistory::Of(*form);
+    auto *undo = form->client()->findChild<QWidget *>(QStringLiteral("CommandUndo"));
+    if (!steps || !undo || !steps->reachesStart() || Module1::EditMode.toInt() == 1 || form->PenDown != 0)
+        return;
+    note(QStringLiteral("undo everything (%1 steps)").arg(steps->steps()));
+    for (int k = 0; k <= history::PosterHistory::StepsKept && undo->isEnabled(); ++k)
+        QTest::mouseClick(undo, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    if (undo->isEnabled() || QApplication::activeModalWidget())
+        QFAIL(qPrintable(failure(QStringLiteral("\"とりけし\" never greyed"))));
+    // The poster as the child sees it; what is selected, and a picture laid over a cell by the
+    // pointer passing, are no part of it.
+    if (!history::SamePoster(history::TakeSnapshot(*form), m_stepStart))
+        QFAIL(qPrintable(failure(QStringLiteral("undoing everything did not bring back the step's start"))));
+    if (form->Picture1->drawingSurface() != m_startPaper || form->Picture2->drawingSurface() != m_startFinished)
+        QFAIL(qPrintable(failure(QStringLiteral("undoing everything did not bring back the dots of the step's start"))));
+    ++m_undoneToStart;
 }
 
 QTEST_MAIN(TestMonkey)

@@ -251,8 +251,8 @@ void TestSettings::theWindowRecommendsAndSaves()
 void TestSettings::theWindowHasASwitchForEachOption_data()
 {
     QTest::addColumn<QString>("key");
-    for (const char *key :
-         {"fullscreen", "bigCursor", "galleryButtons", "wizardGuard", "saveFormats", "printPreview", "moreFormats"})
+    for (const char *key : {"fullscreen", "bigCursor", "galleryButtons", "wizardGuard", "saveFormats", "printPreview",
+                            "moreFormats", "builtinPictures", "speech", "undo", "quitPrompt", "autosave"})
         QTest::newRow(key) << QString::fromLatin1(key);
 }
 

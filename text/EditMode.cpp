@@ -4,6 +4,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "form/Poster.h"
+#include "history/History.h"
 #include "platform/EventLoop.h"
 #include "input/KeyInjection.h"
 #include "text/Keyboard.h"
@@ -89,6 +90,8 @@ void EditModeController::Close()
     if (platform::RichTextBox *slot = SelectedTextSlot(f))
         TypingLineToSlot(f, *slot);
     Module1::EditMode = QStringLiteral("0");
+    // What editing changed is one step.
+    history::GestureEnded(f);
 }
 
 // The pictures and texts on the poster; the overflow picture slot is left alone.

@@ -4,6 +4,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "form/Poster.h"
+#include "history/History.h"
 #include "platform/ControlLayout.h"
 #include "platform/EventLoop.h"
 #include "platform/SpokenText.h"
@@ -40,6 +41,8 @@ TextSlotsController::TextSlotsController(Form1 &form, QObject *parent) : QObject
         connect(slot, &platform::RichTextBox::mouseDown, this, &TextSlotsController::PressSlot);
         connect(slot, &platform::RichTextBox::mouseMove, this, &TextSlotsController::DragSlot);
         connect(slot, &platform::RichTextBox::change, this, &TextSlotsController::TextChanged);
+        // A text carried and let go.
+        connect(slot, &platform::RichTextBox::mouseUp, this, [this] { history::GestureEnded(m_form); });
         platform::KeepTapsStill(slot);
     }
 }
@@ -83,6 +86,9 @@ void TextSlotsController::TextChanged(int index)
     platform::RichTextBox &slot = *m_form.Text1[index];
     if (!Poster::IsPlaced(slot))
         Poster::GiveStandardSize(slot);
+    // The desktop's keyboard typed into the slot (what handlers write in is part of their own
+    // gesture, and the history takes no step while editing is on or a step is put back).
+    history::GestureEnded(m_form, history::Gesture::Typing);
 }
 
 } // namespace text

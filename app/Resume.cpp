@@ -1,0 +1,139 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Resume.h"
+
+#include "app/Wizard.h"
+#include "form/Form1.h"
+#include "history/History.h"
+#include "history/PosterWriter.h"
+#include "history/SavedPoster.h"
+#include "images/Gallery.h"
+#include "platform/ControlLayout.h"
+#include "platform/Controls.h"
+#include "platform/EventLoop.h"
+#include "posterfile/PosterFile.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QStandardPaths>
+
+namespace {
+
+using platform::ControlKind;
+using platform::ControlSpec;
+
+// In the side panel of step 1 under the dot size bar (which ends at 6975 twips), as large as
+// "かみのいろ" above it; nothing of step 1 lies there.
+constexpr ControlSpec ResumeTable[] = {
+    {.name = "CommandResume", .kind = ControlKind::Button, .left = 11400, .top = 7440, .width = 3135,
+     .height = 1695, .caption = "つづきから", .face = platform::FontFace::RoundedGothic, .fontSize = 21.75,
+     .fontStyle = platform::FontStyle::Bold, .backColor = platform::Rgb(0xC0FFC0)},
+};
+
+bool IsAction(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::TouchBegin:
+    case QEvent::TabletPress:
+    case QEvent::Wheel:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether the file was read whole; one that was not is set aside.
+bool IsSound(posterfile::Read read, const QString &path)
+{
+    if (read == posterfile::Read::Damaged)
+        posterfile::SetAside(path);
+    return read == posterfile::Read::Sound;
+}
+
+} // namespace
+
+const QString PosterKeeper::ResumeCaption = QStringLiteral("つづきから");
+
+PosterKeeper::PosterKeeper(Form1 &form, WizardController &wizard, QObject *parent)
+    : QObject(parent), m_form(form), m_wizard(wizard), m_writer(new history::PosterWriter(form, FilePath()))
+{
+    // After each move, once the move is done (the wizard's handlers were connected first).
+    for (QPushButton *step : {form.Command11, form.Command6, form.Command4, form.Command5, form.Command15, form.Command16})
+        connect(step, &QPushButton::clicked, m_writer, &history::PosterWriter::stepMoved);
+    // "おわり", "終了(&Q)" and the window's frame all end the event loop: the poster is written
+    // before the program goes.
+    connect(qApp, &QCoreApplication::aboutToQuit, m_writer, &history::PosterWriter::writeNow);
+}
+
+PosterKeeper::~PosterKeeper()
+{
+    withdraw();
+}
+
+QString PosterKeeper::FilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/autosave.poster");
+}
+
+void PosterKeeper::offer()
+{
+    posterfile::Poster poster;
+    const QString path = FilePath();
+    if (!IsSound(posterfile::ReadFile(path, poster, posterfile::Images::Skip), path))
+        return;
+    m_reading = std::async(std::launch::async, [path] {
+        std::pair<posterfile::Read, posterfile::Poster> read;
+        read.first = posterfile::ReadFile(path, read.second);
+        return read;
+    });
+    platform::BuildControls(m_form.client(), ResumeTable);
+    m_resume = platform::BuiltControl<platform::CommandButton>(m_form.client(), "CommandResume");
+    connect(m_resume, &QPushButton::clicked, this, &PosterKeeper::resume);
+    m_resume->show(); // the window is shown already
+    qApp->installEventFilter(this);
+}
+
+bool PosterKeeper::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_resume && IsAction(event->type()) && watched->isWidgetType()) {
+        auto *widget = static_cast<QWidget *>(watched);
+        if (widget->window() == &m_form && widget != m_resume && !m_resume->isAncestorOf(widget))
+            withdraw();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PosterKeeper::withdraw()
+{
+    qApp->removeEventFilter(this);
+    if (m_resume) {
+        m_resume->hide();
+        m_resume->deleteLater();
+    }
+}
+
+void PosterKeeper::resume()
+{
+    withdraw();
+    const QString path = FilePath();
+    auto [read, poster] = m_reading.valid() ? m_reading.get() : std::pair{posterfile::Read::Missing, posterfile::Poster()};
+    if (!IsSound(read, path))
+        return;
+    platform::YieldingHandler handler;
+    // Through the wizard's own moves, so the step's controls are as after a child's moves.
+    if (poster.step >= 2)
+        m_wizard.ForwardFromStep1();
+    if (poster.step >= 3)
+        m_wizard.ForwardFromStep2();
+    if (poster.step >= 4)
+        m_wizard.ForwardFromStep3();
+    history::ApplySavedPoster(m_form, poster,
+                              [this](const QString &file) { return images::ThumbnailPicture(file, m_form); });
+    // With undo, the poster taken up is where taking back stops.
+    if (history::PosterHistory *steps = history::PosterHistory::Of(m_form))
+        steps->startStep();
+    m_writer->begin();
+    emit resumed();
+}

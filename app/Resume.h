@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The setting autosave in the running program: the poster is kept in the user's data folder
+// (history::PosterWriter, wired here to the moves of the wizard and to the end of the program),
+// and at start a poster an earlier run kept is offered with the big button CommandResume
+// "つづきから" in the side panel of step 1, under the dot size bar, where step 1 has no control.
+// Taking it brings the poster back in its step; any other action in the main window withdraws
+// the offer and the fresh start stays, the file kept until this run's poster replaces it.
+//
+// A file that cannot be read (damaged, cut short, of another version or made to harm) is set
+// aside under another name, never deleted, and the program starts fresh.
+
+#include "history/PosterWriter.h"
+#include "posterfile/PosterFile.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <future>
+#include <utility>
+
+class Form1;
+class WizardController;
+
+namespace platform {
+class CommandButton;
+}
+
+class PosterKeeper final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PosterKeeper)
+public:
+    static const QString ResumeCaption; // "つづきから"
+
+    PosterKeeper(Form1 &form, WizardController &wizard, QObject *parent = nullptr);
+    ~PosterKeeper() override;
+
+    // The file the poster is kept in: autosave.poster in the user's data folder.
+    static QString FilePath();
+
+    // Offers the poster an earlier run kept, when its file is sound.
+    void offer();
+    // CommandResume: the kept poster back in its step.
+    void resume();
+
+    history::PosterWriter &writer() const { return *m_writer; }
+
+signals:
+    // The poster was taken up again.
+    void resumed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void withdraw();
+
+    Form1 &m_form;
+    WizardController &m_wizard;
+    QPointer<history::PosterWriter> m_writer; // a child of the main window
+    QPointer<platform::CommandButton> m_resume;
+    // The kept poster read whole and its images decoded on another thread while it is offered,
+    // so that taking it up costs the click no decoding.
+    std::future<std::pair<posterfile::Read, posterfile::Poster>> m_reading;
+};

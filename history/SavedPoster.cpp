@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/SavedPoster.h"
+
+#include "form/Form1.h"
+#include "history/PosterState.h"
+#include "platform/SurfaceTiles.h"
+
+namespace history {
+
+namespace {
+
+posterfile::Surface SurfaceOf(const platform::PictureBox &box, const PaperState &state)
+{
+    return {state.shown, state.back, state.picture.image(), box.drawingSurface()};
+}
+
+PaperState PaperFrom(const posterfile::Surface &surface)
+{
+    return {surface.shown, surface.back,
+            surface.picture.isNull() ? platform::Picture() : platform::Picture::fromImage(surface.picture)};
+}
+
+// Writes the dots into the box's surface, tile by tile where they are drawn: the surface is clear
+// once the paper's colour and picture were set.
+void PutDots(platform::PictureBox &box, const QImage &dots)
+{
+    const QImage &surface = box.drawingSurface();
+    if (dots.isNull() || dots.size() != surface.size())
+        return;
+    platform::SurfaceTiles tiles;
+    for (int tile : platform::SurfaceTiles::TilesUnder(dots.rect(), dots.size())) {
+        if (platform::SurfaceTiles::IsInked(tile, dots))
+            tiles.keep(tile, dots);
+    }
+    if (!tiles.isEmpty())
+        box.exchangeTiles(tiles);
+}
+
+} // namespace
+
+int StepOf(const Form1 &form)
+{
+    if (!form.Command16->isHidden())
+        return 4;
+    if (!form.Command15->isHidden())
+        return 3;
+    if (!form.Command6->isHidden())
+        return 2;
+    return 1;
+}
+
+posterfile::Poster TakeSavedPoster(const Form1 &form)
+{
+    const PosterState state = TakeSnapshot(form);
+    posterfile::Poster poster;
+    poster.step = StepOf(form);
+    for (std::size_t i = 0; i < state.pictures.size(); ++i) {
+        const PictureSlotState &slot = state.pictures[i];
+        poster.pictures[i] = {slot.shown,  slot.left,   slot.top,        slot.width,          slot.height,
+                              slot.border, slot.stacking, slot.source, slot.keepsSharp, state.onPoster[i]};
+    }
+    for (std::size_t i = 0; i < state.texts.size(); ++i) {
+        const TextSlotState &slot = state.texts[i];
+        poster.texts[i] = {slot.shown, slot.left, slot.top,  slot.width,    slot.height, slot.border,
+                           slot.stacking, slot.text, slot.caret, slot.fontSize, slot.back, slot.fore};
+    }
+    poster.paper = SurfaceOf(*form.Picture1, state.paper);
+    poster.paperButton = state.paperButton;
+    poster.finished = SurfaceOf(*form.Picture2, state.finished);
+    poster.still = form.Image2->picture().image();
+    // What the next move forward captures anew, and no move back shows, is not kept: the still
+    // picture under step 1's paper, and the finished poster before step 4.
+    if (poster.step == 1)
+        poster.still = QImage();
+    if (poster.step < 4)
+        poster.finished.picture = poster.finished.dots = QImage();
+    poster.selectedKind = state.selectedKind;
+    poster.selectedIndex = state.selectedIndex;
+    poster.hasSelection = state.hasSelection;
+    return poster;
+}
+
+void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const PictureLoader &load)
+{
+    const PosterState now = TakeSnapshot(form);
+    PosterState state = now;
+    for (std::size_t i = 0; i < state.pictures.size(); ++i) {
+        const posterfile::PictureSlot &saved = poster.pictures[i];
+        PictureSlotState &slot = state.pictures[i];
+        const platform::Picture picture = saved.source.isEmpty() ? platform::Picture() : load(saved.source);
+        if (picture.isEmpty()) {
+            // Left out: the slot stays as it is, in the place among the slots it was saved in.
+            slot.stacking = saved.stacking;
+            state.onPoster[i] = now.onPoster[i];
+            continue;
+        }
+        slot = {saved.shown, saved.left,   saved.top, saved.width,     saved.height,
+                saved.border, saved.stacking, picture, saved.source, saved.keepsSharp};
+        state.onPoster[i] = std::int16_t(saved.onPoster);
+    }
+    for (std::size_t i = 0; i < state.texts.size(); ++i) {
+        const posterfile::TextSlot &saved = poster.texts[i];
+        state.texts[i] = {saved.shown, saved.left,   saved.top,  saved.width,    saved.height, saved.border,
+                          saved.stacking, saved.text, saved.caret, saved.fontSize, saved.back, saved.fore};
+    }
+    state.paper = PaperFrom(poster.paper);
+    state.paperButton = poster.paperButton;
+    state.finished = PaperFrom(poster.finished);
+    state.selectedKind = std::int16_t(poster.selectedKind);
+    state.selectedIndex = std::int16_t(poster.selectedIndex);
+    state.hasSelection = std::int16_t(poster.hasSelection);
+    // A picture left out cannot stay selected.
+    if (state.selectedKind == 1 && poster.pictures[std::size_t(state.selectedIndex)].source != state.pictures[std::size_t(state.selectedIndex)].source)
+        state.hasSelection = 0;
+
+    form.Image2->setPicture(poster.still.isNull() ? platform::Picture() : platform::Picture::fromImage(poster.still));
+    ApplySnapshot(form, state);
+    PutDots(*form.Picture1, poster.paper.dots);
+    PutDots(*form.Picture2, poster.finished.dots);
+}
+
+} // namespace history

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The file a poster is kept in between runs, so that a child's poster outlives the end of the
+// program, a crash or a power cut. It holds the step of the wizard, every picture and text slot
+// as the controls hold them, the paper and the finished poster (colour, still picture, the dots
+// drawn on them) and the still picture of the paper under the pictures; a picture slot names the
+// file its picture is read from again, it never holds the picture itself.
+//
+// The layout (version 1), all numbers big-endian:
+//
+//   "TOVIPOST"                 8 bytes
+//   version                    32 bits
+//   length of the elements     32 bits
+//   SHA-256 of the elements    32 bytes
+//   the elements               UTF-8 JSON (below)
+//   the images                 PNG files, one after the other, as long as the elements say
+//
+// A file is read defensively: every length and number is bounded, the images must be PNG files
+// of the sizes the elements give (within the picture loader's bounds), the stacking of each kind
+// of slot must be an order of them, and nothing but the file's exact length passes. Paths of
+// pictures are only ever names of files to read.
+
+#include <QByteArray>
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace posterfile {
+
+inline constexpr int Version = 1;
+inline constexpr int PictureSlotCount = 11;
+inline constexpr int TextSlotCount = 10;
+// No file larger is read: ten photos' finished poster is a few megabytes.
+inline constexpr qint64 MaxFileBytes = 256 * 1024 * 1024;
+
+struct PictureSlot
+{
+    bool shown = false;
+    double left = 0, top = 0, width = 0, height = 0; // twips, as the control holds them
+    int border = 0;
+    int stacking = 0;     // its place among the picture slots, 0 the backmost
+    QString source;       // the file the picture is read from, empty for none
+    bool keepsSharp = false;
+    int onPoster = 0;     // it has had its one-time growth on the poster
+
+    bool operator==(const PictureSlot &) const = default;
+};
+
+struct TextSlot
+{
+    bool shown = false;
+    double left = 0, top = 0, width = 0, height = 0;
+    int border = 0;
+    int stacking = 0;
+    QString text;
+    int caret = 0; // where typing would go on: the text is laid out from it
+    double fontSize = 0;
+    QColor back, fore;
+
+    bool operator==(const TextSlot &) const = default;
+};
+
+// A picture box of the poster area: the paper of step 1 or the finished poster of step 4.
+struct Surface
+{
+    bool shown = false;
+    QColor back;
+    QImage picture; // its still picture, null for none
+    QImage dots;    // the dots drawn on it (transparent elsewhere), null for none
+};
+
+struct Poster
+{
+    int step = 1; // 1..4
+    std::array<PictureSlot, PictureSlotCount> pictures;
+    std::array<TextSlot, TextSlotCount> texts;
+    Surface paper;      // Picture1
+    QColor paperButton; // the back colour of "かみのいろ"
+    Surface finished;   // Picture2
+    // Image2: the paper under the pictures of steps 2 and 3, null for none; when it holds the
+    // pixels of the paper's picture, the file keeps them once.
+    QImage still;
+    int selectedKind = 0;
+    int selectedIndex = 0;
+    int hasSelection = 0;
+};
+
+// The PNG files of images encoded before, by the image's cache key, so that a still picture that
+// has not changed since the last write is not encoded again. Not thread-safe: one writer uses it.
+class PngCache final
+{
+public:
+    QByteArray png(const QImage &image);
+
+private:
+    struct Entry
+    {
+        qint64 key = 0;
+        QByteArray png;
+    };
+    std::vector<Entry> m_entries; // the most recent last
+};
+
+// The file's bytes. cache may be null.
+QByteArray Encode(const Poster &poster, PngCache *cache = nullptr);
+
+enum class Images { Decode, Skip };
+
+// Reads a file's bytes into poster. Returns false, leaving poster as it was, when the bytes are
+// not a whole, sound file of this version. With Images::Skip the images are checked only for
+// their place in the file (they are left null): enough to offer the poster, at a fraction of the
+// cost.
+bool Decode(const QByteArray &bytes, Poster &poster, Images images = Images::Decode);
+
+// Writes the bytes to path as a whole or not at all (a crash while writing leaves the file as it
+// was), making its folder if needed.
+bool WriteFile(const QString &path, const QByteArray &bytes);
+
+enum class Read { Missing, Damaged, Sound };
+// Reads and decodes the file at path (at most MaxFileBytes).
+Read ReadFile(const QString &path, Poster &poster, Images images = Images::Decode);
+
+// Renames a file that cannot be read out of the way, never deleting it: path + ".damaged", or
+// ".damaged2", ".damaged3" ... when that is taken. Returns the new name, empty when it failed.
+QString SetAside(const QString &path);
+
+} // namespace posterfile
