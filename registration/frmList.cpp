@@ -115,6 +115,8 @@ void frmList::load()
 QStringList frmList::PictureFiles(const QString &folder)
 {
     return MatchingFiles(folder, PicturePattern);
+}
+
 void frmList::offerPosterTexts()
 {
     // The poster's texts, edited since the phrases were stored, are offered instead.
