@@ -31,6 +31,7 @@ SpeakButton::SpeakButton(Form1 &form, platform::Narrator &narrator, QObject *par
     platform::BuildControls(form.client(), SpeakButtonTable);
     m_button = platform::BuiltControl<platform::CommandButton>(form.client(), "CommandSpeak");
     connect(m_button, &QPushButton::clicked, this, &SpeakButton::Speak);
+    m_editButton = form.Command21;
     form.Command21->installEventFilter(this);
     m_button->setVisible(form.Command21->isVisibleTo(form.client()));
 }
@@ -51,7 +52,7 @@ void SpeakButton::Speak()
 
 bool SpeakButton::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_form.Command21 && m_button
+    if (watched == m_editButton && m_button
         && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
         m_button->setVisible(event->type() == QEvent::ShowToParent);
     return QObject::eventFilter(watched, event);

@@ -35,6 +35,9 @@ private:
     Form1 &m_form;
     platform::Narrator &m_narrator;
     QPointer<platform::CommandButton> m_button;
+    // "もじ の へんしゅう", whose showing and hiding it follows; held apart from the window, which
+    // may already be half destroyed when the button hears the last of it.
+    const QObject *m_editButton = nullptr;
 };
 
 } // namespace text
