@@ -251,9 +251,9 @@ void TestSpeech::theSpeakButtonReadsTheLineAndTheSlot()
     QCOMPARE(speak->accessibleName(), QStringLiteral("よむ"));
     // Right of "おおきく", clear of every designed control of every step.
     const QRectF place(speak->twipsLeft(), speak->twipsTop(), speak->twipsWidth(), speak->twipsHeight());
-    for (const platform::ControlSpec &spec : Form1Layout()) {
-        const QRectF other(spec.left, spec.top, spec.width, spec.height);
-        QVERIFY2(!place.intersects(other), spec.name);
+    for (const platform::ControlSpec &control : Form1Layout()) {
+        const QRectF other(control.left, control.top, control.width, control.height);
+        QVERIFY2(!place.intersects(other), control.name);
     }
     QVERIFY(QRectF(0, 0, Form1ClientWidth, Form1ClientHeight).contains(place));
     QVERIFY(!speak->isVisible());
