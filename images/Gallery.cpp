@@ -72,13 +72,22 @@ QSize ThumbnailBound(const QWidget &widget)
 
 platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget)
 {
-    return platform::CachedPicture(path, ThumbnailBound(widget), platform::Use::Thumbnail);
+    const QSize bound = ThumbnailBound(widget);
+    const platform::Picture thumbnail = platform::CachedPicture(path, bound, platform::Use::Thumbnail);
+    if (thumbnail.isStandIn()) {
+        const std::optional<platform::Picture> decoded =
+                platform::SharedPictureCache().cached(path, bound, platform::Use::SlowThumbnail);
+        if (decoded && !decoded->isEmpty())
+            return *decoded;
+    }
+    return thumbnail;
 }
 
 GalleryController::GalleryController(Form1 &form, QObject *parent)
     : QObject(parent),
       m_form(form)
 {
+    m_slowDecoders.setMaxThreadCount(1);
     connect(form.VScroll1, &platform::ScrollBar::change, this, &GalleryController::PageChange);
 }
 
@@ -86,7 +95,9 @@ GalleryController::~GalleryController()
 {
     // Decodes that have not started are not waited for; those running finish into the cache.
     m_decoders.clear();
+    m_slowDecoders.clear();
     m_decoders.waitForDone();
+    m_slowDecoders.waitForDone();
 }
 
 void GalleryController::ScanImageFolder(const QStringList &fileNames)
@@ -197,7 +208,33 @@ bool GalleryController::FillCell(int i, const QString &path)
         return false;
     FitThumbnail(cell, W, H, CellLeft(i), CellTop(i));
     cell.setPicture(picture);
+    if (picture.isStandIn())
+        DecodeSlowly(path);
     return true;
+}
+
+// Decodes the picture a cell shows a stand-in of, off the page's way, and shows it.
+void GalleryController::DecodeSlowly(const QString &path)
+{
+    m_slowDecoders.start([this, path, bound = ThumbnailBound(m_form)] {
+        platform::SharedPictureCache().prefetch(path, bound, platform::Use::SlowThumbnail);
+        QMetaObject::invokeMethod(this, [this, path] { ShowDecoded(path); }, Qt::QueuedConnection);
+    });
+}
+
+// The cells of the page shown that still show a stand-in of path get its picture, when it could
+// be decoded; their size and place stay, being the picture's already.
+void GalleryController::ShowDecoded(const QString &path)
+{
+    const int v = m_form.VScroll1->value();
+    for (int i = 0; i < CellCount; ++i) {
+        platform::ImageControl &cell = *m_form.Image1[i];
+        if (ImageFileAt(v + i) != path || !cell.picture().isStandIn())
+            continue;
+        const platform::Picture picture = ThumbnailPicture(path, m_form);
+        if (!picture.isStandIn())
+            cell.setPicture(picture);
+    }
 }
 
 void GalleryController::HideIfNotPlaced(int slot)
@@ -218,6 +255,7 @@ QString ImageFileAt(int slot)
 void GalleryController::StartDecodingPage(int firstSlot)
 {
     m_decoders.clear();
+    m_slowDecoders.clear();
     DecodeAhead(firstSlot, CurrentPagePriority);
 }
 

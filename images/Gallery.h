@@ -12,7 +12,10 @@
 // Thumbnails are decoded at the cell's resolution and kept in the program's picture cache, and
 // the pages next to the one shown are decoded ahead on worker threads while the user looks at
 // it. The workers only fill the cache: every handler and every change to a control runs on the
-// GUI thread, and what a cell shows does not depend on what the workers got done.
+// GUI thread, and what a cell shows does not depend on what the workers got done, with one
+// exception: a picture of today's formats too costly to decode while the page waits
+// (pictures/DecodeCost.h) is laid out as a stand-in and decoded on a worker of its own, and the
+// cell shows it when it comes, if the page still shows that file.
 
 #include "pictures/Picture.h"
 
@@ -38,8 +41,8 @@ inline constexpr double CellTop(int i) { return 2280.0 + 1560.0 * (i / 2); }
 QSize ThumbnailBound(const QWidget &widget);
 
 // The picture of path as a gallery cell shows it: decoded at ThumbnailBound and shared through
-// the program's picture cache. The picture slot laid over a cell loads its file this way too, so
-// that it costs no second decode.
+// the program's picture cache (or its stand-in, until the costly decode of it is there). The
+// picture slot laid over a cell loads its file this way too, so that it costs no second decode.
 platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget);
 
 // The path in a slot of ImageFiles; "" past its last slot, where a page reaching beyond it shows
@@ -77,9 +80,12 @@ private:
     void DecodeNeighbours(int firstSlot);
     void DecodeAhead(int firstSlot, int priority);
     void Decode(const QString &path, int priority);
+    void DecodeSlowly(const QString &path);
+    void ShowDecoded(const QString &path);
 
     Form1 &m_form;
     QThreadPool m_decoders; // fills the picture cache; touches no control
+    QThreadPool m_slowDecoders; // one thread, for the pictures cells show stand-ins of
 };
 
 } // namespace images

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/Picture.h"
 
+#include "pictures/DecodeCost.h"
 #include "pictures/Exif.h"
 #include "pictures/HeifDecode.h"
 #include "pictures/PaletteReduce.h"
@@ -33,6 +34,7 @@ struct Picture::Data
     std::shared_ptr<const wmf::Metafile> metafile; // Metafile: its records, for playing them
     QSize metafilePixels; // Metafile: the pixel size image() gives it
     bool preview = false; // Raster: a stored thumbnail, not a decode of the picture (isPreview())
+    bool standIn = false; // Raster: a stand-in drawing, not the picture at all (isStandIn())
     ContentIdentity source; // of the file's bytes it was decoded from (sourceIdentity())
 
     // Metafile: the latest renderings, most recent first, so that repainting a gallery cell or a
@@ -204,10 +206,12 @@ public:
                 && double(m_stored.width()) * m_stored.height() > formats::MaxWholeDecodeArea;
         if (!formats::isPlausibleNaturalSize(natural()) || tooCostly)
             m_stored = QSize();
+        m_milliseconds = formats::PredictedDecodeMilliseconds(format, m_stored, bytes.size());
     }
 
     bool isValid() const { return m_stored.isValid() && !m_stored.isEmpty(); }
     QSize natural() const { return exif::Oriented(m_stored, m_exif.orientation); }
+    double predictedMilliseconds() const { return m_milliseconds; }
     QByteArray mimeType() const;
     // The camera's own thumbnail in a JPEG's EXIF block (any size; the caller checks it).
     QImage storedThumbnail(const QSize &) const;
@@ -226,6 +230,7 @@ private:
     QImageReader m_reader;
     QSize m_stored; // as stored, before the orientation; invalid when the file is refused
     exif::Facts m_exif;
+    double m_milliseconds = 0; // what decoding it whole is predicted to cost
 };
 
 std::shared_ptr<Picture::Data> rasterData(const QImage &pixels, const QSize &natural, bool preview)
@@ -290,15 +295,21 @@ QImage RasterFile::storedThumbnail(const QSize &) const
 class HeifPicture final
 {
 public:
-    explicit HeifPicture(const QByteArray &bytes) : m_file(bytes) {}
+    explicit HeifPicture(const QByteArray &bytes)
+        : m_file(bytes),
+          m_milliseconds(formats::PredictedDecodeMilliseconds(Format::Heif, m_file.natural(), bytes.size()))
+    {
+    }
     bool isValid() const { return m_file.isValid(); }
     QSize natural() const { return m_file.natural(); }
+    double predictedMilliseconds() const { return m_milliseconds; }
     QByteArray mimeType() const { return m_file.mimeType(); }
     QImage storedThumbnail(const QSize &want) { return m_file.thumbnail(want); }
     QImage decode(const QSize &limit) { return fittedTo(m_file.decode(), fitWithin(natural(), limit)); }
 
 private:
     heif::HeifFile m_file;
+    double m_milliseconds;
 };
 
 template<class File>
@@ -310,9 +321,17 @@ std::shared_ptr<Picture::Data> loadRaster(File &file, const QSize &limit)
 // A gallery cell's picture: the desktop's shared thumbnail or the camera's where one serves,
 // else a decode of the file, which the shared cache then keeps at the size of its flavour.
 // Pictures that fit the flavour's square whole are decoded as they are: nothing to gain.
+// The stand-in for a picture of natural size in a cell of want pixels.
+std::shared_ptr<Picture::Data> standInData(const QSize &natural, const QSize &want)
+{
+    auto data = rasterData(formats::StandInImage(want), natural, true);
+    data->standIn = true;
+    return data;
+}
+
 template<class File>
 std::shared_ptr<Picture::Data> loadThumbnail(File &file, const QSize &limit, const QString &path,
-                                             const FileContents &contents)
+                                             const FileContents &contents, Use use)
 {
     const QSize natural = file.natural();
     const QSize want = fitWithin(natural, limit);
@@ -328,6 +347,8 @@ std::shared_ptr<Picture::Data> loadThumbnail(File &file, const QSize &limit, con
     }
     if (const QImage embedded = file.storedThumbnail(want); servesAsPreview(embedded, natural, want))
         return rasterData(embedded, natural, true);
+    if (use == Use::Thumbnail && file.predictedMilliseconds() > formats::MaxThumbnailDecodeMilliseconds)
+        return standInData(natural, want);
     if (!flavour)
         return loadRaster(file, limit);
     const QImage image = file.decode(limit.expandedTo(QSize(flavour->side, flavour->side)));
@@ -405,8 +426,8 @@ std::shared_ptr<const Picture::Data> decodeContents(const FileContents &contents
         if (!file.isValid())
             return;
         const QSize limit = decodeLimit(decodeBound);
-        data = use == Use::Thumbnail && decodeBound.isValid() && !path.isEmpty()
-                ? loadThumbnail(file, limit, QFileInfo(path).absoluteFilePath(), contents)
+        data = use != Use::Full && decodeBound.isValid() && !path.isEmpty()
+                ? loadThumbnail(file, limit, QFileInfo(path).absoluteFilePath(), contents, use)
                 : loadRaster(file, limit);
     };
     const Format format = formats::sniffFormat(contents.bytes);
@@ -466,6 +487,11 @@ bool Picture::isEmpty() const
 bool Picture::isPreview() const
 {
     return m_data && m_data->preview;
+}
+
+bool Picture::isStandIn() const
+{
+    return m_data && m_data->standIn;
 }
 
 ContentIdentity Picture::sourceIdentity() const

@@ -24,8 +24,11 @@ namespace platform {
 // the desktop's shared thumbnail of it, or the camera's own small picture in a JPEG, when it is
 // large enough for decodeBound and has the picture's shape; otherwise the file is decoded, and
 // the shared cache gets a thumbnail of it (a HEIF file's own thumbnail serves as a JPEG's
-// camera thumbnail does). Full always decodes the file's own picture.
-enum class Use { Full, Thumbnail };
+// camera thumbnail does). A thumbnail that would take longer to decode than a page of the gallery
+// can wait for comes as a stand-in (isStandIn(), DecodeCost.h). SlowThumbnail is the same
+// thumbnail decoded whatever it costs, for the gallery to show in the stand-in's place. Full
+// always decodes the file's own picture.
+enum class Use { Full, Thumbnail, SlowThumbnail };
 
 class Picture final
 {
@@ -68,6 +71,10 @@ public:
     // small picture a camera keeps in the file) rather than a decode of the file's own picture:
     // good for a gallery cell, never enough for a picture on the poster.
     bool isPreview() const;
+
+    // True when the pixels are only a stand-in drawing for a picture too costly to decode as a
+    // thumbnail (Use above); its natural size is the file's. A stand-in is a preview too.
+    bool isStandIn() const;
 
     // The identity of the file's bytes the picture was decoded from (FileContents.h): a file read
     // again holds this picture only while its identity is the same. Invalid for a picture that

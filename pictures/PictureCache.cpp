@@ -46,6 +46,20 @@ void PictureCache::prefetch(const QString &path, const QSize &decodeBound, Use u
         fetch(path, decodeBound, use, Wait::No);
 }
 
+std::optional<Picture> PictureCache::cached(const QString &path, const QSize &decodeBound, Use use)
+{
+    if (path.isEmpty())
+        return Picture();
+    const Key key = keyOf(path, decodeBound, use);
+    const std::lock_guard lock(m_mutex);
+    const auto found = m_entries.find(key);
+    if (found == m_entries.end())
+        return std::nullopt;
+    m_recency.splice(m_recency.begin(), m_recency, found->recency);
+    ++m_hits;
+    return found->picture;
+}
+
 std::optional<Picture> PictureCache::fetch(const QString &path, const QSize &decodeBound, Use use, Wait wait)
 {
     const Key key = keyOf(path, decodeBound, use);

@@ -45,6 +45,9 @@ public:
     // it returns at once. For worker threads that warm the cache ahead of the GUI thread.
     void prefetch(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
 
+    // The picture picture() would give, when the cache holds it already; nothing is decoded.
+    std::optional<Picture> cached(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
+
     struct Statistics
     {
         qint64 capacity = 0; // bytes

@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "pictures/DecodeCost.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+namespace platform::formats {
+
+namespace {
+
+// Nanoseconds a pixel and a compressed byte. PNG inflates every byte and unfilters every row;
+// WebP and HEIF decode a whole video frame, where the pixels (prediction, transforms, colour
+// conversion) and the entropy-coded bytes both count.
+struct Rates
+{
+    double perPixel;
+    double perByte;
+};
+
+Rates RatesOf(Format format)
+{
+    switch (format) {
+    case Format::Png:
+        return {20, 10};
+    case Format::Webp:
+        return {22, 20};
+    case Format::Heif:
+        return {55, 110};
+    case Format::Bmp:
+    case Format::Jpeg:
+    case Format::Gif:
+    case Format::PlaceableWmf:
+    case Format::Unknown:
+        break;
+    }
+    return {0, 0};
+}
+
+} // namespace
+
+double PredictedDecodeMilliseconds(Format format, const QSize &stored, qint64 bytes)
+{
+    if (!isDecodedWhole(format) || stored.isEmpty())
+        return 0;
+    const Rates rates = RatesOf(format);
+    return (rates.perPixel * double(stored.width()) * double(stored.height()) + rates.perByte * double(bytes)) / 1e6;
+}
+
+QImage StandInImage(const QSize &pixels)
+{
+    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.fill(QColor(0xEE, 0xEE, 0xE8));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double w = image.width(), h = image.height();
+    const double unit = std::min(w, h);
+    painter.setPen(QPen(QColor(0xC8, 0xC8, 0xC0), std::max(1.0, unit / 40)));
+    painter.drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
+    painter.setPen(Qt::NoPen);
+    // The sun, up on the right.
+    painter.setBrush(QColor(0xF2, 0xD4, 0x8A));
+    painter.drawEllipse(QPointF(w * 0.68, h * 0.36), unit * 0.11, unit * 0.11);
+    // The hill, across the bottom.
+    QPainterPath hill;
+    hill.moveTo(w * 0.12, h * 0.80);
+    hill.quadTo(w * 0.38, h * 0.30, w * 0.62, h * 0.80);
+    hill.closeSubpath();
+    painter.setBrush(QColor(0xB8, 0xD4, 0xB0));
+    painter.drawPath(hill);
+    return image;
+}
+
+} // namespace platform::formats

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What decoding a picture of today's formats whole will cost, told from its header and its size
+// in bytes before a pixel is decoded, and what a gallery cell shows meanwhile when that is too
+// long to wait for while a page is laid out.
+//
+// PNG, WebP and HEIF have no reduced decode (PictureFormats.h, isDecodedWhole): a thumbnail of a
+// 24-megapixel photo costs as much as the whole photo, half a second to a second and a half of
+// one core. A page of ten such cells would keep the child waiting for seconds, and one costly
+// file would hold back every cell after it. A cell whose picture is predicted to take longer
+// than MaxThumbnailDecodeMilliseconds (and that has no stored thumbnail to show) is laid out at
+// once with the picture's true proportions and a stand-in drawing; the gallery has the picture
+// decoded off the page's way and shows it when it comes. The designed formats never need this.
+
+#include "pictures/PictureFormats.h"
+
+#include <QImage>
+#include <QSize>
+
+namespace platform::formats {
+
+// Milliseconds of one core (measured on a two-core x86-64 of 2026 with the decoders this
+// program uses) for decoding a picture of format, stored pixels and file bytes whole; 0 for
+// the formats with a reduced decode, whose cost the loader's other bounds hold.
+double PredictedDecodeMilliseconds(Format format, const QSize &stored, qint64 bytes);
+
+// The longest decode a gallery cell waits for while its page is laid out.
+inline constexpr double MaxThumbnailDecodeMilliseconds = 150;
+
+// The stand-in drawing at pixels: a pale card with a small hill and sun, the shape of a
+// picture still to come.
+QImage StandInImage(const QSize &pixels);
+
+} // namespace platform::formats
