@@ -3,6 +3,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QThread>
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ Rates RatesOf(Format format)
     case Format::Webp:
         return {22, 20};
     case Format::Heif:
-        return {55, 110};
+        return {58, 80};
     case Format::Bmp:
     case Format::Jpeg:
     case Format::Gif:
@@ -40,12 +41,15 @@ Rates RatesOf(Format format)
 
 } // namespace
 
-double PredictedDecodeMilliseconds(Format format, const QSize &stored, qint64 bytes)
+double PredictedDecodeMilliseconds(Format format, const QSize &stored, qint64 bytes, int tiles)
 {
     if (!isDecodedWhole(format) || stored.isEmpty())
         return 0;
     const Rates rates = RatesOf(format);
-    return (rates.perPixel * double(stored.width()) * double(stored.height()) + rates.perByte * double(bytes)) / 1e6;
+    const double oneCore =
+            (rates.perPixel * double(stored.width()) * double(stored.height()) + rates.perByte * double(bytes)) / 1e6;
+    const int cores = format == Format::Heif ? std::clamp(QThread::idealThreadCount(), 1, std::max(1, tiles)) : 1;
+    return oneCore / cores;
 }
 
 QImage StandInImage(const QSize &pixels)

@@ -20,13 +20,21 @@
 
 namespace platform::formats {
 
-// Milliseconds of one core (measured on a two-core x86-64 of 2026 with the decoders this
-// program uses) for decoding a picture of format, stored pixels and file bytes whole; 0 for
-// the formats with a reduced decode, whose cost the loader's other bounds hold.
-double PredictedDecodeMilliseconds(Format format, const QSize &stored, qint64 bytes);
+// Milliseconds (measured on a two-core x86-64 of 2026 with the decoders this program uses) for
+// decoding a picture of format, stored pixels and file bytes whole; a HEIF picture coded in
+// tiles (HeifBoxes.h) is decoded on as many cores as there are, up to one a tile. 0 for the
+// formats with a reduced decode, whose cost the loader's other bounds hold.
+double PredictedDecodeMilliseconds(Format format, const QSize &stored, qint64 bytes, int tiles = 1);
 
 // The longest decode a gallery cell waits for while its page is laid out.
 inline constexpr double MaxThumbnailDecodeMilliseconds = 150;
+
+// The longest decode the loader takes on for one picture: a file predicted to cost more is
+// refused, as a JPEG asking for too many scans is, so that no picture holds a decode (a capture
+// for printing, say) for more than a second. A 24-megapixel phone photo (HEIC in tiles) and a
+// 12-megapixel HEIC or AVIF coded whole at a phone's quality pass; the same pictures at a
+// camera's finest quality do not.
+inline constexpr double MaxWholeDecodeMilliseconds = 900;
 
 // The stand-in drawing at pixels: a pale card with a small hill and sun, the shape of a
 // picture still to come.

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/HeifDecode.h"
 
+#include "pictures/DecodeCost.h"
+#include "pictures/HeifBoxes.h"
 #include "pictures/PictureFormats.h"
 
 #include <libheif/heif.h>
+
+#include <QThread>
 
 #include <algorithm>
 #include <mutex>
@@ -18,14 +22,6 @@ namespace {
 constexpr int MaxHeifSide = 16384;
 // A thumbnail larger than this is no thumbnail.
 constexpr int MaxThumbnailSide = 2048;
-
-// What decoding a HEIF picture costs grows with its pixels (the prediction, the transforms, the
-// colour conversion) and with its compressed bytes (the entropy decoding). Measured here with
-// libde265 on photos of every quality, one thread: some 35 ns a pixel plus 75 ns a compressed
-// byte (AV1 through dav1d costs less). A file may ask for at most this much of pixels + 2 x
-// bytes, some 1.2 s of one core: a 24-megapixel phone photo of 4.5 MB passes, a 25-megapixel
-// picture coded at a camera's finest quality (20 MB) does not.
-constexpr double MaxHeifWork = 35e6;
 
 void StartLibheif()
 {
@@ -92,6 +88,7 @@ struct HeifFile::Private
     std::unique_ptr<heif_context, ContextDeleter> context;
     Handle primary;
     bool avif = false;
+    double milliseconds = 0; // the decode's predicted cost
 };
 
 HeifFile::HeifFile(const QByteArray &bytes)
@@ -105,6 +102,8 @@ HeifFile::HeifFile(const QByteArray &bytes)
     if (!d->context)
         return;
     heif_context_set_maximum_image_size_limit(d->context.get(), MaxHeifSide);
+    // The tiles of a grid, one a core.
+    heif_context_set_max_decoding_threads(d->context.get(), std::max(1, QThread::idealThreadCount()));
     const auto *data = reinterpret_cast<const uint8_t *>(d->bytes.constData());
     if (heif_context_read_from_memory_without_copy(d->context.get(), data, size_t(d->bytes.size()), nullptr).code
         != heif_error_Ok)
@@ -113,9 +112,10 @@ HeifFile::HeifFile(const QByteArray &bytes)
     if (heif_context_get_primary_image_handle(d->context.get(), &primary).code != heif_error_Ok || !primary)
         return;
     d->primary.reset(primary);
-    const double work = double(heif_image_handle_get_ispe_width(primary)) * heif_image_handle_get_ispe_height(primary)
-            + 2.0 * double(d->bytes.size());
-    if (!isUsable(primary) || work > MaxHeifWork)
+    const QSize coded(heif_image_handle_get_ispe_width(primary), heif_image_handle_get_ispe_height(primary));
+    d->milliseconds = formats::PredictedDecodeMilliseconds(formats::Format::Heif, coded, d->bytes.size(),
+                                                           PrimaryTiles(d->bytes));
+    if (!isUsable(primary) || d->milliseconds > formats::MaxWholeDecodeMilliseconds)
         d->primary.reset();
     const int probed = int(std::min<qsizetype>(d->bytes.size(), 64));
     const heif_brand brand = heif_main_brand(data, probed);
@@ -134,6 +134,11 @@ QSize HeifFile::natural() const
     if (!d->primary)
         return {};
     return QSize(heif_image_handle_get_width(d->primary.get()), heif_image_handle_get_height(d->primary.get()));
+}
+
+double HeifFile::predictedMilliseconds() const
+{
+    return d->milliseconds;
 }
 
 QByteArray HeifFile::mimeType() const

@@ -10,8 +10,8 @@
 //
 // Nothing is decoded before the container has been read and the picture's size found plausible
 // (PictureFormats.h): at most 16384 pixels a side for libheif, and MaxWholeDecodeArea, since a
-// HEIF picture is always decoded whole; and its pixels and compressed bytes together must not
-// ask for more decoding work than some 1.2 s of one core (HeifDecode.cpp says how it is counted).
+// HEIF picture is always decoded whole; and its pixels, compressed bytes and tiles together must
+// not ask for a longer decode than MaxWholeDecodeMilliseconds (DecodeCost.h).
 
 #include <QByteArray>
 #include <QImage>
@@ -33,6 +33,8 @@ public:
     bool isValid() const;
     // The natural size in pixels, as the picture is seen (after its rotation).
     QSize natural() const;
+    // What decoding the picture whole is predicted to cost (DecodeCost.h).
+    double predictedMilliseconds() const;
     // "image/avif" for AV1, "image/heif" for the others.
     QByteArray mimeType() const;
 

@@ -202,11 +202,12 @@ public:
         m_stored.setHeight(qAbs(m_stored.height())); // top-down BMPs report a negative height
         if (format == Format::Jpeg)
             m_exif = exif::ReadFacts(bytes);
+        m_milliseconds = formats::PredictedDecodeMilliseconds(format, m_stored, bytes.size());
         const bool tooCostly = formats::isDecodedWhole(format)
-                && double(m_stored.width()) * m_stored.height() > formats::MaxWholeDecodeArea;
+                && (double(m_stored.width()) * m_stored.height() > formats::MaxWholeDecodeArea
+                    || m_milliseconds > formats::MaxWholeDecodeMilliseconds);
         if (!formats::isPlausibleNaturalSize(natural()) || tooCostly)
             m_stored = QSize();
-        m_milliseconds = formats::PredictedDecodeMilliseconds(format, m_stored, bytes.size());
     }
 
     bool isValid() const { return m_stored.isValid() && !m_stored.isEmpty(); }
@@ -295,21 +296,16 @@ QImage RasterFile::storedThumbnail(const QSize &) const
 class HeifPicture final
 {
 public:
-    explicit HeifPicture(const QByteArray &bytes)
-        : m_file(bytes),
-          m_milliseconds(formats::PredictedDecodeMilliseconds(Format::Heif, m_file.natural(), bytes.size()))
-    {
-    }
+    explicit HeifPicture(const QByteArray &bytes) : m_file(bytes) {}
     bool isValid() const { return m_file.isValid(); }
     QSize natural() const { return m_file.natural(); }
-    double predictedMilliseconds() const { return m_milliseconds; }
+    double predictedMilliseconds() const { return m_file.predictedMilliseconds(); }
     QByteArray mimeType() const { return m_file.mimeType(); }
     QImage storedThumbnail(const QSize &want) { return m_file.thumbnail(want); }
     QImage decode(const QSize &limit) { return fittedTo(m_file.decode(), fitWithin(natural(), limit)); }
 
 private:
     heif::HeifFile m_file;
-    double m_milliseconds;
 };
 
 template<class File>

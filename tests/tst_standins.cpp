@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Pictures of today's formats too costly to decode while a gallery page waits: the page is laid
-// out at once with a stand-in of the picture's own proportions, the picture comes into its cell
-// when it has been decoded, and only those formats ever stand in.
+// What decoding a picture of today's formats costs, told before decoding: a file asking for
+// more than the loader's time for one picture is refused, a HEIC in tiles counts its cores; and
+// pictures too costly to decode while a gallery page waits: the page is laid out at once with a
+// stand-in of the picture's own proportions, the picture comes into its cell when it has been
+// decoded, and only those formats ever stand in.
 
 #include "PosterPointer.h"
 #include "TestSupport.h"
@@ -12,13 +14,16 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "pictures/DecodeCost.h"
+#include "pictures/HeifBoxes.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureCache.h"
 #include "pictures/PictureFormats.h"
+#include "pictures/SharpDecode.h"
 #include "registration/frmList.h"
 #include "settings/Settings.h"
 
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 using platform::LoadPicture;
@@ -61,6 +66,48 @@ bool Near(QColor seen, QColor want)
             && qAbs(seen.blue() - want.blue()) < 8;
 }
 
+// A box of type around body; a full box when version is given.
+QByteArray Box(const char *type, const QByteArray &body, int version = -1)
+{
+    QByteArray box(8, '\0');
+    qToBigEndian(quint32(8 + (version >= 0 ? 4 : 0) + body.size()), box.data());
+    box.replace(4, 4, type, 4);
+    if (version >= 0)
+        box += QByteArray(1, char(version)) + QByteArray(3, '\0');
+    return box + body;
+}
+
+QByteArray Be(quint32 value, int bytes)
+{
+    QByteArray out(4, '\0');
+    qToBigEndian(value, out.data());
+    return out.right(bytes);
+}
+
+// The meta box of a file whose primary item 1 is a grid of the tiles 2, 3, ...
+QByteArray GridMeta(int tiles)
+{
+    QByteArray references = Be(1, 2) + Be(quint32(tiles), 2);
+    for (int k = 0; k < tiles; ++k)
+        references += Be(quint32(2 + k), 2);
+    const QByteArray infos = Be(2, 2) + Box("infe", Be(1, 2) + Be(0, 2) + "grid" + QByteArray(1, '\0'), 2)
+            + Box("infe", Be(2, 2) + Be(0, 2) + "hvc1" + QByteArray(1, '\0'), 2);
+    return Box("meta", Box("hdlr", QByteArray(20, '\0'), 0) + Box("pitm", Be(1, 2), 0) + Box("iinf", infos, 0)
+                               + Box("iref", Box("dimg", references), 0),
+               0);
+}
+
+// bytes with the size in every 'ispe' property (of the picture and of the tile libheif wraps
+// it in) changed to size.
+QByteArray ClaimingSize(QByteArray bytes, const QSize &size)
+{
+    for (qsizetype at = bytes.indexOf("ispe"); at >= 0; at = bytes.indexOf("ispe", at + 1)) {
+        qToBigEndian(quint32(size.width()), bytes.data() + at + 8);
+        qToBigEndian(quint32(size.height()), bytes.data() + at + 12);
+    }
+    return bytes;
+}
+
 QColor CentreOf(const QImage &image)
 {
     return image.pixelColor(image.width() / 2, image.height() / 2);
@@ -86,6 +133,10 @@ private slots:
         platform::formats::SetMoreFormats(false);
         QDir::setCurrent(m_dir.path());
     }
+    void tilesOfTheBoxes_data();
+    void tilesOfTheBoxes();
+    void heifAskingForTooLongADecodeIsRefused_data();
+    void heifAskingForTooLongADecodeIsRefused();
     void onlyCostlyPicturesOfTodaysFormatsStandIn();
     void galleryShowsThePictureWhenItComes();
 
@@ -94,6 +145,53 @@ private:
     QSize m_costly;
     QByteArray m_png;
 };
+
+void TestStandIns::tilesOfTheBoxes_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("tiles");
+    const QByteArray ftyp = Box("ftyp", "heic" + Be(0, 4) + "mif1heic");
+    QTest::newRow("a grid of 48") << ftyp + GridMeta(48) << 48;
+    QTest::newRow("a grid of 2, its meta box cut") << ftyp + GridMeta(2).chopped(3) << 1;
+    QTest::newRow("no meta box") << ftyp << 1;
+    QTest::newRow("a box larger than the file") << ftyp + Be(0x7FFFFFFF, 4) + "meta" << 1;
+    if (modernpictures::CanEncode(modernpictures::HeifCodec::Hevc)) {
+        // libheif's encoder codes a picture whole, and wraps it in a grid of that one tile.
+        QTest::newRow("libheif's") << modernpictures::Heif(Flat(QSize(64, 48), Green)) << 1;
+    }
+}
+
+void TestStandIns::tilesOfTheBoxes()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, tiles);
+    QCOMPARE(platform::heif::PrimaryTiles(file), tiles);
+}
+
+void TestStandIns::heifAskingForTooLongADecodeIsRefused_data()
+{
+    QTest::addColumn<QSize>("claimed");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("12 megapixels in one tile") << QSize(4000, 3000) << true;
+    QTest::newRow("20 megapixels in one tile") << QSize(5000, 4000) << false;
+}
+
+// The size a HEIC's header claims decides before any decoding: a refused file is the empty
+// picture, a taken one too costly for a cell is a stand-in of that size.
+void TestStandIns::heifAskingForTooLongADecodeIsRefused()
+{
+    QFETCH(QSize, claimed);
+    QFETCH(bool, taken);
+    if (!modernpictures::CanEncode(modernpictures::HeifCodec::Hevc))
+        QSKIP("libheif here has no HEVC encoder");
+    platform::formats::SetMoreFormats(true);
+    const QString path = m_dir.filePath(QStringLiteral("claiming.heic"));
+    WriteFile(path, ClaimingSize(modernpictures::Heif(Flat(QSize(64, 48), Green)), claimed));
+    const platform::Picture picture = LoadPicture(path, CellBound, Use::Thumbnail);
+    QCOMPARE(!picture.isEmpty(), taken);
+    if (taken)
+        QVERIFY(picture.isStandIn() && picture.logicalSize() == QSizeF(claimed));
+}
 
 void TestStandIns::onlyCostlyPicturesOfTodaysFormatsStandIn()
 {
@@ -110,6 +208,11 @@ void TestStandIns::onlyCostlyPicturesOfTodaysFormatsStandIn()
     QVERIFY(standIn.isPreview()); // never enough for the poster
     QCOMPARE(standIn.logicalSize(), QSizeF(m_costly));
     QVERIFY(!Near(CentreOf(standIn.image()), Green));
+
+    // Laid on the poster as it is, it is decoded sharp: the picture itself.
+    const platform::Picture sharp =
+            platform::SharpDecode::Start(folder.filePath("costly.png"), standIn, QSize(400, 300))->result();
+    QVERIFY(!sharp.isStandIn() && Near(CentreOf(sharp.image()), Green));
 
     // Decoded whatever it costs, and for the poster: the picture itself.
     for (const Use use : {Use::SlowThumbnail, Use::Full}) {
