@@ -87,7 +87,6 @@ GalleryController::GalleryController(Form1 &form, QObject *parent)
     : QObject(parent),
       m_form(form)
 {
-    m_slowDecoders.setMaxThreadCount(1);
     connect(form.VScroll1, &platform::ScrollBar::change, this, &GalleryController::PageChange);
 }
 

@@ -14,7 +14,7 @@
 // it. The workers only fill the cache: every handler and every change to a control runs on the
 // GUI thread, and what a cell shows does not depend on what the workers got done, with one
 // exception: a picture of today's formats too costly to decode while the page waits
-// (pictures/DecodeCost.h) is laid out as a stand-in and decoded on a worker of its own, and the
+// (pictures/DecodeCost.h) is laid out as a stand-in and decoded on workers of their own, and the
 // cell shows it when it comes, if the page still shows that file.
 
 #include "pictures/Picture.h"
@@ -85,7 +85,7 @@ private:
 
     Form1 &m_form;
     QThreadPool m_decoders; // fills the picture cache; touches no control
-    QThreadPool m_slowDecoders; // one thread, for the pictures cells show stand-ins of
+    QThreadPool m_slowDecoders; // for the pictures cells show stand-ins of, a core each
 };
 
 } // namespace images
