@@ -221,18 +221,27 @@ void GalleryController::DecodeSlowly(const QString &path)
     });
 }
 
-// The cells of the page shown that still show a stand-in of path get its picture, when it could
-// be decoded; their size and place stay, being the picture's already.
+// The cells of the page shown that still show a stand-in of path get its picture; their size and
+// place stay, being the picture's already. A file that could not be decoded after all leaves its
+// cell hidden and uncounted, as the page would have been laid out knowing it.
 void GalleryController::ShowDecoded(const QString &path)
 {
+    const std::optional<platform::Picture> decoded =
+            platform::SharedPictureCache().cached(path, ThumbnailBound(m_form), platform::Use::SlowThumbnail);
+    if (!decoded)
+        return; // another worker is decoding it, and shows it when done
     const int v = m_form.VScroll1->value();
     for (int i = 0; i < CellCount; ++i) {
         platform::ImageControl &cell = *m_form.Image1[i];
         if (ImageFileAt(v + i) != path || !cell.picture().isStandIn())
             continue;
-        const platform::Picture picture = ThumbnailPicture(path, m_form);
-        if (!picture.isStandIn())
-            cell.setPicture(picture);
+        if (!decoded->isEmpty()) {
+            cell.setPicture(*decoded);
+        } else {
+            cell.hide();
+            cell.setPicture(platform::Picture());
+            --Module1::ThumbCount;
+        }
     }
 }
 

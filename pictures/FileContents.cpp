@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QHashFunctions>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,25 +23,49 @@ ContentIdentity IdentityOf(QByteArrayView bytes)
     return ContentIdentity{bytes.size(), quint64(qHashBits(bytes.data(), size_t(bytes.size()), Seed))};
 }
 
+namespace {
+
+// Reads at most maxBytes of the regular file at path (all of it when whole), then hands the bytes
+// and the file's status to take. Not blocking: a FIFO opens at once, and is refused with anything
+// else that is not a regular file. One descriptor for the checks and the reading, so that they
+// see one file.
+template<class Take>
+void ReadRegularFile(const QString &path, qint64 maxBytes, bool whole, Take take)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    struct stat status = {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && (!whole || status.st_size <= maxBytes)) {
+        QFile file; // reads in one piece what it can, and leaves the descriptor open
+        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            take(file.read(std::min<qint64>(status.st_size, maxBytes)), status);
+    }
+    ::close(fd);
+}
+
+} // namespace
+
 FileContents ReadFileContents(const QString &path, qint64 maxBytes)
 {
     FileContents contents;
-    // Not blocking: a FIFO opens at once, and is refused below with anything else that is not a
-    // regular file. One descriptor for the checks and the reading, so that they see one file.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return contents;
-    struct stat status = {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= maxBytes) {
-        QFile file; // reads in one piece what it can, and leaves the descriptor open
-        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
-            contents.bytes = file.read(status.st_size);
-            contents.identity = IdentityOf(contents.bytes);
-            contents.modifiedSecs = status.st_mtim.tv_sec;
-        }
-    }
-    ::close(fd);
+    ReadRegularFile(path, maxBytes, true, [&](QByteArray bytes, const struct stat &status) {
+        contents.bytes = std::move(bytes);
+        contents.identity = IdentityOf(contents.bytes);
+        contents.modifiedSecs = status.st_mtim.tv_sec;
+    });
     return contents;
+}
+
+FileHead ReadFileHead(const QString &path, qint64 headBytes)
+{
+    FileHead head;
+    ReadRegularFile(path, headBytes, false, [&](QByteArray bytes, const struct stat &status) {
+        head.bytes = std::move(bytes);
+        head.size = status.st_size;
+        head.modifiedSecs = status.st_mtim.tv_sec;
+    });
+    return head;
 }
 
 } // namespace platform

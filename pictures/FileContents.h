@@ -39,4 +39,14 @@ struct FileContents
 // on opening: a file that grows meanwhile is read up to it, one cut meanwhile as far as it goes.
 FileContents ReadFileContents(const QString &path, qint64 maxBytes);
 
+// The first bytes of a regular file, with its whole length and modification time: enough to tell
+// a picture's format and size, and what reading and decoding the rest would cost.
+struct FileHead
+{
+    QByteArray bytes; // at most the length asked for; empty when nothing could be read
+    qint64 size = -1; // of the whole file
+    qint64 modifiedSecs = 0;
+};
+FileHead ReadFileHead(const QString &path, qint64 headBytes);
+
 } // namespace platform

@@ -412,6 +412,35 @@ std::shared_ptr<Picture::Data> loadMetafile(const QByteArray &bytes, const QSize
     return data;
 }
 
+// A PNG or WebP file too costly for a gallery cell to wait for, judged from its head and its
+// length without reading the rest (a photo's PNG is tens of megabytes): the empty picture when
+// the loader would refuse it, else its stand-in, unless the desktop's shared thumbnail of it
+// serves. Nothing when the file is to be read whole.
+std::optional<std::shared_ptr<Picture::Data>> judgedFromHead(const QString &path, const QSize &limit)
+{
+    const FileHead head = ReadFileHead(path, 32);
+    const Format format = formats::sniffFormat(head.bytes);
+    if (format != Format::Png && format != Format::Webp)
+        return std::nullopt;
+    const std::optional<QSize> stored = formats::headerSize(format, head.bytes);
+    if (!stored || !formats::isPlausibleNaturalSize(QSizeF(*stored))
+        || double(stored->width()) * stored->height() > formats::MaxWholeDecodeArea
+        || head.size > formats::MaxPictureBytes)
+        return std::nullopt; // refused when read whole, for the reasons the whole read tells
+    const double milliseconds = formats::PredictedDecodeMilliseconds(format, *stored, head.size);
+    if (milliseconds > formats::MaxWholeDecodeMilliseconds)
+        return nullptr;
+    if (milliseconds <= formats::MaxThumbnailDecodeMilliseconds)
+        return std::nullopt;
+    const QSize want = fitWithin(*stored, limit);
+    const std::optional<thumbnails::Flavour> flavour = thumbnails::FlavourFor(limit);
+    if (flavour
+        && servesAsPreview(thumbnails::Read(QFileInfo(path).absoluteFilePath(), head.modifiedSecs, head.size, *flavour),
+                           *stored, want))
+        return std::nullopt;
+    return standInData(*stored, want);
+}
+
 // The picture in a file's contents. path names the file for the desktop's shared thumbnails; a
 // thumbnail is decoded without them when it is empty.
 std::shared_ptr<const Picture::Data> decodeContents(const FileContents &contents, const QSize &decodeBound,
@@ -589,6 +618,10 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use)
 {
     if (path.isEmpty())
         return Picture();
+    if (use == Use::Thumbnail && decodeBound.isValid()) {
+        if (const auto judged = judgedFromHead(path, decodeLimit(decodeBound)))
+            return Picture(*judged);
+    }
     // The modification time a shared thumbnail records is taken before the bytes are read: a
     // file rewritten meanwhile leaves a thumbnail that is stale, never one that looks current.
     return Picture(decodeContents(ReadPictureFile(path), decodeBound, use, path));

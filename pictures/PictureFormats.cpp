@@ -438,4 +438,28 @@ std::optional<MetafileHeader> readPlaceableMetafile(QByteArrayView b)
     return header;
 }
 
+std::optional<QSize> headerSize(Format format, QByteArrayView b)
+{
+    if (b.size() < 32)
+        return std::nullopt;
+    QSize size;
+    if (format == Format::Png && startsWith(b, PngSignature, 8) && b.sliced(12, 4) == "IHDR") {
+        const quint32 width = qFromBigEndian<quint32>(b.data() + 16), height = qFromBigEndian<quint32>(b.data() + 20);
+        if (width > 0x7FFFFFFF || height > 0x7FFFFFFF)
+            return std::nullopt;
+        size = QSize(int(width), int(height));
+    } else if (format == Format::Webp) {
+        const QByteArrayView chunk = b.sliced(12, 4);
+        if (chunk == "VP8 " && quint8(b[23]) == 0x9D && quint8(b[24]) == 0x01 && quint8(b[25]) == 0x2A)
+            size = QSize(u16At(b, 26) & 0x3FFF, u16At(b, 28) & 0x3FFF);
+        else if (chunk == "VP8L" && quint8(b[20]) == 0x2F)
+            size = QSize(int(u32At(b, 21) & 0x3FFF) + 1, int((u32At(b, 21) >> 14) & 0x3FFF) + 1);
+        else if (chunk == "VP8X")
+            size = QSize(int(u32At(b, 24) & 0xFFFFFF) + 1, int(u32At(b, 27) & 0xFFFFFF) + 1);
+    }
+    if (size.isEmpty())
+        return std::nullopt;
+    return size;
+}
+
 } // namespace platform::formats

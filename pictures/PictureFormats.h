@@ -59,6 +59,11 @@ QByteArray qtFormatName(Format format);
 inline constexpr double MaxWholeDecodeArea = 25e6;
 bool isDecodedWhole(Format format);
 
+// The size a PNG or WebP file's header gives (PNG's IHDR; WebP's VP8, VP8L or VP8X header), from
+// its first 32 bytes; nothing for other formats or a header that does not say. Taken as it is:
+// the file's other checks still come when it is read whole.
+std::optional<QSize> headerSize(Format format, QByteArrayView head);
+
 // False when a raster file is cut short or has a header no loader should trust:
 // - BMP: an uncompressed file shorter than its pixel offset + rows x stride, or an RLE file
 //   that claims top-down rows (RLE bitmaps are always bottom-up);

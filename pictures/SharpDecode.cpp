@@ -27,6 +27,7 @@ SharpDecode::SharpDecode(const QString &path, const Picture &shown, const QSize 
     : m_path(path),
       m_natural(shown.logicalSize().toSize()),
       m_identity(shown.sourceIdentity()),
+      m_standIn(shown.isStandIn()),
       m_target(target),
       m_future(m_promise.future())
 {
@@ -50,8 +51,11 @@ void SharpDecode::decode()
         // Checked and decoded from one read: a file rewritten while it is read cannot give a
         // picture made of two.
         const FileContents contents = ReadPictureFile(m_path);
-        if (m_identity.isValid() && contents.identity == m_identity)
+        // A stand-in was no picture of the file's: whatever picture of that size it holds now.
+        if (m_standIn || (m_identity.isValid() && contents.identity == m_identity))
             decoded = DecodePicture(contents, CoveringDecodeBound(m_natural, m_target));
+        if (m_standIn && decoded.logicalSize().toSize() != m_natural)
+            decoded = Picture();
     } // the file's bytes go before the pixels are resampled, into the room they leave
     m_promise.addResult(decoded.resampled(m_target));
     m_promise.finish();

@@ -10,7 +10,8 @@
 // The file is decoded again only while it still holds the picture shown: it is read once, and
 // decoded from those very bytes only when their identity is the one the picture was decoded from.
 // A file that was written over, replaced, cut or removed since, or that is being rewritten while
-// it is read, gives no result, and the control keeps the picture it shows.
+// it is read, gives no result, and the control keeps the picture it shows. A stand-in, which is
+// no picture of the file's, gives way to whatever picture of its size the file holds.
 
 #include "pictures/Picture.h"
 
@@ -49,6 +50,7 @@ private:
     const QString m_path;
     const QSize m_natural;
     const ContentIdentity m_identity; // of the bytes the picture shown was decoded from
+    const bool m_standIn;             // the picture shown is a stand-in (Picture::isStandIn())
     const QSize m_target;
     std::atomic_bool m_claimed{false};
     QPromise<Picture> m_promise;
