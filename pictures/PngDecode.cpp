@@ -136,17 +136,22 @@ private:
     bool m_alpha;
 };
 
+// The widest picture made smaller here (a wider one is left to Qt): its sums across fit in 32 bits.
+constexpr int MaxSourceWidth = 1 << 23;
+
 // The rows made smaller as they come, by area: source pixel x covers [x * W, (x + 1) * W) and
 // result pixel X covers [X * w, (X + 1) * w) of one axis, w and W the source and result sizes,
 // so that each source pixel adds into at most two result pixels (W <= w) in whole-number parts.
 // The sums of the result's current row and of the next, 64 bits a channel, are all that is kept.
+
 class ReducedRows final : public RowSink
 {
 public:
     ReducedRows(QImage &image, int sourceWidth, int sourceHeight, bool alpha)
         : m_image(image), m_w(sourceWidth), m_h(sourceHeight), m_W(image.width()), m_H(image.height()),
           m_alpha(alpha), m_source(std::size_t(sourceWidth)), m_columns(std::size_t(sourceWidth)),
-          m_across(slotCount()), m_current(slotCount()), m_next(slotCount())
+          m_whole(slotCount()), m_parts(slotCount()), m_across(slotCount()), m_current(slotCount()),
+          m_next(slotCount())
     {
         for (int x = 0; x < m_w; ++x) {
             const quint64 start = quint64(x) * m_W;
@@ -162,25 +167,49 @@ public:
     {
         if (m_alpha)
             premultiply(m_source.data(), m_w);
-        std::fill(m_across.begin(), m_across.end(), 0);
+        // Across: a pixel wholly within one result pixel is added as it is (its weight, W, is
+        // applied once at the end), one across a boundary in its two parts.
+        std::fill(m_whole.begin(), m_whole.end(), 0);
+        std::fill(m_parts.begin(), m_parts.end(), 0);
+        const quint32 weight = quint32(m_W);
+        quint32 run[4] = {0, 0, 0, 0}; // the whole pixels of result pixel runColumn so far
+        int runColumn = 0;
         for (int x = 0; x < m_w; ++x) {
             const quint32 pixel = m_source[std::size_t(x)];
             const Column column = m_columns[std::size_t(x)];
-            quint64 *sums = m_across.data() + 4 * std::size_t(column.index);
-            const quint64 first = column.first, second = quint64(m_W) - column.first;
-            for (int channel = 0; channel < 4; ++channel) {
-                const quint64 value = (pixel >> (8 * channel)) & 0xFF;
-                sums[channel] += first * value;
-                sums[4 + channel] += second * value;
+            if (column.index != runColumn) {
+                for (int channel = 0; channel < 4; ++channel) {
+                    m_whole[4 * std::size_t(runColumn) + channel] += run[channel];
+                    run[channel] = 0;
+                }
+                runColumn = column.index;
+            }
+            const quint32 value[4] = {pixel & 0xFF, (pixel >> 8) & 0xFF, (pixel >> 16) & 0xFF, pixel >> 24};
+            if (column.first == weight) {
+                for (int channel = 0; channel < 4; ++channel)
+                    run[channel] += value[channel];
+            } else {
+                const std::size_t at = 4 * std::size_t(column.index);
+                const quint32 second = weight - column.first;
+                for (int channel = 0; channel < 4; ++channel) {
+                    m_parts[at + channel] += column.first * value[channel];
+                    m_parts[at + 4 + channel] += second * value[channel];
+                }
             }
         }
+        for (int channel = 0; channel < 4; ++channel)
+            m_whole[4 * std::size_t(runColumn) + channel] += run[channel];
+        for (std::size_t i = 0; i < m_across.size(); ++i)
+            m_across[i] = quint64(m_whole[i]) * weight + m_parts[i];
         const quint64 start = quint64(y) * quint64(m_H);
         const int outputRow = int(start / quint64(m_h));
         const quint64 boundary = quint64(outputRow + 1) * quint64(m_h);
         const quint64 first = std::min<quint64>(m_H, boundary - start), second = quint64(m_H) - first;
-        for (std::size_t i = 0; i < m_across.size(); ++i) {
+        for (std::size_t i = 0; i < m_across.size(); ++i)
             m_current[i] += first * m_across[i];
-            m_next[i] += second * m_across[i];
+        if (second > 0) {
+            for (std::size_t i = 0; i < m_across.size(); ++i)
+                m_next[i] += second * m_across[i];
         }
         if (start + quint64(m_H) >= boundary && outputRow < m_H) {
             finishRow(outputRow);
@@ -216,6 +245,9 @@ private:
     const bool m_alpha;
     std::vector<quint32> m_source;
     std::vector<Column> m_columns;
+    // The sums of one source row across, 32 bits a channel (at most 255 x w: the source is
+    // narrower than MaxSourceWidth), and weighted, 64 bits.
+    std::vector<quint32> m_whole, m_parts;
     std::vector<quint64> m_across, m_current, m_next;
 };
 
@@ -235,7 +267,7 @@ std::optional<QImage> Decode(const QByteArray &bytes, const QSize &size)
     if (!readHeader(reader.png, reader.info, &header) || header.width == 0 || header.height == 0
         || header.width > 0x7FFFFFFFu || header.height > 0x7FFFFFFFu)
         return QImage();
-    if (header.interlaced)
+    if (header.interlaced || header.width > png_uint_32(MaxSourceWidth))
         return std::nullopt;
     const QSize natural(int(header.width), int(header.height));
     const QSize target = size.width() <= natural.width() && size.height() <= natural.height() && !size.isEmpty()
