@@ -143,7 +143,6 @@ constexpr int MaxSourceWidth = 1 << 23;
 // result pixel X covers [X * w, (X + 1) * w) of one axis, w and W the source and result sizes,
 // so that each source pixel adds into at most two result pixels (W <= w) in whole-number parts.
 // The sums of the result's current row and of the next, 64 bits a channel, are all that is kept.
-
 class ReducedRows final : public RowSink
 {
 public:

@@ -285,6 +285,11 @@ private slots:
         const bool alpha = trns || (colourType & PNG_COLOR_MASK_ALPHA);
         CompareWithQt(platform::png::Decode(bytes, Natural), platform::png::Decode(bytes, Reduced), bytes, alpha,
                       1, tolerance);
+        // Made smaller down only: every row's pixels are whole ones.
+        const QSize lower(Natural.width(), 90);
+        const std::optional<QImage> image = platform::png::Decode(bytes, lower);
+        QVERIFY(image && image->size() == lower);
+        QVERIFY(LargestDifference(*image, QtDecode(bytes, lower)) <= tolerance);
     }
 
     void webpAsQtReadsIt_data()
