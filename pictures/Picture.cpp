@@ -6,7 +6,9 @@
 #include "pictures/HeifDecode.h"
 #include "pictures/PaletteReduce.h"
 #include "pictures/PictureFormats.h"
+#include "pictures/PngDecode.h"
 #include "pictures/SharedThumbnails.h"
+#include "pictures/WebpDecode.h"
 #include "base/Twips.h"
 #include "wmf/WmfPlayer.h"
 
@@ -21,6 +23,7 @@
 #include <array>
 #include <cmath>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -146,7 +149,8 @@ QImage fittedTo(const QImage &image, const QSize &size)
                                   : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, const QSize &limit)
+QImage decodeRaster(Format format, QImageReader &reader, const QByteArray &bytes, const QSize &natural,
+                    const QSize &limit)
 {
     const QSize size =
             format == Format::Jpeg ? jpegDecodeSize(natural, limit) : fitWithin(natural, limit);
@@ -155,11 +159,18 @@ QImage decodeRaster(Format format, QImageReader &reader, const QSize &natural, c
         if (size != natural)
             reader.setScaledSize(size);
     } else {
-        // BMP, GIF, PNG and WebP are decoded at full size and scaled afterwards; no more pixels
+        // BMP and GIF are decoded at full size and scaled afterwards; no more pixels
         // than 32-bit ones would fit in the cap. A palette bitmap stays at one byte a pixel (or
         // one bit) until it is reduced, without a 32-bit copy of the whole picture.
         if (qint64(natural.width()) * natural.height() * 4 > formats::MaxPictureBytes)
             return {};
+        // PNG and WebP are made smaller as they are decoded, never held whole; an interlaced PNG
+        // or an animated WebP is left to Qt.
+        const std::optional<QImage> direct = format == Format::Png ? png::Decode(bytes, size)
+                : format == Format::Webp                           ? webp::Decode(bytes, size)
+                                                                   : std::nullopt;
+        if (direct)
+            return fittedTo(*direct, size);
         // Qt's BMP decoder leaves the pixels that RLE skip codes pass over as the allocator gave
         // them, so one file decodes differently each time. It reuses an image of the right size
         // and format handed to it: a cleared one makes those pixels palette index 0, as in a
@@ -221,7 +232,8 @@ public:
     // decoded. Once only.
     QImage decode(const QSize &limit)
     {
-        const QImage stored = decodeRaster(m_format, m_reader, m_stored, exif::Oriented(limit, m_exif.orientation));
+        const QImage stored = decodeRaster(m_format, m_reader, m_buffer.data(), m_stored,
+                                           exif::Oriented(limit, m_exif.orientation));
         return exif::Upright(stored, m_exif.orientation);
     }
 
