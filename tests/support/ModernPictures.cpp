@@ -459,9 +459,9 @@ QByteArray HeifGrid(const QImage &image, const HeifOptions &options, int tileSid
     Put(layout, quint64(pixels.width()), wide ? 4 : 2);
     Put(layout, quint64(pixels.height()), wide ? 4 : 2);
     const quint16 grid = writer.add({"grid", false, layout, {}});
-    QByteArray ispe(8, '\0');
-    qToBigEndian<quint32>(quint32(pixels.width()), ispe.data());
-    qToBigEndian<quint32>(quint32(pixels.height()), ispe.data() + 4);
+    QByteArray ispe;
+    Put(ispe, quint64(pixels.width()), 4);
+    Put(ispe, quint64(pixels.height()), 4);
     writer.associate(grid, MakeFullBox("ispe", 0, 0, ispe), false);
 
     Reference tiles{"dimg", grid, {}};
