@@ -34,6 +34,14 @@ struct HeifOptions
 // image (its alpha kept, if any) in a HEIF container; empty when no encoder is there.
 QByteArray Heif(const QImage &image, const HeifOptions &options = {});
 
+// image (without alpha) as phones store a photo: a 'grid' item whose output is the picture's
+// size, of hidden tiles of tileSide square, row by row, the right and bottom ones filled out by
+// repeating the picture's edge pixels; the rotation and mirroring on the grid, the EXIF block and
+// the thumbnail as Heif() writes them. Empty when no encoder is there, when the grid would need
+// more than 256 tiles a side, or when a tile or the thumbnail is under 64 pixels a side (libheif
+// then writes a grid of its own, which this does not take apart).
+QByteArray HeifGrid(const QImage &image, const HeifOptions &options = {}, int tileSide = 512);
+
 // Whether libheif here has an encoder for the codec.
 bool CanEncode(HeifCodec codec);
 
