@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/HeifDecode.h"
 
+#include "pictures/AreaReduce.h"
 #include "pictures/DecodeCost.h"
 #include "pictures/HeifBoxes.h"
 #include "pictures/PictureFormats.h"
@@ -55,9 +56,29 @@ bool isUsable(const heif_image_handle *handle)
             && isUsableSize(heif_image_handle_get_ispe_width(handle), heif_image_handle_get_ispe_height(handle));
 }
 
+// The rows of a decoded picture of width x height, 8-bit RGB or RGBA, made smaller into image.
+void Reduce(const uint8_t *pixels, int stride, int width, int height, bool alpha, QImage &image)
+{
+    reduce::ReducedRows rows(image, width, height, alpha);
+    for (int y = 0; y < height; ++y) {
+        const uint8_t *in = pixels + qsizetype(y) * stride;
+        quint32 *out = rows.row(y);
+        if (alpha) {
+            for (int x = 0; x < width; ++x, in += 4)
+                out[x] = quint32(in[3]) << 24 | quint32(in[0]) << 16 | quint32(in[1]) << 8 | in[2];
+        } else {
+            for (int x = 0; x < width; ++x, in += 3)
+                out[x] = 0xFF000000u | quint32(in[0]) << 16 | quint32(in[1]) << 8 | in[2];
+        }
+        rows.take(y);
+    }
+}
+
 // The picture of a handle, upright, as 8-bit RGB or RGBA; its pixels stay libheif's, released
-// with the last copy of the image.
-QImage Decode(heif_image_handle *handle)
+// with the last copy of the image. Made smaller to size where that is smaller on both sides (at
+// most the picture's size on either), so that a photo shown small never holds a 32-bit copy of
+// itself.
+QImage Decode(heif_image_handle *handle, const QSize &size = QSize())
 {
     const bool alpha = heif_image_handle_has_alpha_channel(handle);
     heif_decoding_options *options = heif_decoding_options_alloc();
@@ -75,6 +96,13 @@ QImage Decode(heif_image_handle *handle)
     if (!pixels || width <= 0 || height <= 0 || stride < width * (alpha ? 4 : 3)) {
         heif_image_release(decoded);
         return {};
+    }
+    if (size.isValid() && size.width() <= width && size.height() <= height && size != QSize(width, height)) {
+        QImage image(size, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        if (!image.isNull())
+            Reduce(pixels, stride, width, height, alpha, image);
+        heif_image_release(decoded);
+        return image;
     }
     return QImage(pixels, width, height, stride, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
                   [](void *image) { heif_image_release(static_cast<heif_image *>(image)); }, decoded);
@@ -146,13 +174,14 @@ QByteArray HeifFile::mimeType() const
     return d->avif ? QByteArrayLiteral("image/avif") : QByteArrayLiteral("image/heif");
 }
 
-QImage HeifFile::decode()
+QImage HeifFile::decode(const QSize &size)
 {
     if (!d->primary)
         return {};
-    const QImage image = Decode(d->primary.get());
     // A picture that does not come out at the size its header promised is not the one measured.
-    return image.size() == natural() ? image : QImage();
+    const QSize want = size.isValid() ? size.boundedTo(natural()) : natural();
+    const QImage image = Decode(d->primary.get(), want);
+    return image.size() == want ? image : QImage();
 }
 
 QImage HeifFile::thumbnail(const QSize &want)

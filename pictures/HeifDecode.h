@@ -38,9 +38,10 @@ public:
     // "image/avif" for AV1, "image/heif" for the others.
     QByteArray mimeType() const;
 
-    // The whole picture upright, with its alpha where it has one; a null image when it cannot
-    // be decoded.
-    QImage decode();
+    // The whole picture upright, with its alpha where it has one, made smaller by area to size
+    // where size is smaller (an invalid size: the natural size); a null image when it cannot be
+    // decoded.
+    QImage decode(const QSize &size = QSize());
     // The smallest of the thumbnails stored in the file (phones store one of some 320 pixels)
     // whose size is at least want on both sides, upright; a null image when none is.
     QImage thumbnail(const QSize &want);

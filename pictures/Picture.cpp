@@ -314,7 +314,7 @@ public:
     double predictedMilliseconds() const { return m_file.predictedMilliseconds(); }
     QByteArray mimeType() const { return m_file.mimeType(); }
     QImage storedThumbnail(const QSize &want) { return m_file.thumbnail(want); }
-    QImage decode(const QSize &limit) { return fittedTo(m_file.decode(), fitWithin(natural(), limit)); }
+    QImage decode(const QSize &limit) { return m_file.decode(fitWithin(natural(), limit)); }
 
 private:
     heif::HeifFile m_file;
