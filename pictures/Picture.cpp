@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/Picture.h"
+#include "pictures/PictureData.h"
 
 #include "pictures/DecodeCost.h"
 #include "pictures/Exif.h"
@@ -28,28 +29,10 @@
 
 namespace platform {
 
-struct Picture::Data
-{
-    Kind kind = Kind::Empty;
-    QSize himetric;       // natural size
-    QSizeF logical;       // natural size in logical pixels (96 dpi)
-    QImage image;         // Raster: the pixels, devicePixelRatio = decoded / natural
-    std::shared_ptr<const wmf::Metafile> metafile; // Metafile: its records, for playing them
-    QSize metafilePixels; // Metafile: the pixel size image() gives it
-    bool preview = false; // Raster: a stored thumbnail, not a decode of the picture (isPreview())
-    bool standIn = false; // Raster: a stand-in drawing, not the picture at all (isStandIn())
-    ContentIdentity source; // of the file's bytes it was decoded from (sourceIdentity())
-
-    // Metafile: the latest renderings, most recent first, so that repainting a gallery cell or a
-    // picture slot does not play the records again. Shared by the copies of the picture, which
-    // may live on several threads.
-    mutable std::mutex renderMutex;
-    mutable std::vector<QImage> renders;
-};
-
 namespace {
 
 using formats::Format;
+using namespace loading;
 
 // Qt checks its limit against every image buffer a handler allocates, for the whole process; set
 // to the cap of one picture, one setting covers every load.
@@ -59,37 +42,6 @@ void limitImageAllocations()
     std::call_once(once, [] {
         QImageReader::setAllocationLimit(int(formats::MaxPictureBytes >> 20)); // in MiB
     });
-}
-
-QSize himetricOf(const QSizeF &logicalPixels)
-{
-    const auto himetric = [](qreal pixels) {
-        return int(std::lround(TwipsToHimetric(PixelsToTwips(pixels))));
-    };
-    return QSize(himetric(logicalPixels.width()), himetric(logicalPixels.height()));
-}
-
-// The largest pixel size a picture is decoded or rendered at: the caller's bound (a thumbnail
-// cell, say), never more than MaxDecodedSide on either side.
-QSize decodeLimit(const QSize &decodeBound)
-{
-    const QSize maximum(MaxDecodedSide, MaxDecodedSide);
-    if (!decodeBound.isValid())
-        return maximum;
-    return decodeBound.boundedTo(maximum).expandedTo(QSize(1, 1));
-}
-
-bool fitsWithin(const QSize &size, const QSize &limit)
-{
-    return size.width() <= limit.width() && size.height() <= limit.height();
-}
-
-// size scaled down to fit limit, keeping its proportions; never scaled up, never below 1 x 1.
-QSize fitWithin(const QSize &size, const QSize &limit)
-{
-    if (fitsWithin(size, limit))
-        return size;
-    return size.scaled(limit, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
 // The size libjpeg decodes at 1/denominator of natural: rounded down, never below 1 x 1.
@@ -124,13 +76,6 @@ QSize jpegDecodeSize(const QSize &natural, const QSize &limit)
     if (qint64(covering.width()) * covering.height() * 4 <= MaxResampledDecodeBytes)
         return fit;
     return reduced.isValid() ? reduced : fit;
-}
-
-qreal densityOf(const QSize &pixels, const QSizeF &logical)
-{
-    // By the long side: the short one of a very wide picture may have been rounded up to 1.
-    return logical.width() >= logical.height() ? pixels.width() / logical.width()
-                                               : pixels.height() / logical.height();
 }
 
 // One conversion for drawing: premultiplied where there is alpha, plain 32-bit otherwise.
@@ -364,64 +309,6 @@ std::shared_ptr<Picture::Data> loadThumbnail(File &file, const QSize &limit, con
         return nullptr;
     thumbnails::Write(path, modified, fileSize, image, *flavour, natural, file.mimeType());
     return rasterData(image, natural, false);
-}
-
-// Metafile renderings kept per picture: the two latest sizes (a gallery cell, or a slot on the
-// screen and its capture), each at most this large; a bigger one is played each time it is drawn.
-constexpr size_t KeptRenders = 2;
-constexpr qint64 MaxKeptRenderBytes = qint64(8) << 20;
-
-// The metafile played at pixels, from the renderings kept when one is within slack pixels of it
-// (drawing stretched takes one a pixel off; image() wants its size exactly).
-QImage metafileRender(const Picture::Data &data, const QSize &pixels, int slack = 0)
-{
-    {
-        const std::lock_guard lock(data.renderMutex);
-        for (size_t i = 0; i < data.renders.size(); ++i) {
-            const QSize kept = data.renders[i].size();
-            if (qAbs(kept.width() - pixels.width()) <= slack && qAbs(kept.height() - pixels.height()) <= slack) {
-                std::rotate(data.renders.begin(), data.renders.begin() + qsizetype(i),
-                            data.renders.begin() + qsizetype(i) + 1);
-                return data.renders.front();
-            }
-        }
-    }
-    // Played without the lock: another thread drawing the same picture meanwhile may play it
-    // too, which costs time but nothing else.
-    const QImage render = data.metafile->render(pixels, densityOf(pixels, data.logical));
-    if (!render.isNull() && render.sizeInBytes() <= MaxKeptRenderBytes) {
-        const std::lock_guard lock(data.renderMutex);
-        data.renders.insert(data.renders.begin(), render);
-        if (data.renders.size() > KeptRenders)
-            data.renders.resize(KeptRenders);
-    }
-    return render;
-}
-
-std::shared_ptr<Picture::Data> loadMetafile(const QByteArray &bytes, const QSize &decodeBound)
-{
-    const std::optional<formats::MetafileHeader> header = formats::readPlaceableMetafile(bytes);
-    if (!header)
-        return nullptr;
-    std::optional<wmf::Metafile> metafile = wmf::Metafile::parse(bytes);
-    if (!metafile)
-        return nullptr;
-    auto data = std::make_shared<Picture::Data>();
-    data->kind = Picture::Kind::Metafile;
-    data->himetric = header->himetric;
-    data->logical = header->logicalPixels;
-    data->metafile = std::make_shared<const wmf::Metafile>(std::move(*metafile));
-    // Drawn, not decoded: a thumbnail is played at the size of its cell, enlarged or reduced.
-    const QSize natural = header->logicalPixels.toSize().expandedTo(QSize(1, 1));
-    data->metafilePixels = decodeBound.isValid()
-            ? header->logicalPixels.scaled(QSizeF(decodeLimit(decodeBound)), Qt::KeepAspectRatio)
-                      .toSize()
-                      .expandedTo(QSize(1, 1))
-            : fitWithin(natural, decodeLimit(decodeBound));
-    // A thumbnail is played here, on the thread that loads it, rather than at its first paint.
-    if (decodeBound.isValid())
-        metafileRender(*data, data->metafilePixels);
-    return data;
 }
 
 // A PNG or WebP file too costly for a gallery cell to wait for, judged from its head and its

@@ -136,7 +136,8 @@ int BuildAndEnd(const QString &pictures, const QString &out)
     StartWithAutosave(true);
     Form1 &form = *MainWindow();
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 3;
     // Step 1: a paper colour and a stroke of dots.
     form.Picture1->setBackColor(QColor(0xFF, 0xE0, 0xC0));
     form.Command12->setBackColor(QColor(0xFF, 0xE0, 0xC0));
@@ -187,7 +188,8 @@ int WriteUntilKilled()
     StartWithAutosave(true);
     Form1 &form = *MainWindow();
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 3;
     form.Picture1->setBackColor(Qt::cyan);
     QTest::mouseClick(form.Command11, Qt::LeftButton);
     QTest::mouseClick(form.Command6, Qt::LeftButton);
