@@ -102,8 +102,8 @@ inline QImage Photo(quint32 seed, QSize size = PhotoSize)
 }
 
 // Plain and Camera as above; the others a phone's 12 megapixels (4032 x 3024) in each of today's
-// formats, and as a JPEG of the same pixels to compare them with. The HEIC ones carry a
-// thumbnail, as phones store it.
+// formats, and as a JPEG of the same pixels to compare them with. The HEIC ones are coded in
+// tiles of 512 pixels and carry a thumbnail, as phones store them.
 enum class PhotoKind { Plain, Camera, PhoneJpeg, PhonePng, PhoneWebp, PhoneHeic };
 inline constexpr QSize PhoneSize(4032, 3024);
 
@@ -123,7 +123,8 @@ inline QByteArray PhotoFile(int k, PhotoKind kind)
         switch (kind) {
         case PhotoKind::PhonePng: return modernpictures::Png(photo);
         case PhotoKind::PhoneWebp: return modernpictures::Webp(photo, PhotoQuality);
-        case PhotoKind::PhoneHeic: return modernpictures::Heif(photo, {.quality = 60, .thumbnailSide = 320, .fast = true});
+        case PhotoKind::PhoneHeic:
+            return modernpictures::HeifGrid(photo, {.quality = 60, .thumbnailSide = 320, .fast = true});
         default: return exifjpeg::Encode(photo, PhotoQuality);
         }
     }
