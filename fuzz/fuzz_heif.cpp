@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// HEIF containers (HEIC, AVIF) from the bytes of a file, as libheif reads them for the loader: the
-// primary picture's header, the thumbnail a gallery cell would take, and the whole picture, which
-// is only decoded when its size passed the loader's checks.
+// HEIF containers (HEIC, AVIF) from the bytes of a file, as the loader reads them: its own walk of
+// the boxes for the primary picture's tiles, then libheif's primary picture header, the thumbnail a
+// gallery cell would take, and the whole picture, which is only decoded when its size passed the
+// loader's checks.
 
 #include "fuzz/FuzzSupport.h"
+#include "pictures/HeifBoxes.h"
 #include "pictures/HeifDecode.h"
 #include "pictures/PictureFormats.h"
 
@@ -22,6 +24,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    // The loader's own walk of the boxes, which runs on files libheif would refuse as well.
+    platform::heif::PrimaryTiles(bytes);
     platform::heif::HeifFile file(bytes);
     if (!file.isValid())
         return 0;

@@ -47,10 +47,16 @@ Rates RatesOf(Format format)
 
 double PredictedDecodeMilliseconds(Format format, const QSize &stored, qint64 bytes, int tiles)
 {
-    if (!isDecodedWhole(format) || stored.isEmpty())
+    if (stored.isEmpty())
+        return 0;
+    return PredictedDecodeMilliseconds(format, double(stored.width()) * double(stored.height()), bytes, tiles);
+}
+
+double PredictedDecodeMilliseconds(Format format, double pixels, qint64 bytes, int tiles)
+{
+    if (!isDecodedWhole(format) || pixels <= 0)
         return 0;
     const Rates rates = RatesOf(format);
-    const double pixels = double(stored.width()) * double(stored.height());
     const int cores = format == Format::Heif ? std::clamp(QThread::idealThreadCount(), 1, std::max(1, tiles)) : 1;
     return (rates.perPixel * pixels + (rates.perPixelParallel * pixels + rates.perByte * double(bytes)) / cores) / 1e6;
 }

@@ -25,6 +25,8 @@ namespace platform::formats {
 // tiles (HeifBoxes.h) is decoded on as many cores as there are, up to one a tile. 0 for the
 // formats with a reduced decode, whose cost the loader's other bounds hold.
 double PredictedDecodeMilliseconds(Format format, const QSize &stored, qint64 bytes, int tiles = 1);
+// The same for pixels counted otherwise (the frames a HEIF picture's streams ask for).
+double PredictedDecodeMilliseconds(Format format, double pixels, qint64 bytes, int tiles = 1);
 
 // The longest decode a gallery cell waits for while its page is laid out.
 inline constexpr double MaxThumbnailDecodeMilliseconds = 150;

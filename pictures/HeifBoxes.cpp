@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/HeifBoxes.h"
 
+#include "pictures/CodedSize.h"
+
+#include <QHash>
+#include <QList>
 #include <QtEndian>
 
 #include <algorithm>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace platform::heif {
 
@@ -52,22 +58,35 @@ public:
         return std::nullopt;
     }
 
+    // The next box, whatever its type: its type and body.
+    std::optional<std::pair<QByteArrayView, QByteArrayView>> nextAny()
+    {
+        if (m_pos + 8 > m_range.size())
+            return std::nullopt;
+        const QByteArrayView kind = m_range.sliced(m_pos + 4, 4);
+        std::optional<QByteArrayView> body = next(kind.toByteArray().constData());
+        if (!body)
+            return std::nullopt;
+        return std::pair{kind, *body};
+    }
+
 private:
     QByteArrayView m_range;
     qsizetype m_pos = 0;
 };
 
-// A full box's version; its body after the version and flags.
+// A full box's version and flags; its body after them.
 struct Full
 {
     int version;
+    quint32 flags;
     QByteArrayView body;
 };
 std::optional<Full> full(std::optional<QByteArrayView> box)
 {
     if (!box || box->size() < 4)
         return std::nullopt;
-    return Full{quint8(box->at(0)), box->sliced(4)};
+    return Full{quint8(box->at(0)), be32(*box, 0) & 0xFFFFFF, box->sliced(4)};
 }
 
 // An item ID of 16 bits (version 0) or 32; nothing past the end.
@@ -78,54 +97,337 @@ std::optional<quint32> itemId(QByteArrayView b, qsizetype at, bool wide)
     return wide ? be32(b, at) : be16(b, at);
 }
 
-// Whether the item info of meta calls item id a grid.
-bool isGrid(QByteArrayView meta, quint32 id)
+// A number of 0, 4 or 8 bytes, as iloc stores offsets and lengths.
+quint64 sized(QByteArrayView b, qsizetype at, int bytes)
 {
-    const std::optional<Full> iinf = full(Boxes(meta).next("iinf"));
-    if (!iinf)
-        return false;
-    Boxes entries(iinf->body.sliced(std::min<qsizetype>(iinf->body.size(), iinf->version == 0 ? 2 : 4)));
-    while (const std::optional<Full> infe = full(entries.next("infe"))) {
-        if (infe->version < 2)
-            continue;
-        const bool wide = infe->version >= 3;
-        const qsizetype typeAt = (wide ? 4 : 2) + 2; // after the ID and the protection index
-        if (itemId(infe->body, 0, wide) == id && typeAt + 4 <= infe->body.size())
-            return infe->body.sliced(typeAt, 4) == "grid";
-    }
-    return false;
+    return bytes == 8 ? qFromBigEndian<quint64>(b.data() + at) : bytes == 4 ? be32(b, at) : 0;
 }
 
-// How many items item id references as its derived picture's tiles; 0 when none.
-int dimgCount(QByteArrayView meta, quint32 id)
+struct Extent
 {
-    const std::optional<Full> iref = full(Boxes(meta).next("iref"));
-    if (!iref)
-        return 0;
-    const bool wide = iref->version != 0;
-    Boxes references(iref->body);
-    while (const std::optional<QByteArrayView> dimg = references.next("dimg")) {
-        const qsizetype countAt = wide ? 4 : 2;
-        if (itemId(*dimg, 0, wide) == id && countAt + 2 <= dimg->size())
-            return be16(*dimg, countAt);
+    quint64 offset;
+    quint64 length; // 0: to the end
+};
+
+struct Location
+{
+    int method = 0; // 0: in the file, 1: in idat
+    quint64 base = 0;
+    std::vector<Extent> extents;
+};
+
+struct Reference
+{
+    QByteArrayView type;
+    quint32 from;
+    std::vector<quint32> to;
+};
+
+// What the meta box says of its items: their types, the properties each has, where their data
+// lie and how they reference each other. A part that cannot be read is left empty.
+class Items
+{
+public:
+    explicit Items(QByteArrayView file) : m_file(file)
+    {
+        const std::optional<Full> meta = full(Boxes(file).next("meta"));
+        if (!meta)
+            return;
+        if (const std::optional<Full> pitm = full(Boxes(meta->body).next("pitm")))
+            m_primary = itemId(pitm->body, 0, pitm->version != 0);
+        m_idat = Boxes(meta->body).next("idat").value_or(QByteArrayView());
+        readTypes(meta->body);
+        readReferences(meta->body);
+        readProperties(meta->body);
+        readLocations(meta->body);
     }
-    return 0;
+
+    std::optional<quint32> primary() const { return m_primary; }
+    QByteArrayView type(quint32 id) const { return m_types.value(id); }
+    std::vector<quint32> references(const char *type, quint32 from) const
+    {
+        for (const Reference &reference : m_references)
+            if (reference.from == from && reference.type == QByteArrayView(type, 4))
+                return reference.to;
+        return {};
+    }
+    // The items that reference id with a reference of type (an alpha plane, auxl, of a picture).
+    std::vector<quint32> referencing(const char *type, quint32 id) const
+    {
+        std::vector<quint32> from;
+        for (const Reference &reference : m_references)
+            if (reference.type == QByteArrayView(type, 4)
+                && std::find(reference.to.begin(), reference.to.end(), id) != reference.to.end())
+                from.push_back(reference.from);
+        return from;
+    }
+    // The body of item id's property of type; nothing when it has none.
+    std::optional<QByteArrayView> property(quint32 id, const char *type) const
+    {
+        for (const int index : m_associations.value(id)) {
+            if (index >= 1 && index <= int(m_properties.size())
+                && m_properties[size_t(index - 1)].first == QByteArrayView(type, 4))
+                return m_properties[size_t(index - 1)].second;
+        }
+        return std::nullopt;
+    }
+    // Item id's data, its extents one after another; nothing when they cannot be found, or when
+    // reading them would pass *budget bytes (taken from it).
+    std::optional<QByteArray> data(quint32 id, qint64 *budget) const
+    {
+        const auto found = m_locations.constFind(id);
+        if (found == m_locations.cend())
+            return std::nullopt;
+        const QByteArrayView source = found->method == 0 ? m_file : found->method == 1 ? m_idat : QByteArrayView();
+        if (source.isNull())
+            return std::nullopt;
+        QByteArray bytes;
+        for (const Extent &extent : found->extents) {
+            const quint64 offset = found->base + extent.offset;
+            if (offset > quint64(source.size()))
+                return std::nullopt;
+            const quint64 rest = quint64(source.size()) - offset;
+            const quint64 length = extent.length == 0 ? rest : extent.length;
+            if (length > rest || qint64(length) > *budget)
+                return std::nullopt;
+            *budget -= qint64(length);
+            bytes.append(source.sliced(qsizetype(offset), qsizetype(length)));
+        }
+        return bytes;
+    }
+
+private:
+    void readTypes(QByteArrayView meta)
+    {
+        const std::optional<Full> iinf = full(Boxes(meta).next("iinf"));
+        if (!iinf)
+            return;
+        Boxes entries(iinf->body.sliced(std::min<qsizetype>(iinf->body.size(), iinf->version == 0 ? 2 : 4)));
+        while (const std::optional<Full> infe = full(entries.next("infe"))) {
+            if (infe->version < 2)
+                continue;
+            const bool wide = infe->version >= 3;
+            const qsizetype typeAt = (wide ? 4 : 2) + 2; // after the ID and the protection index
+            const std::optional<quint32> id = itemId(infe->body, 0, wide);
+            if (id && typeAt + 4 <= infe->body.size())
+                m_types.insert(*id, infe->body.sliced(typeAt, 4));
+        }
+    }
+
+    void readReferences(QByteArrayView meta)
+    {
+        const std::optional<Full> iref = full(Boxes(meta).next("iref"));
+        if (!iref)
+            return;
+        const bool wide = iref->version != 0;
+        const int idBytes = wide ? 4 : 2;
+        Boxes references(iref->body);
+        while (const std::optional<std::pair<QByteArrayView, QByteArrayView>> box = references.nextAny()) {
+            const QByteArrayView body = box->second;
+            const std::optional<quint32> from = itemId(body, 0, wide);
+            if (!from || idBytes + 2 > body.size())
+                continue;
+            const int count = be16(body, idBytes);
+            Reference reference{box->first, *from, {}};
+            for (int k = 0; k < count; ++k) {
+                const std::optional<quint32> to = itemId(body, idBytes + 2 + qsizetype(k) * idBytes, wide);
+                if (!to)
+                    break;
+                reference.to.push_back(*to);
+            }
+            m_references.push_back(std::move(reference));
+        }
+    }
+
+    void readProperties(QByteArrayView meta)
+    {
+        const std::optional<QByteArrayView> iprp = Boxes(meta).next("iprp");
+        if (!iprp)
+            return;
+        if (const std::optional<QByteArrayView> ipco = Boxes(*iprp).next("ipco")) {
+            Boxes children(*ipco);
+            while (const auto child = children.nextAny())
+                m_properties.push_back(*child);
+        }
+        Boxes boxes(*iprp);
+        while (const std::optional<Full> ipma = full(boxes.next("ipma"))) {
+            const QByteArrayView b = ipma->body;
+            const bool wide = ipma->version >= 1, wideIndex = ipma->flags & 1;
+            if (b.size() < 4)
+                continue;
+            qsizetype at = 4;
+            for (quint32 entry = be32(b, 0); entry > 0; --entry) {
+                const std::optional<quint32> id = itemId(b, at, wide);
+                at += wide ? 4 : 2;
+                if (!id || at + 1 > b.size())
+                    break;
+                const int count = quint8(b[at++]);
+                if (at + count * (wideIndex ? 2 : 1) > b.size())
+                    break;
+                QList<int> &indexes = m_associations[*id];
+                for (int k = 0; k < count; ++k) {
+                    indexes.append(wideIndex ? be16(b, at) & 0x7FFF : quint8(b[at]) & 0x7F);
+                    at += wideIndex ? 2 : 1;
+                }
+            }
+        }
+    }
+
+    void readLocations(QByteArrayView meta)
+    {
+        const std::optional<Full> iloc = full(Boxes(meta).next("iloc"));
+        if (!iloc || iloc->version > 2 || iloc->body.size() < 2)
+            return;
+        const QByteArrayView b = iloc->body;
+        const int offsetBytes = quint8(b[0]) >> 4, lengthBytes = quint8(b[0]) & 0xF;
+        const int baseBytes = quint8(b[1]) >> 4, indexBytes = iloc->version >= 1 ? quint8(b[1]) & 0xF : 0;
+        const auto valid = [](int bytes) { return bytes == 0 || bytes == 4 || bytes == 8; };
+        if (!valid(offsetBytes) || !valid(lengthBytes) || !valid(baseBytes) || !valid(indexBytes))
+            return;
+        const bool wide = iloc->version == 2;
+        qsizetype at = 2;
+        const std::optional<quint32> items = itemId(b, at, wide);
+        at += wide ? 4 : 2;
+        for (quint32 item = 0; items && item < *items; ++item) {
+            const std::optional<quint32> id = itemId(b, at, wide);
+            at += wide ? 4 : 2;
+            Location location;
+            const qsizetype fixed = (iloc->version >= 1 ? 2 : 0) + 2 + baseBytes + 2;
+            if (!id || at + fixed > b.size())
+                return;
+            if (iloc->version >= 1) {
+                location.method = be16(b, at) & 0xF;
+                at += 2;
+            }
+            at += 2; // data_reference_index
+            location.base = sized(b, at, baseBytes);
+            at += baseBytes;
+            const int extents = be16(b, at);
+            at += 2;
+            const qsizetype extentBytes = indexBytes + offsetBytes + lengthBytes;
+            if (at + extents * extentBytes > b.size())
+                return;
+            for (int k = 0; k < extents; ++k) {
+                at += indexBytes;
+                const quint64 offset = sized(b, at, offsetBytes);
+                const quint64 length = sized(b, at + offsetBytes, lengthBytes);
+                location.extents.push_back({offset, length});
+                at += offsetBytes + lengthBytes;
+            }
+            m_locations.insert(*id, std::move(location));
+        }
+    }
+
+    QByteArrayView m_file;
+    QByteArrayView m_idat;
+    std::optional<quint32> m_primary;
+    QHash<quint32, QByteArrayView> m_types;
+    std::vector<Reference> m_references;
+    std::vector<std::pair<QByteArrayView, QByteArrayView>> m_properties;
+    QHash<quint32, QList<int>> m_associations;
+    QHash<quint32, Location> m_locations;
+};
+
+// The canvas of a grid's or an overlay's data: after the version and flags (and the rows and
+// columns of a grid, or the fill colour of an overlay), its width and height, of 16 bits each or
+// of 32 when the flags say so.
+std::optional<QSize> canvasSize(const std::optional<QByteArray> &data, bool overlay)
+{
+    if (!data || data->size() < 2)
+        return std::nullopt;
+    const QByteArrayView b(*data);
+    const bool wide = quint8(b[1]) & 1;
+    const qsizetype at = overlay ? 2 + 8 : 4;
+    if (at + (wide ? 8 : 4) > b.size())
+        return std::nullopt;
+    const quint64 width = wide ? be32(b, at) : be16(b, at);
+    const quint64 height = wide ? be32(b, at + 4) : be16(b, at + 2);
+    if (width == 0 || height == 0 || width > 0xFFFFFF || height > 0xFFFFFF)
+        return std::nullopt;
+    return QSize(int(width), int(height));
+}
+
+// What the frames of item id and of the pictures it is derived from ask of their decoder, all
+// of them together; depth counts the derivations followed.
+void addCodedPixels(const Items &items, quint32 id, int depth, qint64 *budget, CodedFrames *total)
+{
+    const QByteArrayView type = items.type(id);
+    if (type == "hvc1" || type == "av01") {
+        CodedFrames frames;
+        const std::optional<QByteArray> data = items.data(id, budget);
+        if (type == "hvc1") {
+            const std::optional<QByteArrayView> hvcC = items.property(id, "hvcC");
+            const std::optional<int> lengthBytes = hvcC ? AddHvcc(*hvcC, &frames) : std::nullopt;
+            if (lengthBytes && data)
+                AddHevcNals(*data, *lengthBytes, &frames);
+            frames.unreadable |= !lengthBytes;
+        } else {
+            if (const std::optional<QByteArrayView> av1C = items.property(id, "av1C"); av1C && av1C->size() >= 4)
+                AddAv1Obus(av1C->sliced(4), &frames);
+            if (data)
+                AddAv1Obus(*data, &frames);
+        }
+        total->largest += frames.largest;
+        total->unreadable |= frames.unreadable || !data;
+        return;
+    }
+    const std::vector<quint32> sources = items.references("dimg", id);
+    if (!sources.empty() && depth >= 3) {
+        total->unreadable = true;
+        return;
+    }
+    CodedFrames derived;
+    for (const quint32 source : sources)
+        addCodedPixels(items, source, depth + 1, budget, &derived);
+    // A grid or an overlay is put together on a canvas of the size its own data states.
+    if (type == "grid" || type == "iovl") {
+        const std::optional<QSize> canvas = canvasSize(items.data(id, budget), type == "iovl");
+        if (!canvas)
+            derived.unreadable = true;
+        else
+            derived.largest = std::max(derived.largest, qint64(canvas->width()) * canvas->height());
+    }
+    total->largest += derived.largest;
+    total->unreadable |= derived.unreadable;
 }
 
 } // namespace
 
 int PrimaryTiles(QByteArrayView file)
 {
-    const std::optional<Full> meta = full(Boxes(file).next("meta"));
-    if (!meta)
+    const Items items(file);
+    const std::optional<quint32> primary = items.primary();
+    if (!primary || items.type(*primary) != "grid")
         return 1;
-    const std::optional<Full> pitm = full(Boxes(meta->body).next("pitm"));
-    if (!pitm)
-        return 1;
-    const std::optional<quint32> primary = itemId(pitm->body, 0, pitm->version != 0);
-    if (!primary || !isGrid(meta->body, *primary))
-        return 1;
-    return std::max(1, dimgCount(meta->body, *primary));
+    return std::max(1, int(items.references("dimg", *primary).size()));
+}
+
+Streams PrimaryStreams(QByteArrayView file)
+{
+    const Items items(file);
+    const std::optional<quint32> primary = items.primary();
+    if (!primary)
+        return {1, 0, true};
+    // Each byte of the file is read once for the item it belongs to; more means items that
+    // share their data over and over, which no camera writes.
+    qint64 budget = 2 * qint64(file.size());
+    CodedFrames frames;
+    addCodedPixels(items, *primary, 0, &budget, &frames);
+    for (const quint32 alpha : items.referencing("auxl", *primary))
+        addCodedPixels(items, alpha, 0, &budget, &frames);
+    const int tiles = items.type(*primary) == "grid" ? int(items.references("dimg", *primary).size()) : 1;
+    return {std::max(1, tiles), frames.largest, frames.unreadable};
+}
+
+std::optional<qint64> ItemCodedPixels(QByteArrayView file, quint32 item)
+{
+    const Items items(file);
+    qint64 budget = 2 * qint64(file.size());
+    CodedFrames frames;
+    addCodedPixels(items, item, 0, &budget, &frames);
+    if (frames.unreadable)
+        return std::nullopt;
+    return frames.largest;
 }
 
 } // namespace platform::heif

@@ -2,17 +2,34 @@
 #pragma once
 
 // The little of a HEIF file's boxes the loader reads itself, before libheif decodes anything:
-// whether its primary picture is a grid of tiles, and of how many. A phone stores its photos as
+// whether its primary picture is a grid of tiles, and of how many; and how large the frames are
+// that the video streams of a picture (its tiles and its alpha plane with it) tell the decoder
+// to make, which may be far more than the size the file states (CodedSize.h). A phone stores its photos as
 // a grid of tiles (512 x 512 pixels each), which libheif decodes side by side on as many threads
 // as the machine has, where a picture coded whole is decoded on one: the same pixels cost half
 // the time on two cores. What a file's decode is allowed to cost counts that (DecodeCost.h).
 
 #include <QByteArrayView>
 
+#include <optional>
+
 namespace platform::heif {
 
 // The number of tiles the primary picture's grid references, or 1 when the primary picture is
 // not a grid, or when the boxes cannot be read (libheif then judges the file itself).
 int PrimaryTiles(QByteArrayView file);
+
+struct Streams
+{
+    int tiles = 1;
+    qint64 codedPixels = 0; // the frames of all its streams together
+    bool unreadable = false; // a header or the data of a stream could not be found or read
+};
+
+// The primary picture's streams: its tiles, or itself, and its alpha plane.
+Streams PrimaryStreams(QByteArrayView file);
+
+// The pixels of the frames item's streams ask for (a thumbnail's); nothing when unreadable.
+std::optional<qint64> ItemCodedPixels(QByteArrayView file, quint32 item);
 
 } // namespace platform::heif

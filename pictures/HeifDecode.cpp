@@ -140,10 +140,13 @@ HeifFile::HeifFile(const QByteArray &bytes)
     if (heif_context_get_primary_image_handle(d->context.get(), &primary).code != heif_error_Ok || !primary)
         return;
     d->primary.reset(primary);
-    const QSize coded(heif_image_handle_get_ispe_width(primary), heif_image_handle_get_ispe_height(primary));
-    d->milliseconds = formats::PredictedDecodeMilliseconds(formats::Format::Heif, coded, d->bytes.size(),
-                                                           PrimaryTiles(d->bytes));
-    if (!isUsable(primary) || d->milliseconds > formats::MaxWholeDecodeMilliseconds)
+    // The decoder makes the frames the streams' own headers ask for, whatever size the file
+    // states; a stream whose headers cannot be read is not handed to it.
+    const Streams streams = PrimaryStreams(d->bytes);
+    const double stated = double(heif_image_handle_get_ispe_width(primary)) * heif_image_handle_get_ispe_height(primary);
+    d->milliseconds = formats::PredictedDecodeMilliseconds(
+            formats::Format::Heif, std::max(stated, double(streams.codedPixels)), d->bytes.size(), streams.tiles);
+    if (!isUsable(primary) || streams.unreadable || d->milliseconds > formats::MaxWholeDecodeMilliseconds)
         d->primary.reset();
     const int probed = int(std::min<qsizetype>(d->bytes.size(), 64));
     const heif_brand brand = heif_main_brand(data, probed);
@@ -201,8 +204,9 @@ QImage HeifFile::thumbnail(const QSize &want)
             continue;
         Handle thumbnail(candidate);
         const int width = heif_image_handle_get_width(candidate), height = heif_image_handle_get_height(candidate);
+        const std::optional<qint64> coded = ItemCodedPixels(d->bytes, ids[size_t(k)]);
         if (width < want.width() || height < want.height() || width > MaxThumbnailSide || height > MaxThumbnailSide
-            || !isUsable(candidate))
+            || !isUsable(candidate) || !coded || *coded > qint64(MaxThumbnailSide) * MaxThumbnailSide)
             continue;
         if (!best || width < heif_image_handle_get_width(best.get()))
             best = std::move(thumbnail);

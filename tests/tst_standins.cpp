@@ -108,6 +108,16 @@ QByteArray ClaimingSize(QByteArray bytes, const QSize &size)
     return bytes;
 }
 
+// libheif writes a picture as a grid of one tile: the grid's canvas, the first thing in idat,
+// given another size (of 16 bits a side).
+QByteArray WithCanvas(QByteArray bytes, const QSize &size)
+{
+    const qsizetype at = bytes.indexOf("idat") + 4 + 4;
+    qToBigEndian(quint16(size.width()), bytes.data() + at);
+    qToBigEndian(quint16(size.height()), bytes.data() + at + 2);
+    return bytes;
+}
+
 QColor CentreOf(const QImage &image)
 {
     return image.pixelColor(image.width() / 2, image.height() / 2);
@@ -139,6 +149,8 @@ private slots:
     void tilesOfTheBoxes();
     void heifAskingForTooLongADecodeIsRefused_data();
     void heifAskingForTooLongADecodeIsRefused();
+    void heifStreamsAskingForMoreThanStatedAreRefused_data();
+    void heifStreamsAskingForMoreThanStatedAreRefused();
     void onlyCostlyPicturesOfTodaysFormatsStandIn();
     void galleryShowsThePictureWhenItComes();
 
@@ -217,6 +229,38 @@ void TestStandIns::heifAskingForTooLongADecodeIsRefused()
     QCOMPARE(!picture.isEmpty(), taken);
     if (taken)
         QVERIFY(picture.isStandIn() && picture.logicalSize() == QSizeF(claimed));
+}
+
+void TestStandIns::heifStreamsAskingForMoreThanStatedAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("taken");
+    QFile found(QStringLiteral(TOVIMARU_REGRESSIONS "/moreformats/grid-canvas-12800x8192.heic"));
+    QVERIFY(found.open(QIODevice::ReadOnly));
+    // Found by fuzzing: a grid stated 2 x 48 whose canvas, 12800 x 8192, took libheif seconds.
+    QTest::newRow("a canvas of 12800 x 8192, stated 2 x 48") << found.readAll() << false;
+    if (!modernpictures::CanEncode(modernpictures::HeifCodec::Hevc))
+        return;
+    const QByteArray small = modernpictures::Heif(Flat(QSize(64, 48), Green));
+    QTest::newRow("as written") << small << true;
+    QTest::newRow("a canvas of 8000 x 6000") << WithCanvas(small, QSize(8000, 6000)) << false;
+    // The stream's own parameter set asks for frames of 4096 x 4096.
+    const QByteArray large = modernpictures::Heif(Flat(QSize(4096, 4096), Green), {.quality = 10});
+    QTest::newRow("a stream of 4096 x 4096, stated 64 x 48")
+            << WithCanvas(ClaimingSize(large, QSize(64, 48)), QSize(64, 48)) << false;
+}
+
+// The decoder makes what the file's own streams and canvas ask for, whatever size it states:
+// such a file is refused before anything is decoded.
+void TestStandIns::heifStreamsAskingForMoreThanStatedAreRefused()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, taken);
+    platform::formats::SetMoreFormats(true);
+    const QString path = m_dir.filePath(QStringLiteral("streams.heic"));
+    WriteFile(path, file);
+    for (const QSize &bound : {CellBound, QSize()})
+        QCOMPARE(!LoadPicture(path, bound, bound.isValid() ? Use::Thumbnail : Use::Full).isEmpty(), taken);
 }
 
 void TestStandIns::onlyCostlyPicturesOfTodaysFormatsStandIn()
