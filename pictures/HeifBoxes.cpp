@@ -191,7 +191,10 @@ public:
             if (length > rest || qint64(length) > *budget)
                 return std::nullopt;
             *budget -= qint64(length);
-            bytes.append(source.sliced(qsizetype(offset), qsizetype(length)));
+            const QByteArrayView part = source.sliced(qsizetype(offset), qsizetype(length));
+            if (found->extents.size() == 1) // the usual case, left where it lies
+                return QByteArray::fromRawData(part.data(), part.size());
+            bytes.append(part);
         }
         return bytes;
     }
