@@ -5,6 +5,7 @@
 #include "form/Module1.h"
 #include "form/Poster.h"
 #include "output/PosterCapture.h"
+#include "pictures/PictureFormats.h"
 #include "platform/EventLoop.h"
 #include "settings/Settings.h"
 
@@ -53,6 +54,16 @@ bool WizardController::eventFilter(QObject *watched, QEvent *event)
 
 void WizardController::ShowGalleryCells()
 {
+    // A file that cannot be shown leaves its cell empty and uncounted, so that the first
+    // ThumbCount cells are not always the filled ones. Among today's formats such files are
+    // common (a photo too costly to decode is one), so there every cell that holds a picture is
+    // shown, lest the pictures after it go missing.
+    if (platform::formats::MoreFormats()) {
+        for (platform::ImageControl *cell : m_form.Image1)
+            if (!cell->picture().isEmpty())
+                cell->show();
+        return;
+    }
     for (int i = 0; i < Module1::ThumbCount && i < 10; ++i)
         m_form.Image1[i]->show();
 }

@@ -5,6 +5,7 @@
 #include "form/Module1.h"
 #include "form/Poster.h"
 #include "pictures/PictureCache.h"
+#include "pictures/PictureFormats.h"
 #include "base/Twips.h"
 
 #include <QtMath>
@@ -174,6 +175,8 @@ void GalleryController::PageChange()
         HideIfNotPlaced(i);
         if (!FillCell(i, ImageFileAt(v + i))) {
             cell.hide(); // it keeps the picture of the page before, unseen
+            if (platform::formats::MoreFormats())
+                cell.setPicture(platform::Picture()); // which the wizard would show again
             continue;
         }
         ++Module1::ThumbCount;

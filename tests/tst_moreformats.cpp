@@ -158,6 +158,8 @@ private slots:
     void regressionFilesLoadOrAreRefused();
     void galleryListsTodaysFormatsInOrder_data();
     void galleryListsTodaysFormatsInOrder();
+    void aPictureRefusedHidesNoneAfterIt_data();
+    void aPictureRefusedHidesNoneAfterIt();
     void transparentPngShowsThePaper();
 
 private:
@@ -375,6 +377,45 @@ void TestMoreFormats::galleryListsTodaysFormatsInOrder()
     // The files are read, never written.
     for (const QString &name : listed)
         QCOMPARE(QFileInfo(folder.filePath(name)).lastModified(), written[name]);
+}
+
+void TestMoreFormats::aPictureRefusedHidesNoneAfterIt_data()
+{
+    QTest::addColumn<bool>("moreFormats");
+    QTest::addColumn<QList<bool>>("shown");
+    // As designed, the first ThumbCount cells are shown: the refused file's, empty, and not the
+    // last picture's.
+    QTest::newRow("designed") << false << QList<bool>{true, true, false};
+    QTest::newRow("moreFormats") << true << QList<bool>{true, false, true};
+}
+
+// A file the loader refuses among the pictures: entering step 2, and coming back to it, shows
+// the pictures after it as well.
+void TestMoreFormats::aPictureRefusedHidesNoneAfterIt()
+{
+    QFETCH(bool, moreFormats);
+    QFETCH(QList<bool>, shown);
+    QTemporaryDir folder;
+    const QImage picture = Quarters(QSize(200, 150));
+    WriteFile(folder.filePath("a.bmp"), picturefiles::Bmp24(picture));
+    WriteFile(folder.filePath("b.bmp"), picturefiles::Bmp24(picture).left(40)); // cut short
+    WriteFile(folder.filePath("c.bmp"), picturefiles::Bmp24(picture));
+    startInFolder(folder.path(), moreFormats);
+    QTest::mouseClick(Registration()->Command12, Qt::LeftButton);
+    QTRY_VERIFY(!Registration());
+    Form1 *form = MainWindow();
+    QTest::mouseClick(form->Command11, Qt::LeftButton); // step 2
+    QCOMPARE(Module1::ThumbCount, 2);
+    const auto visible = [&] {
+        QList<bool> cells;
+        for (int i = 0; i < 3; ++i)
+            cells.append(form->Image1[i]->isVisible());
+        return cells;
+    };
+    QCOMPARE(visible(), shown);
+    QTest::mouseClick(form->Command6, Qt::LeftButton); // step 3
+    QTest::mouseClick(form->Command15, Qt::LeftButton); // back to step 2
+    QCOMPARE(visible(), shown);
 }
 
 void TestMoreFormats::transparentPngShowsThePaper()
