@@ -35,8 +35,11 @@ inline QString Output(const QString &program, const QStringList &arguments, cons
 // The display number, or -1 when it did not come up.
 inline int StartXvfb(QProcess &xvfb, int first)
 {
+    // A display in use has its socket, or at least its lock file (a server that died leaves it,
+    // and a new one there gives up).
     int display = first;
-    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)))
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))
+           || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
         ++display;
     // Its messages (the keymap compiler's warnings, at every client) go nowhere: a pipe nobody
     // reads while a test waits would fill and stop the server.
@@ -48,7 +51,10 @@ inline int StartXvfb(QProcess &xvfb, int first)
         return -1;
     for (int wait = 0; wait < 100 && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); ++wait)
         QTest::qWait(100);
-    return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)) ? display : -1;
+    // A socket with no server of ours behind it is another's, which took the display meanwhile.
+    return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)) && xvfb.state() == QProcess::Running
+            ? display
+            : -1;
 }
 
 // The environment of a program on that display, with its folders under home.
