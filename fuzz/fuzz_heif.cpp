@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     // The loader's own walk of the boxes, which runs on files libheif would refuse as well.
-    platform::heif::PrimaryTiles(bytes);
+    platform::heif::PrimaryStreams(bytes);
     platform::heif::HeifFile file(bytes);
     if (!file.isValid())
         return 0;

@@ -25,6 +25,24 @@ public:
 
 void premultiply(quint32 *pixels, int count);
 
+// The rows straight into image, at its natural size: Format_RGB32, or
+// Format_ARGB32_Premultiplied with alpha (the rows come straight, and are premultiplied here).
+class WholeRows final : public RowSink
+{
+public:
+    WholeRows(QImage &image, bool alpha) : m_image(image), m_alpha(alpha) {}
+    quint32 *row(int y) override { return reinterpret_cast<quint32 *>(m_image.scanLine(y)); }
+    void take(int y) override
+    {
+        if (m_alpha)
+            premultiply(row(y), m_image.width());
+    }
+
+private:
+    QImage &m_image;
+    bool m_alpha;
+};
+
 // The widest picture made smaller here: its sums across fit in 32 bits.
 constexpr int MaxSourceWidth = 1 << 23;
 

@@ -396,15 +396,6 @@ void addCodedPixels(const Items &items, quint32 id, int depth, qint64 *budget, C
 
 } // namespace
 
-int PrimaryTiles(QByteArrayView file)
-{
-    const Items items(file);
-    const std::optional<quint32> primary = items.primary();
-    if (!primary || items.type(*primary) != "grid")
-        return 1;
-    return std::max(1, int(items.references("dimg", *primary).size()));
-}
-
 Streams PrimaryStreams(QByteArrayView file)
 {
     const Items items(file);

@@ -15,12 +15,10 @@
 
 namespace platform::heif {
 
-// The number of tiles the primary picture's grid references, or 1 when the primary picture is
-// not a grid, or when the boxes cannot be read (libheif then judges the file itself).
-int PrimaryTiles(QByteArrayView file);
-
 struct Streams
 {
+    // The tiles the primary picture's grid references, or 1 when it is not a grid, or when the
+    // boxes cannot be read.
     int tiles = 1;
     qint64 codedPixels = 0; // the frames of all its streams together
     bool unreadable = false; // a header or the data of a stream could not be found or read

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform::heif {
@@ -38,8 +39,9 @@ void StartLibheif()
         // libheif decodes each tile of a grid with a decoder of its own, which allocates its
         // frame and tables and frees them a tile later. By default glibc hands blocks of that
         // size back to the kernel each time (mmap and trim thresholds of 128 KiB), and every
-        // tile pays for its pages anew: a third of a phone photo's decode here. Blocks up to
-        // 4 MiB now come from the heap, which keeps up to 16 MiB free.
+        // tile pays for its pages anew: a third of a phone photo's decode here. The thresholds
+        // are set to what glibc's own adjustment settles at after its first large free: blocks
+        // up to 32 MiB come from the heap, which keeps up to 64 MiB free.
         mallopt(M_MMAP_THRESHOLD, 32 << 20);
         mallopt(M_TRIM_THRESHOLD, 64 << 20);
 #endif
@@ -137,19 +139,14 @@ QImage Decode(heif_image_handle *handle, const QSize &size = QSize())
     QImage image(smaller ? size : natural, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (image.isNull())
         return {};
-    if (smaller) {
-        reduce::ReducedRows rows(image, natural.width(), natural.height(), alpha);
-        for (int y = 0; y < natural.height(); ++y) {
-            planes.row(y, rows.row(y));
-            rows.take(y);
-        }
-    } else {
-        for (int y = 0; y < natural.height(); ++y) {
-            auto *out = reinterpret_cast<quint32 *>(image.scanLine(y));
-            planes.row(y, out);
-            if (alpha)
-                reduce::premultiply(out, natural.width());
-        }
+    std::optional<reduce::ReducedRows> reduced;
+    if (smaller)
+        reduced.emplace(image, natural.width(), natural.height(), alpha);
+    reduce::WholeRows whole(image, alpha);
+    reduce::RowSink &rows = reduced ? static_cast<reduce::RowSink &>(*reduced) : whole;
+    for (int y = 0; y < natural.height(); ++y) {
+        planes.row(y, rows.row(y));
+        rows.take(y);
     }
     return image;
 }

@@ -18,6 +18,7 @@ using reduce::MaxSourceWidth;
 using reduce::premultiply;
 using reduce::ReducedRows;
 using reduce::RowSink;
+using reduce::WholeRows;
 
 namespace {
 
@@ -110,23 +111,6 @@ bool readRows(png_structp png, png_uint_32 height, RowSink *sink)
     png_read_end(png, nullptr);
     return true;
 }
-
-// The rows straight into the picture, at its natural size.
-class WholeRows final : public RowSink
-{
-public:
-    WholeRows(QImage &image, bool alpha) : m_image(image), m_alpha(alpha) {}
-    quint32 *row(int y) override { return reinterpret_cast<quint32 *>(m_image.scanLine(y)); }
-    void take(int y) override
-    {
-        if (m_alpha)
-            premultiply(row(y), m_image.width());
-    }
-
-private:
-    QImage &m_image;
-    bool m_alpha;
-};
 
 } // namespace
 

@@ -203,7 +203,7 @@ void TestStandIns::tilesOfTheBoxes()
 {
     QFETCH(QByteArray, file);
     QFETCH(int, tiles);
-    QCOMPARE(platform::heif::PrimaryTiles(file), tiles);
+    QCOMPARE(platform::heif::PrimaryStreams(file).tiles, tiles);
 }
 
 void TestStandIns::heifAskingForTooLongADecodeIsRefused_data()
