@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -31,30 +30,32 @@ inline QString Output(const QString &program, const QStringList &arguments, cons
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
-// Starts Xvfb (1280 x 1024) on the first free display from first on, and waits for its socket.
+// Starts Xvfb (1280 x 1024) on a display it finds free itself, and waits until it listens there.
 // The display number, or -1 when it did not come up.
-inline int StartXvfb(QProcess &xvfb, int first)
+inline int StartXvfb(QProcess &xvfb)
 {
-    // A display in use has its socket, or at least its lock file (a server that died leaves it,
-    // and a new one there gives up).
-    int display = first;
-    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display))
-           || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
-        ++display;
-    // Its messages (the keymap compiler's warnings, at every client) go nowhere: a pipe nobody
-    // reads while a test waits would fill and stop the server.
-    xvfb.setStandardOutputFile(QProcess::nullDevice());
+    // The server picks its display and writes the number once every socket of it listens: a
+    // display picked here could be taken meanwhile by another server, or be busy where this
+    // process cannot look (the abstract socket of a server whose files another /tmp holds), and a
+    // server started there gives up, or leaves its clients talking to the other.
+    // It does not reset when its last client leaves: the tests' tools come and go a call at a
+    // time, and a reset that falls while the program is still connecting drops the program
+    // ("could not connect to display").
+    // Its other messages (the keymap compiler's warnings, at every client) go nowhere: a pipe
+    // nobody reads while a test waits would fill and stop the server.
     xvfb.setStandardErrorFile(QProcess::nullDevice());
-    xvfb.start(Tool(QStringLiteral("Xvfb")), {QStringLiteral(":%1").arg(display), "-screen", "0", "1280x1024x24",
-                                              "-nolisten", "tcp"});
+    xvfb.start(Tool(QStringLiteral("Xvfb")),
+               {"-displayfd", "1", "-noreset", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
     if (!xvfb.waitForStarted())
         return -1;
-    for (int wait = 0; wait < 100 && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); ++wait)
-        QTest::qWait(100);
-    // A socket with no server of ours behind it is another's, which took the display meanwhile.
-    return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)) && xvfb.state() == QProcess::Running
-            ? display
-            : -1;
+    QByteArray number;
+    for (int wait = 0; wait < 100 && !number.contains('\n') && xvfb.state() == QProcess::Running; ++wait) {
+        xvfb.waitForReadyRead(100);
+        number += xvfb.readAllStandardOutput();
+    }
+    bool ok = false;
+    const int display = number.trimmed().toInt(&ok);
+    return ok && xvfb.state() == QProcess::Running ? display : -1;
 }
 
 // The environment of a program on that display, with its folders under home.

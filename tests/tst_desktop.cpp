@@ -106,7 +106,7 @@ void TestDesktop::initTestCase()
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAll().constData());
 
-    const int display = testing::StartXvfb(m_xvfb, 90 + int(QCoreApplication::applicationPid() % 100));
+    const int display = testing::StartXvfb(m_xvfb);
     QVERIFY2(display >= 0, "Xvfb did not start");
     m_env = testing::DisplayEnvironment(display, m_work.filePath(QStringLiteral("home")));
     m_env.insert(QStringLiteral("CUPS_SERVER"), m_cups.socket());

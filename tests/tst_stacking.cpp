@@ -60,7 +60,7 @@ void TestStacking::initTestCase()
         if (Tool(QString::fromLatin1(tool)).isEmpty())
             QSKIP(qPrintable(QStringLiteral("%1 is not installed (xvfb, xdotool, openbox, x11-utils)").arg(tool)));
     }
-    const int display = testing::StartXvfb(m_xvfb, 190 + int(QCoreApplication::applicationPid() % 100));
+    const int display = testing::StartXvfb(m_xvfb);
     QVERIFY2(display >= 0, "Xvfb did not start");
     m_env = testing::DisplayEnvironment(display, m_work.filePath(QStringLiteral("home")));
 
