@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/CodedSize.h"
 
+#include "base/ByteReads.h"
+
 #include <QByteArray>
 
 #include <algorithm>
@@ -107,14 +109,6 @@ std::optional<quint64> leb128(QByteArrayView bytes, qsizetype *at)
     return std::nullopt;
 }
 
-quint64 bigEndian(QByteArrayView bytes, qsizetype at, int count)
-{
-    quint64 value = 0;
-    for (int k = 0; k < count; ++k)
-        value = value << 8 | quint8(bytes[at + k]);
-    return value;
-}
-
 constexpr int HevcSps = 33;
 constexpr int Av1SequenceHeader = 1;
 
@@ -205,12 +199,12 @@ std::optional<int> AddHvcc(QByteArrayView hvcC, CodedFrames *frames)
         if (at + 3 > hvcC.size())
             return std::nullopt;
         const int type = quint8(hvcC[at]) & 0x3F;
-        int units = int(bigEndian(hvcC, at + 1, 2));
+        int units = int(bytes::beAt(hvcC, at + 1, 2));
         at += 3;
         for (; units > 0; --units) {
             if (at + 2 > hvcC.size())
                 return std::nullopt;
-            const qsizetype length = qsizetype(bigEndian(hvcC, at, 2));
+            const qsizetype length = qsizetype(bytes::beAt(hvcC, at, 2));
             if (length > hvcC.size() - at - 2)
                 return std::nullopt;
             if (type == HevcSps)
@@ -225,7 +219,7 @@ void AddHevcNals(QByteArrayView units, int lengthBytes, CodedFrames *frames)
 {
     qsizetype at = 0;
     while (at + lengthBytes <= units.size()) {
-        const quint64 length = bigEndian(units, at, lengthBytes);
+        const quint64 length = bytes::beAt(units, at, lengthBytes);
         at += lengthBytes;
         if (length > quint64(units.size() - at))
             return; // the decoder stops here too

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/HeifBoxes.h"
 
+#include "base/ByteReads.h"
 #include "pictures/CodedSize.h"
 
 #include <QHash>
 #include <QList>
-#include <QtEndian>
-
 #include <algorithm>
-
 #include <optional>
 #include <utility>
 #include <vector>
@@ -17,14 +15,9 @@ namespace platform::heif {
 
 namespace {
 
-quint32 be32(QByteArrayView b, qsizetype at)
-{
-    return qFromBigEndian<quint32>(b.data() + at);
-}
-quint16 be16(QByteArrayView b, qsizetype at)
-{
-    return qFromBigEndian<quint16>(b.data() + at);
-}
+using bytes::be16At;
+using bytes::be32At;
+using bytes::beAt;
 
 // The boxes of a range, one after another, each with its type and what follows its header.
 class Boxes
@@ -36,24 +29,9 @@ public:
     // size runs past the range.
     std::optional<QByteArrayView> next(const char *type)
     {
-        while (m_pos + 8 <= m_range.size()) {
-            qint64 size = be32(m_range, m_pos);
-            qsizetype header = 8;
-            if (size == 1) {
-                if (m_pos + 16 > m_range.size())
-                    return std::nullopt;
-                size = qint64(qFromBigEndian<quint64>(m_range.data() + m_pos + 8));
-                header = 16;
-            } else if (size == 0) {
-                size = m_range.size() - m_pos; // to the end
-            }
-            if (size < header || size > m_range.size() - m_pos)
-                return std::nullopt;
-            const QByteArrayView kind = m_range.sliced(m_pos + 4, 4);
-            const QByteArrayView body = m_range.sliced(m_pos + header, qsizetype(size) - header);
-            m_pos += qsizetype(size);
-            if (kind == QByteArrayView(type, 4))
-                return body;
+        while (const std::optional<std::pair<QByteArrayView, QByteArrayView>> box = nextAny()) {
+            if (box->first == QByteArrayView(type, 4))
+                return box->second;
         }
         return std::nullopt;
     }
@@ -63,11 +41,22 @@ public:
     {
         if (m_pos + 8 > m_range.size())
             return std::nullopt;
-        const QByteArrayView kind = m_range.sliced(m_pos + 4, 4);
-        std::optional<QByteArrayView> body = next(kind.toByteArray().constData());
-        if (!body)
+        qint64 size = be32At(m_range, m_pos);
+        qsizetype header = 8;
+        if (size == 1) {
+            if (m_pos + 16 > m_range.size())
+                return std::nullopt;
+            size = qint64(beAt(m_range, m_pos + 8, 8));
+            header = 16;
+        } else if (size == 0) {
+            size = m_range.size() - m_pos; // to the end
+        }
+        if (size < header || size > m_range.size() - m_pos)
             return std::nullopt;
-        return std::pair{kind, *body};
+        const QByteArrayView kind = m_range.sliced(m_pos + 4, 4);
+        const QByteArrayView body = m_range.sliced(m_pos + header, qsizetype(size) - header);
+        m_pos += qsizetype(size);
+        return std::pair{kind, body};
     }
 
 private:
@@ -86,7 +75,7 @@ std::optional<Full> full(std::optional<QByteArrayView> box)
 {
     if (!box || box->size() < 4)
         return std::nullopt;
-    return Full{quint8(box->at(0)), be32(*box, 0) & 0xFFFFFF, box->sliced(4)};
+    return Full{quint8(box->at(0)), be32At(*box, 0) & 0xFFFFFF, box->sliced(4)};
 }
 
 // An item ID of 16 bits (version 0) or 32; nothing past the end.
@@ -94,13 +83,7 @@ std::optional<quint32> itemId(QByteArrayView b, qsizetype at, bool wide)
 {
     if (at + (wide ? 4 : 2) > b.size())
         return std::nullopt;
-    return wide ? be32(b, at) : be16(b, at);
-}
-
-// A number of 0, 4 or 8 bytes, as iloc stores offsets and lengths.
-quint64 sized(QByteArrayView b, qsizetype at, int bytes)
-{
-    return bytes == 8 ? qFromBigEndian<quint64>(b.data() + at) : bytes == 4 ? be32(b, at) : 0;
+    return wide ? be32At(b, at) : be16At(b, at);
 }
 
 struct Extent
@@ -230,7 +213,7 @@ private:
             const std::optional<quint32> from = itemId(body, 0, wide);
             if (!from || idBytes + 2 > body.size())
                 continue;
-            const int count = be16(body, idBytes);
+            const int count = be16At(body, idBytes);
             Reference reference{box->first, *from, {}};
             for (int k = 0; k < count; ++k) {
                 const std::optional<quint32> to = itemId(body, idBytes + 2 + qsizetype(k) * idBytes, wide);
@@ -259,7 +242,7 @@ private:
             if (b.size() < 4)
                 continue;
             qsizetype at = 4;
-            for (quint32 entry = be32(b, 0); entry > 0; --entry) {
+            for (quint32 entry = be32At(b, 0); entry > 0; --entry) {
                 const std::optional<quint32> id = itemId(b, at, wide);
                 at += wide ? 4 : 2;
                 if (!id || at + 1 > b.size())
@@ -269,7 +252,7 @@ private:
                     break;
                 QList<int> &indexes = m_associations[*id];
                 for (int k = 0; k < count; ++k) {
-                    indexes.append(wideIndex ? be16(b, at) & 0x7FFF : quint8(b[at]) & 0x7F);
+                    indexes.append(wideIndex ? be16At(b, at) & 0x7FFF : quint8(b[at]) & 0x7F);
                     at += wideIndex ? 2 : 1;
                 }
             }
@@ -299,21 +282,21 @@ private:
             if (!id || at + fixed > b.size())
                 return;
             if (iloc->version >= 1) {
-                location.method = be16(b, at) & 0xF;
+                location.method = be16At(b, at) & 0xF;
                 at += 2;
             }
             at += 2; // data_reference_index
-            location.base = sized(b, at, baseBytes);
+            location.base = beAt(b, at, baseBytes);
             at += baseBytes;
-            const int extents = be16(b, at);
+            const int extents = be16At(b, at);
             at += 2;
             const qsizetype extentBytes = indexBytes + offsetBytes + lengthBytes;
             if (at + extents * extentBytes > b.size())
                 return;
             for (int k = 0; k < extents; ++k) {
                 at += indexBytes;
-                const quint64 offset = sized(b, at, offsetBytes);
-                const quint64 length = sized(b, at + offsetBytes, lengthBytes);
+                const quint64 offset = beAt(b, at, offsetBytes);
+                const quint64 length = beAt(b, at + offsetBytes, lengthBytes);
                 location.extents.push_back({offset, length});
                 at += offsetBytes + lengthBytes;
             }
@@ -343,8 +326,8 @@ std::optional<QSize> canvasSize(const std::optional<QByteArray> &data, bool over
     const qsizetype at = overlay ? 2 + 8 : 4;
     if (at + (wide ? 8 : 4) > b.size())
         return std::nullopt;
-    const quint64 width = wide ? be32(b, at) : be16(b, at);
-    const quint64 height = wide ? be32(b, at + 4) : be16(b, at + 2);
+    const quint64 width = wide ? be32At(b, at) : be16At(b, at);
+    const quint64 height = wide ? be32At(b, at + 4) : be16At(b, at + 2);
     if (width == 0 || height == 0 || width > 0xFFFFFF || height > 0xFFFFFF)
         return std::nullopt;
     return QSize(int(width), int(height));

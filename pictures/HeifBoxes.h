@@ -4,10 +4,11 @@
 // The little of a HEIF file's boxes the loader reads itself, before libheif decodes anything:
 // whether its primary picture is a grid of tiles, and of how many; and how large the frames are
 // that the video streams of a picture (its tiles and its alpha plane with it) tell the decoder
-// to make, which may be far more than the size the file states (CodedSize.h). A phone stores its photos as
-// a grid of tiles (512 x 512 pixels each), which libheif decodes side by side on as many threads
-// as the machine has, where a picture coded whole is decoded on one: the same pixels cost half
-// the time on two cores. What a file's decode is allowed to cost counts that (DecodeCost.h).
+// to make, which may be far more than the size the file states (CodedSize.h). A phone stores
+// its photos as a grid of tiles (512 x 512 pixels each), which libheif decodes side by side on
+// as many threads as the machine has, where a picture coded whole is decoded on one: the same
+// pixels cost half the time on two cores. What a file's decode is allowed to cost counts that
+// (DecodeCost.h).
 
 #include <QByteArrayView>
 

@@ -15,7 +15,6 @@
 namespace platform::png {
 
 using reduce::MaxSourceWidth;
-using reduce::premultiply;
 using reduce::ReducedRows;
 using reduce::RowSink;
 using reduce::WholeRows;
