@@ -8,9 +8,9 @@
 // the loader predicted it to cost.
 // Today's formats (moreFormats) are taken too, with the costliest files of theirs the loader
 // accepts: photos of the largest area it decodes whole (MaxWholeDecodeArea), in PNG, WebP, HEIC
-// and AVIF (made at first, which takes a minute or two); and HEIC photos stored as phones store
-// them, a grid of 512 x 512 tiles (which libheif decodes on threads of its own), beside the
-// picture of the same size coded whole.
+// and AVIF (made at first, which takes a minute or two), of 8 bits a sample and of more; and HEIC
+// photos stored as phones store them, a grid of 512 x 512 tiles (which libheif decodes on
+// threads of its own), beside the picture of the same size coded whole.
 
 #include "BenchSupport.h"
 #include "Photos.h"
@@ -117,6 +117,12 @@ int main(int argc, char *argv[])
         make("heic-4000x3000-photo-q35.heic", modernpictures::Heif(smaller, {.quality = 35, .fast = true}));
         make("avif-4000x3000-photo-q50.avif",
              modernpictures::Heif(smaller, {.codec = HeifCodec::Av1, .quality = 50, .fast = true}));
+        // The same of more than 8 bits a sample, as phones' HDR photos and many AVIFs are (libaom
+        // here asserts on an RGB picture of 10 bits, so the AVIF has 12).
+        make("heic-4000x3000-photo-q35-10bit.heic",
+             modernpictures::Heif(smaller, {.quality = 35, .fast = true, .bitDepth = 10}));
+        make("avif-4000x3000-photo-q50-12bit.avif",
+             modernpictures::Heif(smaller, {.codec = HeifCodec::Av1, .quality = 50, .fast = true, .bitDepth = 12}));
         // Phones' photos, grids of tiles: of the size above, and of a phone's 24 megapixels, whose
         // 8 MB at quality 60 the loader's bound refuses, its 4 MB at quality 50 not.
         make("heic-4000x3000-grid-q60.heic", modernpictures::HeifGrid(smaller, {.quality = 60, .fast = true}));

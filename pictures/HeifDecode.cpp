@@ -74,8 +74,10 @@ bool isUsable(const heif_image_handle *handle)
             && isUsableSize(heif_image_handle_get_ispe_width(handle), heif_image_handle_get_ispe_height(handle));
 }
 
-// The planes of a picture libheif decoded as 8-bit RGB 4:4:4, and its alpha plane if it has
-// one, each row put together into 32-bit pixels (0xAARRGGBB, straight alpha).
+// The planes of a picture libheif decoded as RGB 4:4:4, and its alpha plane if it has one, each
+// row put together into 32-bit pixels (0xAARRGGBB, straight alpha). A picture of more than 8 bits
+// a sample (10 or 12, common in AVIF and in the HDR photos of phones) comes in planes of 16-bit
+// samples, whatever the decoding options ask: its samples are cut to their top 8 bits.
 class Planes
 {
 public:
@@ -84,19 +86,34 @@ public:
         const heif_channel channels[] = {heif_channel_R, heif_channel_G, heif_channel_B, heif_channel_Alpha};
         m_width = heif_image_get_width(image, heif_channel_R);
         m_height = heif_image_get_height(image, heif_channel_R);
+        int stored = 0; // every plane alike
         for (int k = 0; k < (alpha ? 4 : 3); ++k) {
+            // libheif asserts when asked the depth of a plane the picture lacks.
             m_planes[k] = heif_image_get_plane_readonly(image, channels[k], &m_strides[k]);
-            if (!m_planes[k] || heif_image_get_bits_per_pixel(image, channels[k]) != 8
-                || heif_image_get_width(image, channels[k]) != m_width
-                || heif_image_get_height(image, channels[k]) != m_height || m_strides[k] < m_width)
+            if (!m_planes[k]) {
+                m_width = 0;
+                return;
+            }
+            if (k == 0)
+                stored = heif_image_get_bits_per_pixel(image, channels[k]);
+            const int depth = heif_image_get_bits_per_pixel_range(image, channels[k]);
+            m_shifts[k] = depth - 8;
+            if ((stored != 8 && stored != 16) || heif_image_get_bits_per_pixel(image, channels[k]) != stored
+                || depth < 8 || depth > stored || heif_image_get_width(image, channels[k]) != m_width
+                || heif_image_get_height(image, channels[k]) != m_height || m_strides[k] < m_width * (stored / 8))
                 m_width = 0;
         }
+        m_deep = stored == 16;
     }
 
     bool isValid() const { return m_width > 0 && m_height > 0; }
     QSize size() const { return {m_width, m_height}; }
     void row(int y, quint32 *out) const
     {
+        if (m_deep) {
+            deepRow(y, out);
+            return;
+        }
         const uint8_t *r = m_planes[0] + qsizetype(y) * m_strides[0];
         const uint8_t *g = m_planes[1] + qsizetype(y) * m_strides[1];
         const uint8_t *b = m_planes[2] + qsizetype(y) * m_strides[2];
@@ -110,8 +127,22 @@ public:
     }
 
 private:
+    void deepRow(int y, quint32 *out) const
+    {
+        const auto samples = [&](int k) {
+            return reinterpret_cast<const quint16 *>(m_planes[k] + qsizetype(y) * m_strides[k]);
+        };
+        const quint16 *r = samples(0), *g = samples(1), *b = samples(2);
+        const quint16 *a = m_planes[3] ? samples(3) : nullptr;
+        const auto top = [&](const quint16 *plane, int k, int x) { return quint32(quint8(plane[x] >> m_shifts[k])); };
+        for (int x = 0; x < m_width; ++x)
+            out[x] = (a ? top(a, 3, x) : 0xFFu) << 24 | top(r, 0, x) << 16 | top(g, 1, x) << 8 | top(b, 2, x);
+    }
+
     const uint8_t *m_planes[4] = {};
     int m_strides[4] = {};
+    int m_shifts[4] = {};
+    bool m_deep = false; // samples of 16 bits
     int m_width = 0, m_height = 0;
 };
 
@@ -189,6 +220,8 @@ HeifFile::HeifFile(const QByteArray &bytes)
     const double stated = double(heif_image_handle_get_ispe_width(primary)) * heif_image_handle_get_ispe_height(primary);
     d->milliseconds = formats::PredictedDecodeMilliseconds(
             formats::Format::Heif, std::max(stated, double(streams.codedPixels)), d->bytes.size(), streams.tiles);
+    if (heif_image_handle_get_luma_bits_per_pixel(primary) > 8)
+        d->milliseconds *= formats::DeepSampleFactor;
     if (!isUsable(primary) || streams.unreadable || d->milliseconds > formats::MaxWholeDecodeMilliseconds)
         d->primary.reset();
     const int probed = int(std::min<qsizetype>(d->bytes.size(), 64));

@@ -186,23 +186,28 @@ void TestMoreFormats::eachFormatLoadsOnlyWithTheOption_data()
 {
     QTest::addColumn<Kind>("kind");
     QTest::addColumn<bool>("alpha");
-    QTest::newRow("PNG") << Kind::Png << false;
-    QTest::newRow("PNG with alpha") << Kind::Png << true;
-    QTest::newRow("WebP") << Kind::Webp << false;
-    QTest::newRow("WebP with alpha") << Kind::Webp << true;
-    QTest::newRow("HEIC") << Kind::Heic << false;
-    QTest::newRow("AVIF") << Kind::Avif << false;
-    QTest::newRow("AVIF with alpha") << Kind::Avif << true;
+    QTest::addColumn<int>("bitDepth");
+    QTest::newRow("PNG") << Kind::Png << false << 8;
+    QTest::newRow("PNG with alpha") << Kind::Png << true << 8;
+    QTest::newRow("WebP") << Kind::Webp << false << 8;
+    QTest::newRow("WebP with alpha") << Kind::Webp << true << 8;
+    QTest::newRow("HEIC") << Kind::Heic << false << 8;
+    QTest::newRow("HEIC of 10 bits") << Kind::Heic << false << 10;
+    QTest::newRow("HEIC of 10 bits with alpha") << Kind::Heic << true << 10;
+    QTest::newRow("AVIF") << Kind::Avif << false << 8;
+    QTest::newRow("AVIF with alpha") << Kind::Avif << true << 8;
+    QTest::newRow("AVIF of 12 bits") << Kind::Avif << false << 12;
 }
 
 void TestMoreFormats::eachFormatLoadsOnlyWithTheOption()
 {
     QFETCH(Kind, kind);
     QFETCH(bool, alpha);
+    QFETCH(int, bitDepth);
     const QSize size(320, 240);
     const QImage source = alpha ? ClipArt(size) : Quarters(size);
     const QString path = m_dir.filePath(QStringLiteral("picture"));
-    WriteFile(path, Encoded(kind, source));
+    WriteFile(path, Encoded(kind, source, {.bitDepth = bitDepth}));
 
     platform::formats::SetMoreFormats(false);
     QVERIFY(LoadPicture(path).isEmpty());

@@ -398,18 +398,27 @@ QByteArray Heif(const QImage &image, const HeifOptions &options)
     }
 
     heif_image *created = nullptr;
-    if (heif_image_create(pixels.width(), pixels.height(), heif_colorspace_RGB,
-                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, &created)
-                .code
-        != heif_error_Ok)
+    const bool deep = options.bitDepth > 8;
+    const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+                                    : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    if (heif_image_create(pixels.width(), pixels.height(), heif_colorspace_RGB, chroma, &created).code != heif_error_Ok)
         return {};
     Owned<heif_image> heifImage(created);
-    heif_image_add_plane(created, heif_channel_interleaved, pixels.width(), pixels.height(), 8);
+    heif_image_add_plane(created, heif_channel_interleaved, pixels.width(), pixels.height(), options.bitDepth);
     int stride = 0;
     uint8_t *plane = heif_image_get_plane(created, heif_channel_interleaved, &stride);
-    const int rowBytes = pixels.width() * (alpha ? 4 : 3);
-    for (int y = 0; y < pixels.height(); ++y)
-        std::memcpy(plane + qsizetype(y) * stride, pixels.constScanLine(y), size_t(rowBytes));
+    const int samples = pixels.width() * (alpha ? 4 : 3);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const uchar *in = pixels.constScanLine(y);
+        uint8_t *out = plane + qsizetype(y) * stride;
+        if (!deep) {
+            std::memcpy(out, in, size_t(samples));
+            continue;
+        }
+        // The 8 bits widened to the depth, white staying white.
+        for (int k = 0; k < samples; ++k)
+            qToLittleEndian(quint16(in[k] << (options.bitDepth - 8) | in[k] >> (16 - options.bitDepth)), out + 2 * k);
+    }
 
     Owned<heif_encoding_options> encoding(heif_encoding_options_alloc());
     encoding->image_orientation = heif_orientation(options.orientation);

@@ -29,6 +29,8 @@ struct HeifOptions
     int thumbnailSide = 0;
     // The encoder's fastest setting (for large pictures in the benchmarks), not its default.
     bool fast = false;
+    // Bits a sample: 8, or 10 or 12 as in AVIF and in the HDR photos of phones.
+    int bitDepth = 8;
 };
 
 // image (its alpha kept, if any) in a HEIF container; empty when no encoder is there.
