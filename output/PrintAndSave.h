@@ -72,8 +72,10 @@ public:
     // The file name the next save offers: the last one chosen, empty at first. With saveFormats
     // the next save offers a fresh name in its folder instead.
     QString lastFileName() const { return m_lastFileName; }
-    // The printer, kept for the life of the main window so its settings persist.
-    QPrinter &printer() { return *m_printer; }
+    // The printer, kept for the life of the main window so its settings persist. It is made
+    // when first needed: making one asks the print system for its printers, which start-up
+    // need not wait for.
+    QPrinter &printer();
 
     static const QString PrintFailedMessage;
     static const QString SaveFailedMessage;

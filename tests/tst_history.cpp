@@ -57,7 +57,7 @@ Look LookAt(Form1 &form)
 {
     // What the last gesture left to be done later (a repaint, a sharper decode) is done first.
     QTest::qWait(50);
-    return {history::TakeSnapshot(form), form.Picture1->drawingSurface(), form.Picture2->drawingSurface(),
+    return {history::TakeSnapshot(form), testing::DotsOf(*form.Picture1), testing::DotsOf(*form.Picture2),
             output::CapturePoster(form.client()).image()};
 }
 
