@@ -13,6 +13,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "images/Gallery.h"
+#include "output/PrintAndSave.h"
 #include "app/Program.h"
 #include "platform/BigCursor.h"
 #include "platform/Controls.h"
@@ -87,6 +88,14 @@ int ScaleChild(int argc, char *argv[])
                 ok->x(), ok->y(), ok->width(), ok->height(), form->screen()->geometry().width(),
                 form->screen()->geometry().height(), form->isFullScreen() ? 1 : 0,
                 form->frameGeometry().bottom() + 1);
+    // Qt's own dialogs, here the save dialog of "ほぞん", are drawn at the same factor.
+    double dialogRatio = 0;
+    testing::OnNextModal<QDialog>([&](QDialog *dialog) {
+        dialogRatio = dialog->devicePixelRatioF();
+        dialog->reject();
+    });
+    CurrentProgram()->printing().Save();
+    std::printf("dialog %g\n", dialogRatio);
     std::fflush(stdout);
     return 0;
 }
@@ -368,7 +377,7 @@ void TestSettings::scaledProgramKeepsItsLayout()
     QVERIFY(child.waitForFinished(60000));
     QCOMPARE(child.exitCode(), 0);
     const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'));
-    QVERIFY2(lines.size() >= 6, qPrintable(lines.join(QLatin1Char('|'))));
+    QVERIFY2(lines.size() >= 7, qPrintable(lines.join(QLatin1Char('|'))));
     // The logical layout stays as designed: the client area's width (its height follows the
     // forced outer height and the menu bar), a button's place and size.
     QVERIFY2(lines[1].startsWith(QLatin1String("client 1008 ")), qPrintable(lines[1]));
@@ -381,6 +390,7 @@ void TestSettings::scaledProgramKeepsItsLayout()
     QCOMPARE(lines[4], QStringLiteral("fullscreen %1").arg(fullscreen ? 1 : 0));
     // None of the window is cut off at the bottom of the screen.
     QVERIFY2(lines[5].section(QLatin1Char(' '), 1).toInt() <= screenHeight, qPrintable(lines[5]));
+    QVERIFY2(qAbs(lines[6].section(QLatin1Char(' '), 1).toDouble() - shown) < 0.01, qPrintable(lines[6]));
 }
 
 void TestSettings::galleryButtonsPageAsTheScrollBar()
