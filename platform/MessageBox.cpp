@@ -11,7 +11,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
-#include <climits>
+#include <limits>
 #include <cmath>
 
 namespace platform {
@@ -54,7 +54,7 @@ int LineWidthFor(const QString &text, const QFont &font, int widest)
     if (whole <= widest && !text.contains(u'\n'))
         return whole;
     int best = widest;
-    qsizetype fewest = LLONG_MAX;
+    qsizetype fewest = std::numeric_limits<qsizetype>::max();
     for (int width = widest; width > 0; --width) {
         const QList<int> starts = LineStarts(text, font, width);
         if (starts.size() > fewest)
