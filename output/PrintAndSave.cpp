@@ -275,6 +275,9 @@ void PrintController::Print()
     platform::Yield();
     CaptureFinishedPoster();
 
+    // The job's name in the print queue: the poster's, once it has been saved under one.
+    m_printer->setDocName(m_posterName.isEmpty() ? QStringLiteral("とびまる") : m_posterName);
+
     // With the preview on, the page is shown first; going back prints nothing. Printing then
     // goes on as without it, through the print dialog.
     if (settings::Current().printPreview
@@ -345,10 +348,12 @@ void PrintController::Save()
         const bool saved = type == FileType::Png   ? SavePictureAsPng(picture, m_lastFileName)
                            : type == FileType::Pdf ? SavePictureAsPdf(picture, m_lastFileName, printer().pageLayout().pageSize())
                                                    : SavePictureAsBmp(picture, m_lastFileName);
-        if (saved)
+        if (saved) {
+            m_posterName = QFileInfo(m_lastFileName).completeBaseName();
             emit writtenOut();
-        else
+        } else {
             platform::ShowErrorMessage(m_controls.window, SaveFailedMessage, QStringLiteral("ほぞん"));
+        }
     }
     platform::Yield();
 }

@@ -66,7 +66,7 @@ public:
     explicit PrintController(const PrintControls &controls, QObject *parent = nullptr);
     ~PrintController() override;
 
-    void Print(); // "いんさつ"
+    void Print(); // "いんさつ": a job named "とびまる", or after the poster's name once saved
     void Save();  // "ほぞん"
 
     // The file name the next save offers: the last one chosen, empty at first. With saveFormats
@@ -93,6 +93,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QString m_lastFileName;
     QString m_lastFilter; // the file type chosen last, with saveFormats
+    QString m_posterName; // the name the poster was last saved under, without its extension
 };
 
 } // namespace output
