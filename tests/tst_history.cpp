@@ -432,6 +432,21 @@ void TestHistory::aGestureThatChangesNothingAddsNoStep()
     Click(form->Command2);
     QCOMPARE(history().steps(), 1);
     QVERIFY(!redoButton()->isEnabled());
+    // Cleared off, a slot still remembers it grew on the poster; carried, it forgets, unseen.
+    Click(form->Command10);
+    placePicture(1, InCell(4));
+    QCOMPARE(history().steps(), 2);
+    // A plain paper's still picture of itself, which a move takes, looks like none.
+    Click(form->Command5);
+    Click(form->Command11);
+    Click(form->Command5);
+    Click(form->Command19);
+    QCOMPARE(history().steps(), 0);
+    chooseColour(form->Command12, 3);
+    Click(form->Command11);
+    Click(form->Command5);
+    chooseColour(form->Command12, 3);
+    QCOMPARE(history().steps(), 0);
 }
 
 void TestHistory::theCaptureForSavingJoinsTheStepBefore()
