@@ -106,8 +106,8 @@ void PhrasesConfirmed(Form1 &form, const std::function<void()> &setTexts)
         history->changeOutside(setTexts);
     else
         setTexts();
-    if (PosterWriter *writer = PosterWriter::Of(form))
-        writer->gestureEnded();
+    // Nor does it begin this run's poster for autosave: confirming is needed at every start, and a
+    // child who only confirms and ends must find the poster kept before still there.
 }
 
 PosterHistory::PosterHistory(Form1 &form, bool keepSteps) : QObject(&form), m_form(form), m_keepSteps(keepSteps)

@@ -39,7 +39,8 @@ void GestureEnded(Form1 &form, Gesture gesture = Gesture::Plain);
 
 // New phrases confirmed in the registration window: setTexts writes them into the text slots.
 // They are the program's stored words, kept apart from the poster, so this is no step and no
-// change to ask about at the end; autosave keeps the texts as after a gesture.
+// change to ask about at the end, and no beginning of this run's poster for autosave (the
+// texts are kept with the next gesture or move).
 void PhrasesConfirmed(Form1 &form, const std::function<void()> &setTexts);
 
 class PosterHistory final : public QObject
