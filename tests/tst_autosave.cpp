@@ -24,6 +24,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <algorithm>
 #include <numeric>
 
 namespace {
@@ -117,6 +118,23 @@ QStringList WritePictures(const QString &folder)
     green.save(folder + QStringLiteral("/1 green.jpg"), "JPG", 95);
     return {QStringLiteral("0 redblue.bmp"), QStringLiteral("1 green.jpg")};
 }
+
+// At each paint of the main window's client area: the step's caption and how many picture slots
+// are shown with a picture.
+struct Paints final : QObject
+{
+    explicit Paints(Form1 &shown) : form(shown) { form.client()->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            seen += form.Label5->caption() + QString::number(std::ranges::count_if(form.Image3, [](auto *slot) {
+                        return slot->isVisible() && !slot->picture().isEmpty();
+                    }));
+        return false;
+    }
+    Form1 &form;
+    QStringList seen;
+};
 
 // Draws a few dots on a picture box.
 void DrawDots(platform::PictureBox *box, QPoint from)
@@ -415,8 +433,15 @@ void TestAutosave::aPictureWhoseFileHasGoneIsLeftOut()
     StartWithAutosave(true);
     Form1 &again = *MainWindow();
     QVERIFY(ResumeButton());
+    Paints paints(again);
     QTest::mouseClick(ResumeButton(), Qt::LeftButton);
     QCOMPARE(again.Label5->caption(), QStringLiteral("２．がぞうを　はります"));
+    // The first paint after step 1 shows the poster with its picture: no step on the way, nor the
+    // poster's step before its pictures are there.
+    const QString stepOne = QStringLiteral("１．かみのいろを きめます0");
+    QTRY_VERIFY(paints.seen.count(stepOne) < paints.seen.size());
+    paints.seen.removeAll(stepOne);
+    QCOMPARE(paints.seen.first(), again.Label5->caption() + QLatin1Char('1'));
     int shown = 0;
     for (platform::ImageControl *slot : again.Image3) {
         if (slot->isVisible()) {
