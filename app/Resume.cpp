@@ -88,6 +88,16 @@ void PosterKeeper::offer()
         read.first = posterfile::ReadFile(path, read.second);
         return read;
     });
+    // Meanwhile the pictures' thumbnails, as the gallery keeps them, into the picture cache: the
+    // poster taken up shows them at once, sharpened after as any placed picture is.
+    QStringList sources;
+    for (const posterfile::PictureSlot &slot : poster.pictures)
+        sources += slot.source;
+    sources.removeAll(QString());
+    m_thumbnails = std::async(std::launch::async, [sources, bound = images::ThumbnailBound(m_form)] {
+        for (const QString &source : sources)
+            images::ThumbnailPicture(source, bound);
+    });
     platform::BuildControls(m_form.client(), ResumeTable);
     m_resume = platform::BuiltControl<platform::CommandButton>(m_form.client(), "CommandResume");
     connect(m_resume, &QPushButton::clicked, this, &PosterKeeper::resume);
@@ -122,15 +132,14 @@ void PosterKeeper::resume()
     if (!IsSound(read, path))
         return;
     platform::YieldingHandler handler;
+    // Nothing of the window is painted until the poster is in place: neither the steps the moves
+    // pass through nor the poster's step without its pictures.
+    m_form.setUpdatesEnabled(false);
     // Through the wizard's own moves, so the step's controls are as after a child's moves.
-    if (poster.step >= 2)
-        m_wizard.ForwardFromStep1();
-    if (poster.step >= 3)
-        m_wizard.ForwardFromStep2();
-    if (poster.step >= 4)
-        m_wizard.ForwardFromStep3();
+    m_wizard.ForwardTo(poster.step);
     history::ApplySavedPoster(m_form, poster,
                               [this](const QString &file) { return images::ThumbnailPicture(file, m_form); });
+    m_form.setUpdatesEnabled(true);
     // With undo, the poster taken up is where taking back stops.
     if (history::PosterHistory *steps = history::PosterHistory::Of(m_form))
         steps->startStep();

@@ -5,7 +5,9 @@
 // (history::PosterWriter, wired here to the moves of the wizard and to the end of the program),
 // and at start a poster an earlier run kept is offered with the big button CommandResume
 // "つづきから" in the side panel of step 1, under the dot size bar, where step 1 has no control.
-// Taking it brings the poster back in its step; any other action in the main window withdraws
+// Taking it brings the poster back in its step, and the first paint after the click shows it:
+// its pictures from their thumbnails, read into the picture cache while the poster is offered,
+// sharpened after as any placed picture is. Any other action in the main window withdraws
 // the offer and the fresh start stays, the file kept until this run's poster replaces it.
 //
 // A file that cannot be read (damaged, cut short, of another version or made to harm) is set
@@ -64,4 +66,6 @@ private:
     // The kept poster read whole and its images decoded on another thread while it is offered,
     // so that taking it up costs the click no decoding.
     std::future<std::pair<posterfile::Read, posterfile::Poster>> m_reading;
+    // And the thumbnails of its pictures into the picture cache.
+    std::future<void> m_thumbnails;
 };

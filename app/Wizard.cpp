@@ -87,8 +87,10 @@ void WizardController::ForwardFromStep1()
     f.VScroll1->show();
     // Both captures are taken while the paper is still shown: the still picture under the
     // pictures of step 2, and the paper's own picture for the way back to step 1.
-    f.Image2->setPicture(output::CapturePoster(f.client()));
-    f.Picture1->setPicture(output::CapturePoster(f.client()));
+    if (m_capturing) {
+        f.Image2->setPicture(output::CapturePoster(f.client()));
+        f.Picture1->setPicture(output::CapturePoster(f.client()));
+    }
     f.Picture1->hide();
     Yield();
     ShowGalleryCells();
@@ -136,7 +138,8 @@ void WizardController::ForwardFromStep3()
     // The poster is repainted without selection borders before it is captured.
     Yield();
     f.HasSelection = 0;
-    f.Picture2->setPicture(output::CapturePoster(f.client()));
+    if (m_capturing)
+        f.Picture2->setPicture(output::CapturePoster(f.client()));
     f.Picture2->show();
     Yield();
     f.Label5->setCaption(StepCaption4);
@@ -165,6 +168,18 @@ void WizardController::ForwardFromStep3()
     f.Command13->show();
     f.HScroll1->show();
     Yield();
+}
+
+void WizardController::ForwardTo(int step)
+{
+    m_capturing = false;
+    if (step >= 2)
+        ForwardFromStep1();
+    if (step >= 3)
+        ForwardFromStep2();
+    if (step >= 4)
+        ForwardFromStep3();
+    m_capturing = true;
 }
 
 void WizardController::BackFromStep2()

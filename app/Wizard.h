@@ -34,6 +34,10 @@ public:
     void BackFromStep3();    // Command15 "もどる": keeps what is placed
     void BackFromStep4();    // Command16 "もどる": drops the finished still picture
 
+    // The moves forward from step 1 to step, for a poster taken up again from its file: the file
+    // brings the still pictures, so nothing is captured on the way.
+    void ForwardTo(int step);
+
 protected:
     // The guard against a double click on the step buttons (the setting wizardGuard).
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -45,4 +49,6 @@ private:
     // When the last press on a step button that was let through happened (the input's own
     // time, in ms), or -1 before the first.
     qint64 m_lastStepPress = -1;
+    // False while ForwardTo moves: the still pictures are left as they are.
+    bool m_capturing = true;
 };

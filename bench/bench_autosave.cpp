@@ -3,8 +3,8 @@
 //  - what a write costs the GUI thread (taking the poster; the rest is the writer's thread), and
 //    a whole write until the file is in place, in step 4 with dots drawn between writes;
 //  - the start of a new process with the kept poster: to the first paint with "つづきから"
-//    offered, and from its click to the first paint of the poster taken up again (in step 3,
-//    the ten photos on it), and until every photo is sharp.
+//    offered, and from its click to the first paint (in step 3, with how many of the ten photos
+//    on it that paint shows), and until every photo is sharp.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_autosave [--keep DIR]
 //
@@ -58,14 +58,18 @@ qint64 ThreadCpuMs()
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-// The first paint of the main window's client area from now on: when, and the GUI thread's
-// processor time then.
+// The first paint of the main window's client area from now on: when, the GUI thread's
+// processor time then, and how many photos it shows.
 class NextPaint final : public QObject
 {
 public:
     qint64 at = -1;
     qint64 cpuAt = -1;
-    explicit NextPaint(const QElapsedTimer &clock) : m_clock(clock) { qApp->installEventFilter(this); }
+    int photos = 0;
+    explicit NextPaint(const QElapsedTimer &clock, Form1 *form = nullptr) : m_clock(clock), m_form(form)
+    {
+        qApp->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -73,12 +77,17 @@ protected:
         if (at < 0 && event->type() == QEvent::Paint && watched->objectName() == QLatin1String("Form1.client")) {
             at = m_clock.elapsed();
             cpuAt = ThreadCpuMs();
+            for (platform::ImageControl *slot : m_form ? m_form->Image3 : decltype(Form1::Image3)()) {
+                if (slot && slot->isVisible() && !slot->picture().isEmpty() && !slot->picture().isStandIn())
+                    ++photos;
+            }
         }
         return false;
     }
 
 private:
     const QElapsedTimer &m_clock;
+    Form1 *m_form;
 };
 
 void WaitForPaint(const NextPaint &paint)
@@ -105,13 +114,13 @@ int Resume(const QElapsedTimer &clock)
     QElapsedTimer click;
     click.start();
     const qint64 cpuAtClick = ThreadCpuMs();
-    NextPaint taken(click);
+    NextPaint taken(click, form);
     resume->click();
     const qint64 returned = click.elapsed();
     WaitForPaint(taken);
-    std::printf("  %-52s %7.1f ms (GUI thread's processor %lld ms; the click's handler %lld ms)\n",
+    std::printf("  %-52s %7.1f ms (GUI thread's processor %lld ms; the click's handler %lld ms; %d photos shown)\n",
                 "click on つづきから to the first paint", double(taken.at), static_cast<long long>(taken.cpuAt - cpuAtClick),
-                static_cast<long long>(returned));
+                static_cast<long long>(returned), taken.photos);
     int shown = 0;
     for (platform::ImageControl *slot : form->Image3) {
         if (slot->isVisible())

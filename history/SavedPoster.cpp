@@ -76,6 +76,8 @@ posterfile::Poster TakeSavedPoster(const Form1 &form)
     poster.selectedKind = state.selectedKind;
     poster.selectedIndex = state.selectedIndex;
     poster.hasSelection = state.hasSelection;
+    poster.pen = form.Command13->backColor();
+    poster.dotSize = form.HScroll1->value();
     return poster;
 }
 
@@ -116,6 +118,11 @@ void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const Pictu
     ApplySnapshot(form, state);
     PutDots(*form.Picture1, poster.paper.dots);
     PutDots(*form.Picture2, poster.finished.dots);
+    // A file written before the pen was kept leaves the pen as it stands.
+    if (poster.pen.isValid() && form.Command13->backColor() != poster.pen)
+        form.Command13->setBackColor(poster.pen);
+    if (poster.dotSize > 0)
+        form.HScroll1->setValue(poster.dotSize);
 }
 
 } // namespace history

@@ -73,7 +73,11 @@ QSize ThumbnailBound(const QWidget &widget)
 
 platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget)
 {
-    const QSize bound = ThumbnailBound(widget);
+    return ThumbnailPicture(path, ThumbnailBound(widget));
+}
+
+platform::Picture ThumbnailPicture(const QString &path, const QSize &bound)
+{
     const platform::Picture thumbnail = platform::CachedPicture(path, bound, platform::Use::Thumbnail);
     if (thumbnail.isStandIn()) {
         const std::optional<platform::Picture> decoded =

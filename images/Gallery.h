@@ -44,6 +44,9 @@ QSize ThumbnailBound(const QWidget &widget);
 // the program's picture cache (or its stand-in, until the costly decode of it is there). The
 // picture slot laid over a cell loads its file this way too, so that it costs no second decode.
 platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget);
+// The same at a bound ThumbnailBound gave; safe on any thread, so that the cache can be filled
+// ahead of the GUI thread's need.
+platform::Picture ThumbnailPicture(const QString &path, const QSize &bound);
 
 // The path in a slot of ImageFiles; "" past its last slot, where a page reaching beyond it shows
 // empty cells.

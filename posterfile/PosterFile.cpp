@@ -34,6 +34,8 @@ constexpr int MaxTextChars = 100000;
 constexpr int MaxPathChars = 4096;
 constexpr int MaxImages = 8;
 constexpr int CachedPngs = 8;
+// The dot size bar's greatest value (0 is none).
+constexpr int MaxDotSize = 30;
 
 QByteArray Sha256(const QByteArray &bytes)
 {
@@ -235,7 +237,8 @@ bool IsOrder(const std::array<Slot, N> &all)
     return true;
 }
 
-std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QByteArray> &blobs, Images images)
+std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QByteArray> &blobs, Images images,
+                                   int version)
 {
     Reader read;
     Poster poster;
@@ -279,6 +282,11 @@ std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QB
     poster.selectedKind = read.whole(root, "selectedKind", 0, 2);
     poster.selectedIndex = read.whole(root, "selectedIndex", 0, PictureSlotCount - 1);
     poster.hasSelection = read.whole(root, "hasSelection", 0, 1);
+    if (version >= 2) {
+        const QJsonObject pen = read.object(root, "pen");
+        poster.pen = read.color(pen, "color");
+        poster.dotSize = read.whole(pen, "dotSize", 0, MaxDotSize);
+    }
     // Every image of the file belongs to one place.
     if (!read.ok || !IsOrder(poster.pictures) || !IsOrder(poster.texts)
         || std::find(used.begin(), used.end(), false) != used.end()) {
@@ -326,7 +334,8 @@ QByteArray Encode(const Poster &poster, PngCache *cache)
                      {"paperButton", ColorValue(poster.paperButton)},
                      {"selectedKind", poster.selectedKind},
                      {"selectedIndex", poster.selectedIndex},
-                     {"hasSelection", poster.hasSelection}};
+                     {"hasSelection", poster.hasSelection},
+                     {"pen", QJsonObject{{"color", ColorValue(poster.pen)}, {"dotSize", poster.dotSize}}}};
     root.insert(QLatin1String("paper"), writer.surface(poster.paper));
     root.insert(QLatin1String("finished"), writer.surface(poster.finished));
     // The still picture of steps 2 and 3 is, unless a clear took the paper's away, the paper's
@@ -363,7 +372,8 @@ bool DecodeFile(const QByteArray &bytes, qint64 total, Poster &poster, Images im
 {
     if (bytes.size() < HeaderBytes || total > MaxFileBytes || !bytes.startsWith(QByteArray(Magic, sizeof Magic)))
         return false;
-    if (qFromBigEndian<quint32>(bytes.constData() + 8) != quint32(Version))
+    const quint32 version = qFromBigEndian<quint32>(bytes.constData() + 8);
+    if (version < quint32(FirstVersion) || version > quint32(Version))
         return false;
     const quint32 elementBytes = qFromBigEndian<quint32>(bytes.constData() + 12);
     if (elementBytes > quint32(MaxElementBytes) || elementBytes > quint32(bytes.size() - HeaderBytes))
@@ -399,7 +409,7 @@ bool DecodeFile(const QByteArray &bytes, qint64 total, Poster &poster, Images im
         for (QByteArray &blob : blobs)
             blob = QByteArray(1, '\0');
     }
-    std::optional<Poster> read = ReadElements(root, blobs, images);
+    std::optional<Poster> read = ReadElements(root, blobs, images, int(version));
     if (!read)
         return false;
     poster = std::move(*read);

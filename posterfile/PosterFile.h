@@ -4,10 +4,11 @@
 // The file a poster is kept in between runs, so that a child's poster outlives the end of the
 // program, a crash or a power cut. It holds the step of the wizard, every picture and text slot
 // as the controls hold them, the paper and the finished poster (colour, still picture, the dots
-// drawn on them) and the still picture of the paper under the pictures; a picture slot names the
-// file its picture is read from again, it never holds the picture itself.
+// drawn on them), the still picture of the paper under the pictures, and the pen (its colour and
+// dot size); a picture slot names the file its picture is read from again, it never holds the
+// picture itself.
 //
-// The layout (version 1), all numbers big-endian:
+// The layout (version 2), all numbers big-endian:
 //
 //   "TOVIPOST"                 8 bytes
 //   version                    32 bits
@@ -19,7 +20,8 @@
 // A file is read defensively: every length and number is bounded, the images must be PNG files
 // of the sizes the elements give (within the picture loader's bounds), the stacking of each kind
 // of slot must be an order of them, and nothing but the file's exact length passes. Paths of
-// pictures are only ever names of files to read.
+// pictures are only ever names of files to read. A file of version 1 (written before the pen was
+// kept) reads as well, without a pen.
 
 #include <QByteArray>
 #include <QColor>
@@ -31,7 +33,9 @@
 
 namespace posterfile {
 
-inline constexpr int Version = 1;
+inline constexpr int Version = 2;
+// The oldest version still read.
+inline constexpr int FirstVersion = 1;
 inline constexpr int PictureSlotCount = 11;
 inline constexpr int TextSlotCount = 10;
 // No file larger is read: ten photos' finished poster is a few megabytes.
@@ -87,6 +91,10 @@ struct Poster
     int selectedKind = 0;
     int selectedIndex = 0;
     int hasSelection = 0;
+    // The pen of steps 1 and 4: its colour (the back colour of the pen button) and the dot size
+    // bar's value; invalid and 0 for none (a file of version 1).
+    QColor pen;
+    int dotSize = 0;
 };
 
 // The PNG files of images encoded before, by the image's cache key, so that a still picture that
