@@ -51,6 +51,12 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("印刷も保存もしていないポスターがあるとき、「おわりに しますか？」とたずねます。")},
         {&settings::Settings::autosave, "autosave", QStringLiteral("作りかけのポスターを残す"),
          QStringLiteral("ポスターをいつも保存し、次に始めたとき「つづきから」で続きを作れます。")},
+        {&settings::Settings::clickToCarry, "clickToCarry", QStringLiteral("クリックで運ぶ"),
+         QStringLiteral("ボタンを押したまま動かさなくても、クリックで絵や文字を持ち、もう一度のクリックで置けます。"
+                        "紙の上ではクリックで点をかき始め、もう一度のクリックで止めます。Esc で元にもどります。")},
+        {&settings::Settings::keyboardPointer, "keyboardPointer", QStringLiteral("キーボードでポインターを動かす"),
+         QStringLiteral("矢印キーとテンキーでポインターが動き（Shift で大きく）、スペースかエンターがボタン、"
+                        "Tab で次のボタンや絵へ飛びます。文字を打つところでは Ctrl を押しながら使います。")},
     };
     return switches;
 }

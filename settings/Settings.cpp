@@ -20,7 +20,7 @@ struct BoolKey
 constexpr const char *ScaleKey = "scale";
 
 // Every on/off key (QSettings writes the file in the keys' alphabetical order).
-constexpr std::array<BoolKey, 12> BoolKeys{{
+constexpr std::array<BoolKey, 14> BoolKeys{{
     {"fullscreen", &Settings::fullscreen},
     {"bigCursor", &Settings::bigCursor},
     {"galleryButtons", &Settings::galleryButtons},
@@ -33,6 +33,8 @@ constexpr std::array<BoolKey, 12> BoolKeys{{
     {"saveFormats", &Settings::saveFormats},
     {"printPreview", &Settings::printPreview},
     {"builtinPictures", &Settings::builtinPictures},
+    {"clickToCarry", &Settings::clickToCarry},
+    {"keyboardPointer", &Settings::keyboardPointer},
 }};
 
 // The factors scale takes besides "fit".

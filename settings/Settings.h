@@ -42,6 +42,12 @@ struct Settings
     bool printPreview = false;
     // Buttons, keys and texts read aloud; "よむ" reads the typing line or the selected text.
     bool speech = false;
+    // A click picks up what a drag would carry, and the next click puts it down; on the paper a
+    // click starts a stroke of dots and the next ends it. Escape puts back what is carried.
+    bool clickToCarry = false;
+    // The arrow keys and the number pad move the pointer, Space and Enter are its button, Tab
+    // goes from control to control.
+    bool keyboardPointer = false;
 
     // Options of features still to come: read and kept so that all share one file.
     bool undo = false;
