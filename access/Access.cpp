@@ -2,6 +2,7 @@
 #include "access/Access.h"
 
 #include "access/Carry.h"
+#include "access/Dwell.h"
 #include "access/KeyPointer.h"
 #include "settings/Settings.h"
 
@@ -14,6 +15,8 @@ void Install(Form1 &form, QObject *parent)
         new CarryFilter(form, parent);
     if (settings::Current().keyboardPointer)
         new KeyPointer(parent);
+    if (settings::Current().dwell > 0)
+        new DwellClicker(settings::Current().dwell, parent);
 }
 
 } // namespace accessibility

@@ -48,6 +48,8 @@ struct Settings
     // The arrow keys and the number pad move the pointer, Space and Enter are its button, Tab
     // goes from control to control.
     bool keyboardPointer = false;
+    // Resting the pointer this many seconds clicks where it rests (0 off, else 0.5 to 3).
+    double dwell = 0;
 
     // Options of features still to come: read and kept so that all share one file.
     bool undo = false;
@@ -59,7 +61,7 @@ struct Settings
     bool operator==(const Settings &) const = default;
 };
 
-// Every key the file may hold: scale first, then the switches.
+// Every key the file may hold: scale first, then the switches, then dwell.
 QStringList Keys();
 
 // Sets one key from its text. Returns an empty string, or why the key or value was refused

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Carrying, placing and drawing without holding a button, against the real main window: each
-// gesture done by two clicks (clickToCarry) and by the keys (keyboardPointer) leaves the poster
+// gesture done by two clicks (clickToCarry), by the keys (keyboardPointer) and by two rests of the
+// pointer (dwell, with clickToCarry) leaves the poster
 // exactly as the same gesture done by a drag, property for property and pixel for pixel; Escape
 // puts back what is carried; with the options off a click is only a click.
 
 #include "PosterPointer.h"
 #include "TestSupport.h"
 
+#include "access/Dwell.h"
 #include "access/KeyPointer.h"
 #include "app/Program.h"
 #include "app/Startup.h"
@@ -27,7 +29,10 @@
 namespace {
 
 enum class Gesture { GalleryOntoPoster, MovePlaced, CarryText, Stroke };
-enum class Way { Drag, Clicks, Keys };
+enum class Way { Drag, Clicks, Keys, Dwell };
+
+// The rest that clicks, in the tests.
+constexpr double DwellSeconds = 0.5;
 
 // One step of the pointer keys: a way and whether Shift is held.
 struct KeyStep
@@ -120,6 +125,7 @@ void TestAccess::start(Way way)
     settings::Settings chosen;
     chosen.clickToCarry = way != Way::Drag;
     chosen.keyboardPointer = way == Way::Keys;
+    chosen.dwell = way == Way::Dwell ? DwellSeconds : 0;
     settings::SetCurrent(chosen);
     StartTovimaru();
     m_form = qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
@@ -148,12 +154,21 @@ void TestAccess::mouse(QEvent::Type type, QPoint client)
 
 void TestAccess::carry(Way way, QPoint from, QPoint delta)
 {
+    // Come from a little way off (a rest clicks only once the pointer left the last click).
+    mouse(QEvent::MouseMove, from + QPoint(20, 20));
     mouse(QEvent::MouseMove, from);
     // While a text box has the focus (a text slot has it in step 3) the pointer keys take Ctrl.
     const Qt::KeyboardModifiers ctrl = qobject_cast<QTextEdit *>(QApplication::focusWidget()) ? Qt::ControlModifier : Qt::NoModifier;
     const auto tap = [&](QPoint at) {
         if (way == Way::Keys) {
             QTest::keyClick(m_form, Qt::Key_Space, ctrl);
+        } else if (way == Way::Dwell) {
+            // The ring fills from the moment the pointer rests, until the rest clicks.
+            auto *dwell = CurrentProgram()->findChild<accessibility::DwellClicker *>();
+            QVERIFY(dwell && dwell->ring());
+            const int before = dwell->clicks();
+            QTRY_COMPARE_WITH_TIMEOUT(dwell->clicks(), before + 1, 5000);
+            QVERIFY(!dwell->ring());
         } else {
             mouse(QEvent::MouseButtonPress, at);
             if (way == Way::Clicks)
@@ -228,6 +243,7 @@ void TestAccess::eachGestureAsADragDoes_data()
     for (const auto &g : gestures) {
         QTest::addRow("%s, by clicks", g.name) << g.gesture << g.delta << Way::Clicks;
         QTest::addRow("%s, by keys", g.name) << g.gesture << g.delta << Way::Keys;
+        QTest::addRow("%s, by rests", g.name) << g.gesture << g.delta << Way::Dwell;
     }
 }
 
@@ -251,6 +267,12 @@ void TestAccess::eachGestureAsADragDoes()
     // Put down: the pointer and the poster are as before.
     QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     QCOMPARE(m_form->client()->findChild<QWidget *>(QStringLiteral("qt_carry_frame")), nullptr);
+    if (way == Way::Dwell) {
+        // Resting on where it clicked clicks no more.
+        auto *dwell = CurrentProgram()->findChild<accessibility::DwellClicker *>();
+        QTest::qWait(int(DwellSeconds * 1000) + 200);
+        QCOMPARE(dwell->clicks(), 2);
+    }
 }
 
 void TestAccess::escapePutsBack_data()
