@@ -195,10 +195,9 @@ void KeyPointer::jump(int direction)
         if (Centre(controls[i]) == at)
             current = i;
     }
-    for (qsizetype i = 0; i < controls.size() && current < 0; ++i) {
-        if (controls[i]->rect().contains(controls[i]->mapFromGlobal(at)))
-            current = i;
-    }
+    // Else the control the pointer is on, the frontmost where controls overlap.
+    for (QWidget *under = QApplication::widgetAt(at); under && current < 0; under = under->parentWidget())
+        current = controls.indexOf(under);
     const qsizetype count = controls.size();
     const qsizetype next = current < 0 ? (direction > 0 ? 0 : count - 1) : (current + direction + count) % count;
     m_mouse.moveTo(Centre(controls[next]));
