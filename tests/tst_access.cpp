@@ -86,6 +86,7 @@ private slots:
     void escapePutsBack();
     void withTheOptionsOffAClickIsAClick();
     void tabWalksTheControls();
+    void aFocusedTextBoxKeepsItsKeys();
 
 private:
     void start(Way way);
@@ -344,6 +345,25 @@ void TestAccess::tabWalksTheControls()
     QCOMPARE(QCursor::pos(), centre(forward));
     QTest::keyClick(m_form, Qt::Key_Space);
     QTRY_VERIFY(m_form->Image1[0]->isVisible()); // step 2
+}
+
+void TestAccess::aFocusedTextBoxKeepsItsKeys()
+{
+    start(Way::Keys);
+    prepare(Gesture::CarryText); // step 3: the first text slot has the keyboard focus
+    QCOMPARE(QApplication::focusWidget(), m_form->Text1[0]);
+    mouse(QEvent::MouseMove, {300, 300});
+    const QPoint at = QCursor::pos();
+    QWidget *text = m_form->Text1[0];
+    QTest::keyClick(text, Qt::Key_Space);
+    QTest::keyClick(text, Qt::Key_Left);
+    QTest::keyClick(text, Qt::Key_A);
+    QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("a "));
+    QCOMPARE(QCursor::pos(), at);
+    // With Ctrl they are the pointer's.
+    QTest::keyClick(text, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(QCursor::pos(), m_form->client()->mapToGlobal(QPoint(300 + accessibility::KeyPointer::Step, 300)));
+    QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("a "));
 }
 
 QTEST_MAIN(TestAccess)
