@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/Dwell.h"
 
+#include "access/SyntheticMouse.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -172,9 +174,12 @@ void DwellClicker::click()
     m_frames.stop();
     hideRing();
     ++m_clicks;
-    m_mouse.seen(m_at);
-    m_mouse.press();
-    m_mouse.release();
+    // A click of its own: a press that opens a message box waits in it for its release, and a
+    // rest on the box clicks there meanwhile.
+    SyntheticMouse mouse;
+    mouse.seen(m_at);
+    mouse.press();
+    mouse.release();
 }
 
 void DwellClicker::hideRing()

@@ -8,10 +8,9 @@
 // hand, the pointer must first leave the 10-pixel circle around it before a rest can click
 // again; while a button is held nothing clicks.
 
-#include "access/SyntheticMouse.h"
-
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QTimer>
 
@@ -50,7 +49,6 @@ private:
     void hideRing();
 
     int m_ms;
-    SyntheticMouse m_mouse;
     QPoint m_at;              // where the pointer is
     QPoint m_restAt;          // where it came to rest
     bool m_armed = false;     // a rest may click

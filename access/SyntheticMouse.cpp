@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/SyntheticMouse.h"
 
-#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QWidget>
 
 namespace accessibility {
 
@@ -71,9 +69,14 @@ void SyntheticMouse::send(QEvent::Type type, Qt::MouseButton button, Qt::MouseBu
     }
     if (!window)
         return;
-    // A modal dialog keeps every other window from the pointer.
-    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->windowHandle() != window)
-        return;
+    // A modal dialog keeps every other window from the pointer (its own popups aside).
+    if (const QWindow *modal = QGuiApplication::modalWindow()) {
+        const QWindow *owner = window;
+        while (owner && owner != modal)
+            owner = owner->transientParent();
+        if (!owner)
+            return;
+    }
     if (type == QEvent::MouseButtonPress)
         m_pressedIn = window;
     const QPointF local = window->mapFromGlobal(QPointF(global));
