@@ -8,6 +8,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QCloseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -87,6 +92,7 @@ QLabel *Explanation(const QString &text)
 SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     : QWidget(parent, Qt::Window),
       m_base(shown),
+      m_saved(shown),
       m_scale(new QComboBox),
       m_status(new QLabel)
 {
@@ -102,6 +108,11 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     intro->setWordWrap(true);
     layout->addWidget(intro);
 
+    // The options scroll where the screen is too low for them all; the buttons and the status
+    // line below stay in sight.
+    auto *options = new QWidget;
+    auto *optionRows = new QVBoxLayout(options);
+    optionRows->setContentsMargins(0, 0, 0, 0);
     auto *scaleRow = new QHBoxLayout;
     auto *scaleTitle = new QLabel(QStringLiteral("画面の大きさ"));
     scaleTitle->setBuddy(m_scale);
@@ -111,8 +122,8 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
         m_scale->addItem(text, factor);
     scaleRow->addWidget(scaleTitle);
     scaleRow->addWidget(m_scale, 1);
-    layout->addLayout(scaleRow);
-    layout->addWidget(Explanation(QStringLiteral(
+    optionRows->addLayout(scaleRow);
+    optionRows->addWidget(Explanation(QStringLiteral(
         "ボタンも文字も大きくなり、目の見えにくい子や手のふるえる子も押しやすくなります。"
         "ポスターの中身と印刷は変わりません。")));
 
@@ -121,9 +132,17 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
         box->setObjectName(QLatin1String(entry.key));
         box->setAccessibleName(entry.title);
         m_switches.emplace_back(entry.member, box);
-        layout->addWidget(box);
-        layout->addWidget(Explanation(entry.line));
+        optionRows->addWidget(box);
+        optionRows->addWidget(Explanation(entry.line));
     }
+    optionRows->addStretch(1);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("Options"));
+    scroll->setWidget(options);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(scroll, 1);
 
     auto *buttons = new QHBoxLayout;
     auto *recommend = new QPushButton(QStringLiteral("おすすめ"));
@@ -140,20 +159,36 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     buttons->addWidget(saveButton);
     buttons->addWidget(closeButton);
     layout->addLayout(buttons);
+    // Two lines of its own, so that what saving says never squeezes the options above.
     m_status->setObjectName(QStringLiteral("Status"));
     m_status->setWordWrap(true);
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_status->setMinimumHeight(m_status->fontMetrics().lineSpacing() * 2);
     layout->addWidget(m_status);
 
     connect(recommend, &QPushButton::clicked, this, [this] { showSettings(Recommended(chosen())); });
     connect(saveButton, &QPushButton::clicked, this, &SettingsWindow::save);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
     showSettings(shown);
-    // Wide enough that every explanation stands in two lines at most, whole.
-    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
-    adjustSize();
-    // The wrapped explanations take the height of their lines at that width.
-    if (layout->hasHeightForWidth())
-        resize(width(), std::max(height(), layout->totalHeightForWidth(width())));
+
+    // Wide enough that every explanation stands in two lines at most, whole, beside the scroll
+    // bar; as high as the options ask, but never higher than the screen leaves room for.
+    const int bar = scroll->verticalScrollBar()->sizeHint().width();
+    const int width = fontMetrics().averageCharWidth() * 64 + bar;
+    setMinimumWidth(width);
+    const QMargins margins = layout->contentsMargins();
+    int height = layout->totalHeightForWidth(width) - scroll->sizeHint().height()
+                 + optionRows->totalHeightForWidth(width - margins.left() - margins.right() - bar);
+    if (const QScreen *where = screen()) {
+        const QRect area = where->availableGeometry();
+        // The frame's title bar is not known before the window is shown.
+        constexpr int FrameAllowance = 48;
+        height = std::min(height, area.height() - FrameAllowance);
+        resize(width, height);
+        move(area.left() + (area.width() - width) / 2, area.top() + (area.height() - height - FrameAllowance) / 2);
+    } else {
+        resize(width, height);
+    }
 }
 
 settings::Settings SettingsWindow::ReadFromFile()
@@ -181,15 +216,47 @@ void SettingsWindow::showSettings(const settings::Settings &settings)
 
 settings::Settings SettingsWindow::Recommended(settings::Settings settings)
 {
+    // Not speech, which wants headphones in a classroom, nor fullscreen.
     settings.scale = settings::ScaleFit;
-    settings.galleryButtons = true;
-    settings.wizardGuard = true;
+    for (bool settings::Settings::*member :
+         {&settings::Settings::galleryButtons, &settings::Settings::wizardGuard, &settings::Settings::undo,
+          &settings::Settings::quitPrompt, &settings::Settings::autosave, &settings::Settings::saveFormats,
+          &settings::Settings::printPreview, &settings::Settings::moreFormats, &settings::Settings::builtinPictures})
+        settings.*member = true;
     return settings;
 }
 
-void SettingsWindow::save()
+bool SettingsWindow::save()
 {
     const QString why = settings::SaveUserSettings(chosen());
-    m_status->setText(why.isEmpty() ? QStringLiteral("保存しました（%1）。").arg(settings::UserSettingsPath())
+    if (why.isEmpty())
+        m_saved = chosen();
+    // A break is allowed after each slash, so that a long path wraps instead of widening the window.
+    QString path = settings::UserSettingsPath();
+    path.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+    m_status->setText(why.isEmpty() ? QStringLiteral("保存しました（%1）。").arg(path)
                                     : QStringLiteral("保存できませんでした: %1").arg(why));
+    return why.isEmpty();
+}
+
+void SettingsWindow::closeEvent(QCloseEvent *event)
+{
+    if (chosen() == m_saved) {
+        event->accept();
+        return;
+    }
+    QMessageBox question(QMessageBox::Question, windowTitle(),
+                         QStringLiteral("変えた設定はまだ保存されていません。保存してから閉じますか？"),
+                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    question.setObjectName(QStringLiteral("UnsavedQuestion"));
+    question.button(QMessageBox::Save)->setText(QStringLiteral("保存して閉じる"));
+    question.button(QMessageBox::Discard)->setText(QStringLiteral("保存しないで閉じる"));
+    question.button(QMessageBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    question.setDefaultButton(QMessageBox::Save);
+    question.setEscapeButton(QMessageBox::Cancel);
+    const int answer = question.exec();
+    if (answer == QMessageBox::Discard || (answer == QMessageBox::Save && save()))
+        event->accept();
+    else
+        event->ignore(); // cancelled, or the file could not be written: the status line says why
 }

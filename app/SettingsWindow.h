@@ -5,7 +5,8 @@
 // settings file with one line on what it does for the child, "おすすめ" for the options a
 // classroom wants, and "保存" writing the user's settings file. Ordinary Japanese, kanji allowed:
 // it is not for the children. Its option controls are named after their keys ("scale",
-// "galleryButtons" ...).
+// "galleryButtons" ...). The options scroll when the screen is too low for them; the buttons
+// stay in sight, and closing with changes not saved asks first.
 
 #include "settings/Settings.h"
 
@@ -36,10 +37,15 @@ public:
     // The options "おすすめ" turns on (the others it leaves as they are).
     static settings::Settings Recommended(settings::Settings settings);
 
-private:
-    void save();
+protected:
+    // With changes not yet saved, asks first: save and close, close without saving, or stay.
+    void closeEvent(QCloseEvent *event) override;
 
-    settings::Settings m_base; // the keys the window has no control for, kept as read
+private:
+    bool save(); // true when the file was written
+
+    settings::Settings m_base;  // the keys the window has no control for, kept as read
+    settings::Settings m_saved; // what the file holds: as read, then as last saved
     QComboBox *m_scale;
     std::vector<std::pair<bool settings::Settings::*, QCheckBox *>> m_switches;
     QLabel *m_status;

@@ -76,11 +76,9 @@ void StartTovimaru(const StartFolders &folders)
     platform::UseBigCursor(settings::Current().bigCursor);
     platform::formats::SetMoreFormats(settings::Current().moreFormats);
     // A control's interface for screen readers is made as the control is built: the program's
-    // own interfaces come first, with the setting speech.
-    if (settings::Current().speech)
-        platform::InstallAccessibleControls();
-    else
-        platform::RemoveAccessibleControls();
+    // own interfaces come first. They change nothing a mouse user sees, and a screen reader's
+    // user turns the program's own voice off, so they are there with every setting.
+    platform::InstallAccessibleControls();
     g_program = std::make_unique<Program>();
     g_program->start(folders.data, BuiltinPicturesInstead(folders));
 }

@@ -100,6 +100,16 @@ void GestureEnded(Form1 &form, Gesture gesture)
         writer->gestureEnded();
 }
 
+void PhrasesConfirmed(Form1 &form, const std::function<void()> &setTexts)
+{
+    if (PosterHistory *history = PosterHistory::Of(form))
+        history->changeOutside(setTexts);
+    else
+        setTexts();
+    if (PosterWriter *writer = PosterWriter::Of(form))
+        writer->gestureEnded();
+}
+
 PosterHistory::PosterHistory(Form1 &form, bool keepSteps) : QObject(&form), m_form(form), m_keepSteps(keepSteps)
 {
     setObjectName(HistoryName);
@@ -124,8 +134,8 @@ PosterHistory *PosterHistory::Of(const Form1 &form)
 
 void PosterHistory::gestureEnded(Gesture gesture)
 {
-    // What editing changes is one step, recorded when it closes; putting a step back reports
-    // the texts it sets, which are no gesture.
+    // What editing changes is one step, recorded when it closes; putting a step back, or a
+    // change outside the steps, reports the texts it sets, which are no gesture.
     if (Module1::EditMode.toInt() == 1 || m_applying)
         return;
     Change change(m_form);
@@ -149,6 +159,17 @@ void PosterHistory::startStep()
     m_startLost = false;
     emit startChanged();
     emit stepsChanged();
+}
+
+void PosterHistory::changeOutside(const std::function<void()> &change)
+{
+    const PosterState before = TakeSnapshot(m_form);
+    // The slots report their new texts as typing, which this is not.
+    m_applying = true;
+    change();
+    m_applying = false;
+    if (!(TakeSnapshot(m_form) == before))
+        startStep();
 }
 
 void PosterHistory::absorbCapture()

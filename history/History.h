@@ -21,6 +21,8 @@
 #include <QObject>
 #include <QUndoStack>
 
+#include <functional>
+
 class Form1;
 
 namespace history {
@@ -34,6 +36,11 @@ enum class Gesture {
 // Reports the end of a gesture of the poster's; nothing happens unless a PosterHistory keeps
 // the steps of this window.
 void GestureEnded(Form1 &form, Gesture gesture = Gesture::Plain);
+
+// New phrases confirmed in the registration window: setTexts writes them into the text slots.
+// They are the program's stored words, kept apart from the poster, so this is no step and no
+// change to ask about at the end; autosave keeps the texts as after a gesture.
+void PhrasesConfirmed(Form1 &form, const std::function<void()> &setTexts);
 
 class PosterHistory final : public QObject
 {
@@ -56,6 +63,9 @@ public:
     void gestureEnded(Gesture gesture);
     // A move of the wizard: the steps so far are forgotten.
     void startStep();
+    // Runs a change of the texts that is no step (new phrases confirmed). When it changed them,
+    // the steps so far are forgotten, as they would put the old words back.
+    void changeOutside(const std::function<void()> &change);
     // The poster was captured again for printing or saving: the change it makes (a new picture
     // for the finished poster, the dots now in it) is no step of its own but belongs to the one
     // before.

@@ -86,6 +86,33 @@ void ApplyPaper(platform::PictureBox &box, const PaperState &state)
         box.setVisible(state.shown);
 }
 
+// Whether a picture shows nothing but the colour under it: none at all, or the still picture a
+// move of the wizard keeps of a plain paper.
+bool ShowsOnlyColour(const platform::Picture &picture, const QColor &colour)
+{
+    if (picture.isEmpty())
+        return true;
+    if (picture.kind() != platform::Picture::Kind::Raster)
+        return false;
+    const QImage image = picture.image().convertToFormat(QImage::Format_RGB32);
+    const QRgb plain = colour.rgb();
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        if (std::any_of(line, line + image.width(), [plain](QRgb pixel) { return pixel != plain; }))
+            return false;
+    }
+    return true;
+}
+
+// Whether a paper looks the same: the same, or shown plain in the same colour with or without a
+// still picture of itself. A hidden one is shown again after a move, as it is.
+bool LooksSame(const PaperState &a, const PaperState &b)
+{
+    if (a == b)
+        return true;
+    return a.shown && b.shown && a.back == b.back && ShowsOnlyColour(a.picture, a.back) && ShowsOnlyColour(b.picture, b.back);
+}
+
 } // namespace
 
 bool PictureSlotState::operator==(const PictureSlotState &other) const
@@ -179,13 +206,17 @@ void ApplySnapshot(Form1 &form, const PosterState &state)
 
 bool SamePoster(const PosterState &a, const PosterState &b)
 {
-    if (!(a.paper == b.paper) || a.paperButton != b.paperButton || !(a.finished == b.finished) || a.onPoster != b.onPoster)
+    if (!LooksSame(a.paper, b.paper) || a.paperButton != b.paperButton || !LooksSame(a.finished, b.finished))
         return false;
     for (std::size_t i = 0; i < a.pictures.size(); ++i) {
         PictureSlotState x = a.pictures[i], y = b.pictures[i];
-        // Off the poster a slot is only ever laid over a gallery cell, ready to be picked up.
+        // Off the poster a slot is only ever laid over a gallery cell, ready to be picked up, or
+        // hidden, free for the next pass over a cell: whether it grew on the poster before is
+        // forgotten as soon as it is carried.
         if (x.left >= Poster::PlacedLimit && y.left >= Poster::PlacedLimit)
             continue;
+        if (a.onPoster[i] != b.onPoster[i])
+            return false;
         x.border = y.border = 0;
         x.stacking = y.stacking = 0;
         if (!(x == y))

@@ -86,7 +86,8 @@ void ApplySnapshot(Form1 &form, const PosterState &state);
 
 // Whether the poster looks the same, what is selected aside: the selection borders, the
 // selected element, the stacking (a press raises a picture), and the picture slots off the
-// poster (a free slot laid over a gallery cell, ready to be picked up, or taken off again).
+// poster (a free slot laid over a gallery cell, ready to be picked up, or taken off again). A
+// shown plain paper is the same with or without the still picture a move took of it.
 bool SamePoster(const PosterState &a, const PosterState &b);
 
 } // namespace history

@@ -24,8 +24,7 @@ PaperState PaperFrom(const posterfile::Surface &surface)
 // once the paper's colour and picture were set.
 void PutDots(platform::PictureBox &box, const QImage &dots)
 {
-    const QImage &surface = box.drawingSurface();
-    if (dots.isNull() || dots.size() != surface.size())
+    if (dots.isNull() || dots.size() != box.surfaceSize())
         return;
     platform::SurfaceTiles tiles;
     for (int tile : platform::SurfaceTiles::TilesUnder(dots.rect(), dots.size())) {

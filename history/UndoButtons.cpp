@@ -2,10 +2,13 @@
 #include "history/UndoButtons.h"
 
 #include "form/Form1.h"
+#include "form/Module1.h"
 #include "history/History.h"
 #include "platform/ControlLayout.h"
 #include "platform/Controls.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QShortcut>
 
 namespace history {
@@ -27,12 +30,15 @@ constexpr ControlSpec UndoButtonTable[] = {
      .fontStyle = platform::FontStyle::Bold, .enabled = false},
 };
 
+constexpr QKeyCombination RedoKey(Qt::CTRL | Qt::SHIFT, Qt::Key_Z);
+
 } // namespace
 
 const QString UndoButtons::UndoCaption = QStringLiteral("とりけし");
 const QString UndoButtons::RedoCaption = QStringLiteral("やりなおし");
 
-UndoButtons::UndoButtons(Form1 &form, PosterHistory &history, QObject *parent) : QObject(parent), m_history(history)
+UndoButtons::UndoButtons(Form1 &form, PosterHistory &history, QObject *parent)
+    : QObject(parent), m_form(form), m_history(history)
 {
     platform::BuildControls(form.client(), UndoButtonTable);
     m_undo = platform::BuiltControl<platform::CommandButton>(form.client(), "CommandUndo");
@@ -40,13 +46,27 @@ UndoButtons::UndoButtons(Form1 &form, PosterHistory &history, QObject *parent) :
     connect(m_undo, &QPushButton::clicked, &history, &PosterHistory::undo);
     connect(m_redo, &QPushButton::clicked, &history, &PosterHistory::redo);
     auto *undoKey = new QShortcut(QKeySequence::Undo, &form);
-    auto *redoKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &form);
+    auto *redoKey = new QShortcut(QKeySequence(RedoKey), &form);
+    // A text box asks for Ctrl+Z before the shortcuts see it, wherever the keyboard is.
+    qApp->installEventFilter(this);
     connect(undoKey, &QShortcut::activated, &history, &PosterHistory::undo);
     connect(redoKey, &QShortcut::activated, &history, &PosterHistory::redo);
     connect(&history, &PosterHistory::stepsChanged, this, &UndoButtons::refresh);
     // After the editing mode's own handler, which switched it on or off.
     connect(form.Command21, &QPushButton::clicked, this, &UndoButtons::refresh);
     refresh();
+}
+
+bool UndoButtons::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::ShortcutOverride || !watched->isWidgetType() || Module1::EditMode.toInt() == 1)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if ((!key->matches(QKeySequence::Undo) && key->keyCombination() != RedoKey)
+        || static_cast<QWidget *>(watched)->window() != &m_form)
+        return QObject::eventFilter(watched, event);
+    event->ignore();
+    return true;
 }
 
 void UndoButtons::refresh()

@@ -74,12 +74,21 @@ public:
                 segment.candidates.push_back(text);
                 segment.ids.push_back(c);
             }
-            // The plain forms are always there to choose, last if anthy has not offered them.
+            // The plain forms are always there to choose: first for a reading of one kana, whose
+            // kanji are many and seldom meant (a child converting "か" wants か or カ far more
+            // often than 課), else last if anthy has not offered them.
             const ConversionSegment plain = KanaSegment(segment.reading);
+            const bool plainFirst = reading.size() == 1;
             for (int k = 0; k < plain.candidates.size(); ++k) {
-                if (!segment.candidates.contains(plain.candidates[k])) {
-                    segment.candidates.push_back(plain.candidates[k]);
-                    segment.ids.push_back(plain.ids[k]);
+                const int at = int(segment.candidates.indexOf(plain.candidates[k]));
+                if (plainFirst && at >= 0) {
+                    segment.candidates.removeAt(at);
+                    segment.ids.removeAt(at);
+                }
+                if (plainFirst || at < 0) {
+                    const int to = plainFirst ? k : int(segment.candidates.size());
+                    segment.candidates.insert(to, plain.candidates[k]);
+                    segment.ids.insert(to, plain.ids[k]);
                 }
             }
             segments.push_back(segment);

@@ -27,7 +27,8 @@ void ConfigureKanaKanji(const QString &dataFolder, const QString &dictionary = Q
 // True when kanji conversion works (the library started with its dictionary).
 bool KanaKanjiAvailable();
 
-// Splits a hiragana reading into segments with their candidates.
+// Splits a hiragana reading into segments with their candidates. A reading of one kana offers
+// that kana and its katakana first, then the kanji.
 QList<ConversionSegment> ConvertKana(const QString &reading);
 
 // Confirms the last conversion with one chosen index into each segment's candidates, so that

@@ -248,8 +248,15 @@ public:
 } // namespace
 
 PrintController::PrintController(const PrintControls &controls, QObject *parent)
-    : QObject(parent), m_controls(controls), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : QObject(parent), m_controls(controls)
 {
+}
+
+QPrinter &PrintController::printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
 }
 
 PrintController::~PrintController() = default;
@@ -268,21 +275,24 @@ void PrintController::Print()
     platform::Yield();
     CaptureFinishedPoster();
 
+    // The job's name in the print queue: the poster's, once it has been saved under one.
+    m_printer->setDocName(m_posterName.isEmpty() ? QStringLiteral("とびまる") : m_posterName);
+
     // With the preview on, the page is shown first; going back prints nothing. Printing then
     // goes on as without it, through the print dialog.
     if (settings::Current().printPreview
-        && !ShowPrintPreview(*m_printer, m_controls.finished->picture(), m_controls.window))
+        && !ShowPrintPreview(printer(), m_controls.finished->picture(), m_controls.window))
         return;
 
     // The print-setup choices: printer, paper and orientation (the orientation is then set from
     // the poster's shape). Where no printer is installed the dialog offers printing to a file.
-    QPrintDialog dialog(m_printer.get(), m_controls.window);
+    QPrintDialog dialog(&printer(), m_controls.window);
     dialog.setObjectName(QStringLiteral("CommonDialog1"));
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     if (dialog.exec() != QDialog::Accepted)
         return; // cancelled: nothing printed, nothing said
 
-    if (PrintPictureFitted(*m_printer, m_controls.finished->picture()))
+    if (PrintPictureFitted(printer(), m_controls.finished->picture()))
         emit writtenOut();
     else
         platform::ShowErrorMessage(m_controls.window, PrintFailedMessage, QStringLiteral("いんさつ"));
@@ -336,12 +346,14 @@ void PrintController::Save()
             m_lastFilter = dialog.selectedNameFilter();
         const platform::Picture &picture = m_controls.finished->picture();
         const bool saved = type == FileType::Png   ? SavePictureAsPng(picture, m_lastFileName)
-                           : type == FileType::Pdf ? SavePictureAsPdf(picture, m_lastFileName, m_printer->pageLayout().pageSize())
+                           : type == FileType::Pdf ? SavePictureAsPdf(picture, m_lastFileName, printer().pageLayout().pageSize())
                                                    : SavePictureAsBmp(picture, m_lastFileName);
-        if (saved)
+        if (saved) {
+            m_posterName = QFileInfo(m_lastFileName).completeBaseName();
             emit writtenOut();
-        else
+        } else {
             platform::ShowErrorMessage(m_controls.window, SaveFailedMessage, QStringLiteral("ほぞん"));
+        }
     }
     platform::Yield();
 }

@@ -66,14 +66,16 @@ public:
     explicit PrintController(const PrintControls &controls, QObject *parent = nullptr);
     ~PrintController() override;
 
-    void Print(); // "いんさつ"
+    void Print(); // "いんさつ": a job named "とびまる", or after the poster's name once saved
     void Save();  // "ほぞん"
 
     // The file name the next save offers: the last one chosen, empty at first. With saveFormats
     // the next save offers a fresh name in its folder instead.
     QString lastFileName() const { return m_lastFileName; }
-    // The printer, kept for the life of the main window so its settings persist.
-    QPrinter &printer() { return *m_printer; }
+    // The printer, kept for the life of the main window so its settings persist. It is made
+    // when first needed: making one asks the print system for its printers, which start-up
+    // need not wait for.
+    QPrinter &printer();
 
     static const QString PrintFailedMessage;
     static const QString SaveFailedMessage;
@@ -91,6 +93,7 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     QString m_lastFileName;
     QString m_lastFilter; // the file type chosen last, with saveFormats
+    QString m_posterName; // the name the poster was last saved under, without its extension
 };
 
 } // namespace output

@@ -25,6 +25,7 @@
 #include <cmath>
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -79,19 +80,24 @@ QSize jpegDecodeSize(const QSize &natural, const QSize &limit)
 }
 
 // One conversion for drawing: premultiplied where there is alpha, plain 32-bit otherwise.
-QImage toDrawingFormat(const QImage &image)
+QImage toDrawingFormat(QImage image)
 {
-    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                         : QImage::Format_RGB32);
+    image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    return image;
 }
 
-// image at exactly size: as it is, reduced through its palette, or resampled smoothly.
-QImage fittedTo(const QImage &image, const QSize &size)
+// image at exactly size: as it is, reduced through its palette, or resampled smoothly. What Qt's
+// reader gives has straight alpha, 16 bits a sample where the file has them (an interlaced PNG);
+// it is resampled in the drawing format, premultiplied. Left to Qt, straight pixels are
+// premultiplied on the way, and Qt multiplies a 16-bit pixel's alpha by itself as it does so: a
+// half-transparent part came out far too pale.
+QImage fittedTo(QImage image, const QSize &size)
 {
     if (image.isNull() || image.size() == size)
         return image;
-    return image.colorCount() > 0 ? ReducePalettePicture(image, size)
-                                  : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.colorCount() > 0)
+        return ReducePalettePicture(image, size);
+    return toDrawingFormat(std::move(image)).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 QImage decodeRaster(Format format, QImageReader &reader, const QByteArray &bytes, const QSize &natural,
@@ -132,7 +138,7 @@ QImage decodeRaster(Format format, QImageReader &reader, const QByteArray &bytes
     }
     if (!reader.read(&image))
         return {};
-    return fittedTo(image, size);
+    return fittedTo(std::move(image), size);
 }
 
 // A raster file checked and its header read: its natural size, shown upright, and what its EXIF

@@ -134,11 +134,6 @@ void InstallAccessibleControls()
     QAccessible::installFactory(MakeInterface);
 }
 
-void RemoveAccessibleControls()
-{
-    QAccessible::removeFactory(MakeInterface);
-}
-
 void PressLikeMouse(QWidget *control)
 {
     QWidget *window = control->window();

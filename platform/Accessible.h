@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// The program's controls as screen readers see them (the setting speech). Qt already reports
+// The program's controls as screen readers see them. Qt already reports
 // command buttons as buttons and text boxes with their text; the keys of the on-screen
 // keyboard, the colour swatches, the gallery cells and the poster's picture slots are labels and
 // painted widgets, which a screen reader could see but not press. Each such class of control
@@ -16,7 +16,6 @@ namespace platform {
 // Installs the interfaces for the controls whose interfaces are made from now on (a control's
 // interface is made when a screen reader first asks for it), and takes them away again.
 void InstallAccessibleControls();
-void RemoveAccessibleControls();
 
 // Does what the mouse does when it passes over control and clicks its centre: the pass goes to
 // the control, the press and the release to whatever then lies on top at that point (over a

@@ -5,9 +5,25 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace platform {
+
+namespace {
+
+// A rectangle of the surface's pixels in logical pixels, rounded outwards.
+QRect LogicalPixels(const QRect &pixels)
+{
+    if (pixels.isEmpty())
+        return {};
+    return QRect(pixels.topLeft() / CaptureDensity,
+                 (pixels.bottomRight() + QPoint(CaptureDensity, CaptureDensity)) / CaptureDensity - QPoint(1, 1));
+}
+
+} // namespace
 
 PictureBox::PictureBox(QWidget *parent) : Control(parent)
 {
@@ -34,11 +50,11 @@ void PictureBox::setPicture(const Picture &picture)
     update();
 }
 
-bool PictureBox::ensureSurface()
+void PictureBox::ensureSurface()
 {
-    const QSize pixels = size() * CaptureDensity;
+    const QSize pixels = surfaceSize();
     if (m_surface.size() == pixels)
-        return false;
+        return;
     m_surface = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     m_surface.setDevicePixelRatio(CaptureDensity);
     m_surface.fill(Qt::transparent);
@@ -46,20 +62,30 @@ bool PictureBox::ensureSurface()
     // Tiles of a surface of another size no longer fit.
     m_journal = SurfaceTiles();
     m_inked.assign(SurfaceTiles::TilesUnder(QRect(QPoint(0, 0), pixels), pixels).size(), false);
-    return true;
+}
+
+bool PictureBox::hasDots() const
+{
+    return std::find(m_inked.begin(), m_inked.end(), true) != m_inked.end();
 }
 
 void PictureBox::clearSurface()
 {
-    if (!ensureSurface()) {
-        for (std::size_t tile = 0; tile < m_inked.size(); ++tile) {
-            if (m_inked[tile] && m_keepsJournal && !m_journal.contains(int(tile)))
-                m_journal.keep(int(tile), m_surface);
-        }
-        m_surface.fill(Qt::transparent);
-        m_shownSurface.fill(Qt::transparent);
-        m_inked.assign(m_inked.size(), false);
+    // Only the tiles drawn on hold anything, so a surface with no dot costs nothing to clear.
+    bool cleared = false;
+    for (std::size_t tile = 0; tile < m_inked.size(); ++tile) {
+        if (!m_inked[tile])
+            continue;
+        if (m_keepsJournal && !m_journal.contains(int(tile)))
+            m_journal.keep(int(tile), m_surface);
+        const QRect area = SurfaceTiles::TileRect(int(tile), m_surface.size());
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            std::memset(m_surface.scanLine(y) + area.left() * 4, 0, std::size_t(area.width()) * 4);
+        m_inked[tile] = false;
+        cleared = true;
     }
+    if (cleared && !m_shownSurface.isNull())
+        m_shownSurface.fill(Qt::transparent);
 }
 
 void PictureBox::setKeepsJournal(bool keep)
@@ -84,13 +110,13 @@ void PictureBox::journalTiles(const QRect &pixels)
 
 void PictureBox::exchangeTiles(SurfaceTiles &tiles)
 {
+    if (tiles.isEmpty())
+        return;
     ensureSurface();
     const QRect changed = tiles.exchangeWith(m_surface);
     for (int tile : SurfaceTiles::TilesUnder(changed, m_surface.size()))
         m_inked[std::size_t(tile)] = SurfaceTiles::IsInked(tile, m_surface);
-    // In logical pixels, rounded outwards.
-    const QRect logical(changed.topLeft() / CaptureDensity,
-                        (changed.bottomRight() + QPoint(CaptureDensity, CaptureDensity)) / CaptureDensity - QPoint(1, 1));
+    const QRect logical = LogicalPixels(changed);
     shrinkIntoShown(logical);
     update(logical);
 }
@@ -99,8 +125,16 @@ const QImage &PictureBox::shownSurface(qreal ratio)
 {
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (m_shownSurface.size() != pixels || !qFuzzyCompare(m_shownSurface.devicePixelRatio(), ratio)) {
-        m_shownSurface = m_surface.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Only what is drawn is shrunk: a clear shown copy, then the tiles that hold dots.
+        m_shownSurface = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
         m_shownSurface.setDevicePixelRatio(ratio);
+        m_shownSurface.fill(Qt::transparent);
+        QRect inked;
+        for (std::size_t tile = 0; tile < m_inked.size(); ++tile) {
+            if (m_inked[tile])
+                inked |= SurfaceTiles::TileRect(int(tile), m_surface.size());
+        }
+        shrinkIntoShown(LogicalPixels(inked));
     }
     return m_shownSurface;
 }
@@ -147,6 +181,10 @@ void PictureBox::drawCircle(double x, double y, double radius, const QColor &lin
     painter.setPen(QPen(lineColor, 1.0));
     painter.setBrush(fillColor);
     painter.drawEllipse(centre, r, r);
+    // The pixel under the centre is the dot's whatever its size: a dot smaller than a pixel
+    // would otherwise show as a pale smudge spread over the pixels around its centre.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(QRectF(std::floor(centre.x()), std::floor(centre.y()), 1, 1), lineColor);
     painter.end();
     shrinkIntoShown(touched);
     update(touched);
@@ -161,7 +199,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
     // widget's paint is redirected to.
     const qreal ratio = painter.paintEngine()->paintDevice()->devicePixelRatioF();
     drawPicture(painter, ratio);
-    if (m_surface.isNull())
+    if (!hasDots())
         return;
     if (qFuzzyCompare(ratio, qreal(CaptureDensity)))
         painter.drawImage(QPointF(0, 0), m_surface);
@@ -172,8 +210,14 @@ void PictureBox::paintEvent(QPaintEvent *event)
 void PictureBox::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // Hidden widgets get their resize event late; a surface of the right size is kept.
-    ensureSurface();
+    // A surface of another size is dropped, dots and all, as a new one would be clear; the next
+    // dot makes one of the right size.
+    if (!m_surface.isNull() && m_surface.size() != surfaceSize()) {
+        m_surface = QImage();
+        m_shownSurface = QImage();
+        m_journal = SurfaceTiles();
+        m_inked.clear();
+    }
 }
 
 void PictureBox::mousePressEvent(QMouseEvent *event)

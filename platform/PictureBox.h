@@ -19,13 +19,16 @@ namespace platform {
 // A picture box: back colour, a picture shown unscaled from its top-left corner, and a drawing
 // surface for dots. The surface holds its pixels at the capture density, so that dots are as
 // sharp in a capture as the capture itself, and it survives repaints. Setting the back colour or
-// the picture clears it, as a repaint would on the original desktop.
+// the picture clears it, as a repaint would on the original desktop. The surface is made with
+// the first dot, and a clear touches only the tiles that dots were drawn on, so a box that was
+// never drawn on costs no more than its colour.
 //
 // On a device of another density (the screen) the surface and a picture of another density
 // are shown shrunk as a capture is shown there (an ImageControl's smooth scaling): each pixel
 // the average of the pixels it covers. So the paper shows its dots in the shape and colour that
-// the capture of the next step will show, the smallest dots paler as they will be there. The
-// surface's shrunk copy is kept in step with each dot.
+// the capture of the next step will show. The surface's shrunk copy is kept in step with each
+// dot. A dot, however small, covers the whole logical pixel under its centre in its colour, so
+// the smallest dots show as solid pixels, on the screen as in the capture.
 class PictureBox final : public Control<QWidget>
 {
     Q_OBJECT
@@ -46,8 +49,11 @@ public:
     // A filled circle centred on (x, y) twips with the given radius in twips: filled with
     // fillColor and outlined one logical pixel wide in lineColor.
     void drawCircle(double x, double y, double radius, const QColor &lineColor, const QColor &fillColor);
-    // The dots drawn since the last clear (transparent elsewhere), at the capture density.
+    // The dots drawn since the last clear (transparent elsewhere), at the capture density: of
+    // surfaceSize(), or null while no dot has been drawn on a surface of that size.
     const QImage &drawingSurface() const { return m_surface; }
+    QSize surfaceSize() const { return size() * CaptureDensity; }
+    bool hasDots() const;
 
     // While the box keeps a journal, every change of its surface (a dot, or a clear by a new
     // back colour or picture) first keeps the tiles it is about to change, once each, as they
@@ -72,7 +78,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    bool ensureSurface(); // true when it had to be made anew (and so is clear)
+    void ensureSurface(); // makes a clear one of the box's size when it has none of that size
     void clearSurface();
     // The surface and the picture at a device's density.
     const QImage &shownSurface(qreal ratio);

@@ -164,14 +164,16 @@ void frmList::confirm()
         ShowErrorMessage(this, NoPicturesText, NoPicturesTitle);
 
     Phrases phrases;
-    for (int k = 0; k < PhraseCount; ++k) {
+    for (int k = 0; k < PhraseCount; ++k)
         phrases[k] = PhraseBox[k]->text();
-        m_form.Text1[k]->setText(phrases[k]);
-        // The readings of text converted in the box go with it (kept only while speaking).
-        m_form.Text1[k]->setProperty(ReadingsProperty, PhraseBox[k]->property(ReadingsProperty));
-    }
-    // New words for the texts of the poster are a step of their own.
-    history::GestureEnded(m_form);
+    // The words are stored below, so they are no step of the poster to take back.
+    history::PhrasesConfirmed(m_form, [&] {
+        for (int k = 0; k < PhraseCount; ++k) {
+            m_form.Text1[k]->setText(phrases[k]);
+            // The readings of text converted in the box go with it (kept only while speaking).
+            m_form.Text1[k]->setProperty(ReadingsProperty, PhraseBox[k]->property(ReadingsProperty));
+        }
+    });
     if (m_store.save(phrases) == PhraseStore::Saved::NotWritten)
         ShowErrorMessage(this, SaveFailedText, StoreTitle);
 

@@ -17,6 +17,19 @@
 
 namespace testing {
 
+// The dots of a picture box as a user would compare them: a box that has never been drawn on has
+// no surface yet, which is the same as a clear one.
+template<class Box>
+QImage DotsOf(const Box &box)
+{
+    QImage dots = box.drawingSurface();
+    if (dots.isNull()) {
+        dots = QImage(box.surfaceSize(), QImage::Format_ARGB32_Premultiplied);
+        dots.fill(Qt::transparent);
+    }
+    return dots;
+}
+
 // Every test process has a desktop thumbnail cache of its own, empty at its start, so that no run
 // reads what another left and none writes into the user's cache.
 inline const struct FreshThumbnailCache

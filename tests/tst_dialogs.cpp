@@ -9,14 +9,18 @@
 #include "form/Form1.h"
 #include "app/Program.h"
 #include "app/Startup.h"
+#include "images/PictureSlots.h"
 #include "output/PrintAndSave.h"
+#include "platform/MessageBox.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QtTest>
 
 namespace {
@@ -76,6 +80,8 @@ private slots:
     void saveDialogClosedByEscape();
     void overwriteQuestionAnsweredNoThenYes();
     void inputForTheMainWindowWaitsForTheHandler();
+    void messagesBreakOnlyBetweenPhrases_data();
+    void messagesBreakOnlyBetweenPhrases();
 
 private:
     void goToStepFour();
@@ -246,6 +252,41 @@ void TestDialogs::inputForTheMainWindowWaitsForTheHandler()
     QVERIFY(!watchdog.fired());
     QCoreApplication::processEvents();
     QVERIFY(m_form->Picture2->isVisible()); // still step 4
+}
+
+void TestDialogs::messagesBreakOnlyBetweenPhrases_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const QString &text : {images::PictureSlotController::TooManyPictures, QStringLiteral("ディスクをセットしてください"),
+                                QStringLiteral("がぞうがありません、がぞうをいれるには\u3000[ディレクトリの指定]からおこなってください。"),
+                                QStringLiteral("ことばを よみこめませんでした"), QStringLiteral("ことばを ほぞんできませんでした"),
+                                Program::QuitQuestion, output::PrintController::PrintFailedMessage,
+                                output::PrintController::SaveFailedMessage})
+        QTest::newRow(qPrintable(text)) << text;
+}
+
+void TestDialogs::messagesBreakOnlyBetweenPhrases()
+{
+    // The message's lines as its label lays them out: each ends at a space, "、" or "。" (never
+    // "…してくだ｜さい"), and the label and the box hold them all on the screen.
+    QFETCH(QString, text);
+    QTextLayout layout(text);
+    testing::AnswerNextModal([&](QDialog *box) {
+        auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        layout.setFont(label->font()); // wrapped at word boundaries, as the label's
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(label->contentsRect().width());
+        layout.endLayout();
+        QVERIFY(label->contentsRect().height() >= layout.boundingRect().height());
+        QVERIFY(box->screen()->availableGeometry().contains(box->frameGeometry()));
+    });
+    platform::ShowErrorMessage(m_form, text, QStringLiteral("確認"));
+    QVERIFY(layout.lineCount() > 0);
+    for (int i = 1; i < layout.lineCount(); ++i) {
+        const int start = layout.lineAt(i).textStart();
+        QVERIFY2(QStringLiteral(" \u3000、。").contains(text[start - 1]), qPrintable(text.left(start) + u'｜'));
+    }
 }
 
 QTEST_MAIN(TestDialogs)

@@ -19,6 +19,7 @@
 #include "history/PosterState.h"
 #include "history/UndoButtons.h"
 #include "output/PosterCapture.h"
+#include "registration/frmList.h"
 #include "settings/Settings.h"
 
 #include <QFileDialog>
@@ -57,7 +58,7 @@ Look LookAt(Form1 &form)
 {
     // What the last gesture left to be done later (a repaint, a sharper decode) is done first.
     QTest::qWait(50);
-    return {history::TakeSnapshot(form), form.Picture1->drawingSurface(), form.Picture2->drawingSurface(),
+    return {history::TakeSnapshot(form), testing::DotsOf(*form.Picture1), testing::DotsOf(*form.Picture2),
             output::CapturePoster(form.client()).image()};
 }
 
@@ -126,6 +127,7 @@ private:
     void stroke(platform::PictureBox *box, QPointF from, QPointF to);
     void chooseColour(CommandButton *button, int swatch);
     void placePicture(int cell, QPointF at);
+    void confirmPhrase(const QString &phrase);
     void gesture(Gesture which);
     void prepare(Gesture which);
     PosterHistory &history() { return *PosterHistory::Of(*form); }
@@ -215,6 +217,13 @@ void TestHistory::placePicture(int cell, QPointF at)
     pointer->press(InCell(cell));
     pointer->dragTo(at);
     pointer->release();
+}
+
+// "これでよし" in the registration window, with a phrase of one's own.
+void TestHistory::confirmPhrase(const QString &phrase)
+{
+    CurrentProgram()->registration()->PhraseBox[0]->setText(phrase);
+    Click(CurrentProgram()->registration()->Command12);
 }
 
 // Brings the program to the step of the gesture, with something on the poster already.
@@ -384,7 +393,11 @@ void TestHistory::everyGestureIsOneStep()
 void TestHistory::undoingEverythingReturnsToTheStart()
 {
     start(true);
-    toStep(2);
+    QApplication::setActiveWindow(form);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    // Step 3 gives the keyboard to a text slot, hidden back in step 2.
+    toStep(3);
+    Click(form->Command15);
     const Look start = LookAt(*form);
     placePicture(0, {3000, 4000});
     placePicture(1, {6000, 2000});
@@ -405,12 +418,11 @@ void TestHistory::undoingEverythingReturnsToTheStart()
     ExpectSame(LookAt(*form), end);
 
     // Ctrl+Z and Ctrl+Shift+Z walk the same steps.
-    QApplication::setActiveWindow(form);
-    QVERIFY(QTest::qWaitForWindowActive(form));
-    QTest::keyClick(form, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), form->Text1[0]);
+    QTest::keyClick(form->Text1[0], Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(history().steps(), 6);
     QVERIFY(redoButton()->isEnabled());
-    QTest::keyClick(form, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(form->Text1[0], Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     ExpectSame(LookAt(*form), end);
 }
 
@@ -429,6 +441,21 @@ void TestHistory::aGestureThatChangesNothingAddsNoStep()
     Click(form->Command2);
     QCOMPARE(history().steps(), 1);
     QVERIFY(!redoButton()->isEnabled());
+    // Cleared off, a slot still remembers it grew on the poster; carried, it forgets, unseen.
+    Click(form->Command10);
+    placePicture(1, InCell(4));
+    QCOMPARE(history().steps(), 2);
+    // A plain paper's still picture of itself, which a move takes, looks like none.
+    Click(form->Command5);
+    Click(form->Command11);
+    Click(form->Command5);
+    Click(form->Command19);
+    QCOMPARE(history().steps(), 0);
+    chooseColour(form->Command12, 3);
+    Click(form->Command11);
+    Click(form->Command5);
+    chooseColour(form->Command12, 3);
+    QCOMPARE(history().steps(), 0);
 }
 
 void TestHistory::theCaptureForSavingJoinsTheStepBefore()
@@ -481,6 +508,12 @@ void TestHistory::aMoveOfTheWizardStartsAFreshHistory()
     QVERIFY(redoButton()->isEnabled());
     Click(form->Command5); // back to step 1
     QVERIFY(!undoButton()->isEnabled() && !redoButton()->isEnabled());
+    // New phrases confirmed are stored at once: undoing never puts the old words back.
+    stroke(form->Picture1, {600, 600}, {3000, 2000});
+    confirmPhrase(QStringLiteral("はなび"));
+    while (undoButton()->isEnabled())
+        Click(undoButton());
+    QCOMPARE(form->Text1[0]->text(), QStringLiteral("はなび"));
 }
 
 void TestHistory::editingGreysTheButtons()
@@ -540,6 +573,7 @@ void TestHistory::quitAsksOnlyAboutAnUnsavedPoster_data()
     QTest::addColumn<QString>("poster"); // what was done before "おわり"
     QTest::addColumn<bool>("asked");
     QTest::newRow("untouched") << "untouched" << false;
+    QTest::newRow("phrases confirmed") << "phrases confirmed" << false;
     QTest::newRow("a dot drawn") << "drawn" << true;
     QTest::newRow("drawn, then saved") << "saved" << false;
     QTest::newRow("saved, then drawn") << "saved and drawn" << true;
@@ -552,7 +586,9 @@ void TestHistory::quitAsksOnlyAboutAnUnsavedPoster()
     start(false, true);
     QVERIFY(PosterHistory::Of(*form));
     QVERIFY(!undoButton()); // undo is an option of its own
-    if (poster != QLatin1String("untouched")) {
+    if (poster == QLatin1String("phrases confirmed")) {
+        confirmPhrase(QStringLiteral("はなび"));
+    } else if (poster != QLatin1String("untouched")) {
         toStep(4);
         stroke(form->Picture2, {600, 600}, {3000, 2000});
     }
@@ -565,6 +601,7 @@ void TestHistory::quitAsksOnlyAboutAnUnsavedPoster()
     if (poster.endsWith(QLatin1String("drawn")) && poster != QLatin1String("drawn"))
         stroke(form->Picture2, {4000, 600}, {600, 3000});
 
+    QCOMPARE(history().changedSinceWrittenOut(), asked);
     if (!asked) {
         Click(form->Command3);
         ExpectEnded(form);

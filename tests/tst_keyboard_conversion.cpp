@@ -64,6 +64,10 @@ void TestKeyboard::convertSchoolWithSmallTsu()
     clickCaptions({"に"});
     QCOMPARE(form->Text2->text(), QStringLiteral("学校"));
     QCOMPARE(composition(), QStringLiteral("に"));
+    // One kana converts to itself and its katakana first, the kanji after them.
+    clickCaptions({"漢\u3000\u3000字"});
+    QCOMPARE(cardTexts().mid(0, 2), (QStringList{"に", "ニ"}));
+    QVERIFY(cardTexts().size() > 2);
 }
 
 void TestKeyboard::convertTwoSegmentsAndPickByCard()

@@ -392,8 +392,8 @@ void TestMonkey::watchHistory()
         return;
     auto record = [this, form] {
         m_stepStart = history::TakeSnapshot(*form);
-        m_startPaper = form->Picture1->drawingSurface();
-        m_startFinished = form->Picture2->drawingSurface();
+        m_startPaper = testing::DotsOf(*form->Picture1);
+        m_startFinished = testing::DotsOf(*form->Picture2);
     };
     record();
     connect(steps, &history::PosterHistory::startChanged, steps, record);
@@ -417,7 +417,7 @@ void TestMonkey::undoEverything()
     // pointer passing, are no part of it.
     if (!history::SamePoster(history::TakeSnapshot(*form), m_stepStart))
         QFAIL(qPrintable(failure(QStringLiteral("undoing everything did not bring back the step's start"))));
-    if (form->Picture1->drawingSurface() != m_startPaper || form->Picture2->drawingSurface() != m_startFinished)
+    if (testing::DotsOf(*form->Picture1) != m_startPaper || testing::DotsOf(*form->Picture2) != m_startFinished)
         QFAIL(qPrintable(failure(QStringLiteral("undoing everything did not bring back the dots of the step's start"))));
     ++m_undoneToStart;
 }

@@ -222,6 +222,14 @@ void TestPlatform::pictureBoxDotsAndClearing()
     box.setBackColor(QColor(Qt::green));
     shown = box.grab().toImage();
     QCOMPARE(shown.pixelColor(QPoint(50, 50) * shown.devicePixelRatio()), QColor(Qt::green));
+
+    // The smallest dot, a third of a pixel across, is still one whole pixel in its colour on the
+    // screen and the same area in the capture, not a pale smudge over four.
+    box.drawCircle(300, 300, 5, Qt::blue, Qt::blue);
+    shown = box.grab().toImage();
+    QCOMPARE(shown.pixelColor(QPoint(20, 20) * shown.devicePixelRatio()), QColor(Qt::blue));
+    for (int k = 0; k < CaptureDensity * CaptureDensity; ++k)
+        QCOMPARE(box.drawingSurface().pixelColor(20 * CaptureDensity + k % CaptureDensity, 20 * CaptureDensity + k / CaptureDensity), QColor(Qt::blue));
 }
 
 void TestPlatform::keyLabelLooksAndClicks()

@@ -210,6 +210,7 @@ void TestPrint::printButtonPrintsThePosterWithItsDots()
     });
     QTest::mouseClick(form->Command14, Qt::LeftButton);
     QCOMPARE(dialogName, QStringLiteral("CommonDialog1"));
+    QCOMPARE(printer.docName(), QStringLiteral("とびまる")); // the job's name in the print queue
     QCOMPARE(form->HasSelection, 0);
     QVERIFY(form->Picture2->isVisible());
     QVERIFY(QFile::exists(pdf));
@@ -307,6 +308,10 @@ void TestPrint::saveWritesA24BitBmp()
     QCOMPARE(saved.pixelColor(5, 5), QColor(0xFF, 0xE0, 0xC0));
     QCOMPARE(saved.pixelColor(100, 300), QColor(Qt::blue)); // the dot of step 4
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    // Printed after it is saved, the job takes the poster's name.
+    testing::CancelNextModal();
+    QTest::mouseClick(form->Command14, Qt::LeftButton);
+    QCOMPARE(CurrentProgram()->printing().printer().docName(), QStringLiteral("ぽすたー"));
 }
 
 void TestPrint::saveKeepsTheExactName()

@@ -319,6 +319,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("suffix");
         QTest::newRow("interlaced PNG") << PngFile(Natural, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, true) << "png";
+        // 16 bits a sample, half-transparent parts not made paler when it is made smaller.
+        QTest::newRow("interlaced PNG 16") << PngFile(Natural, PNG_COLOR_TYPE_RGB_ALPHA, 16, false, true) << "png";
         QTest::newRow("animated WebP") << WebpFile(Natural, WebpKind::Animated) << "webp";
     }
 
