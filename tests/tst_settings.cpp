@@ -245,6 +245,7 @@ void TestSettings::theWindowRecommendsAndSaves()
 {
     Settings start;
     start.bigCursor = true;
+    start.dwell = 1.25; // a time the list does not offer is kept
     SettingsWindow window(start);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -253,6 +254,9 @@ void TestSettings::theWindowRecommendsAndSaves()
     QCOMPARE(recommend->text(), QStringLiteral("おすすめ"));
     QTest::mouseClick(recommend, Qt::LeftButton);
     QCOMPARE(window.findChild<QComboBox *>(QStringLiteral("scale"))->currentData().toDouble(), settings::ScaleFit);
+    auto *dwell = window.findChild<QComboBox *>(QStringLiteral("dwell"));
+    QVERIFY(dwell);
+    QCOMPARE(dwell->currentData().toDouble(), 1.25);
     // What a classroom wants; bigCursor left as it was; no voice nor full screen.
     for (const char *key : {"galleryButtons", "wizardGuard", "undo", "quitPrompt", "autosave", "saveFormats",
                             "printPreview", "moreFormats", "builtinPictures", "bigCursor"})
