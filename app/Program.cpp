@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Program.h"
 
+#include "access/Access.h"
 #include "form/Form1.h"
 #include "form/Form1Layout.h"
 #include "form/Module1.h"
@@ -61,6 +62,8 @@ Program::Program()
     connect(form.Command20, &QPushButton::clicked, m_printing, &output::PrintController::Save);
     if (settings::Current().undo || settings::Current().quitPrompt)
         createHistory();
+    // Carrying by clicks and the pointer from the keyboard, when the settings ask for them.
+    accessibility::Install(form, this);
     connect(form.Command3, &QPushButton::clicked, this, &Program::end);
     connect(form.itemend, &QAction::triggered, this, &Program::end);
     // Closing the main window through its frame ends the program as "終了(&Q)" does.

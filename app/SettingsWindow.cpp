@@ -56,6 +56,12 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("印刷も保存もしていないポスターがあるとき、「おわりに しますか？」とたずねます。")},
         {&settings::Settings::autosave, "autosave", QStringLiteral("作りかけのポスターを残す"),
          QStringLiteral("ポスターをいつも保存し、次に始めたとき「つづきから」で続きを作れます。")},
+        {&settings::Settings::clickToCarry, "clickToCarry", QStringLiteral("クリックで運ぶ"),
+         QStringLiteral("ボタンを押したまま動かさなくても、クリックで絵や文字を持ち、もう一度のクリックで置けます。"
+                        "紙の上ではクリックで点をかき始め、もう一度のクリックで止めます。Esc で元にもどります。")},
+        {&settings::Settings::keyboardPointer, "keyboardPointer", QStringLiteral("キーボードでポインターを動かす"),
+         QStringLiteral("矢印キーとテンキーでポインターが動き（Shift で大きく）、スペースかエンターがボタン、"
+                        "Tab で次のボタンや絵へ飛びます。文字を打つところでは Ctrl を押しながら使います。")},
     };
     return switches;
 }
@@ -72,6 +78,19 @@ const std::vector<std::pair<double, QString>> &ScaleChoices()
     return choices;
 }
 
+// The times of a rest that clicks (dwell), 0 for none.
+const std::vector<std::pair<double, QString>> &DwellChoices()
+{
+    static const std::vector<std::pair<double, QString>> choices{
+        {0, QStringLiteral("使わない")},
+        {0.8, QStringLiteral("0.8 秒")},
+        {1.2, QStringLiteral("1.2 秒")},
+        {2, QStringLiteral("2 秒")},
+        {3, QStringLiteral("3 秒")},
+    };
+    return choices;
+}
+
 QLabel *Explanation(const QString &text)
 {
     auto *label = new QLabel(text);
@@ -81,13 +100,31 @@ QLabel *Explanation(const QString &text)
     return label;
 }
 
+// A row of a title and a list of values, named after its key, with its explanation below.
+QComboBox *AddChoiceRow(QVBoxLayout *rows, const QString &title, const char *key,
+                        const std::vector<std::pair<double, QString>> &choices, const QString &line)
+{
+    auto *row = new QHBoxLayout;
+    auto *label = new QLabel(title);
+    auto *box = new QComboBox;
+    label->setBuddy(box);
+    box->setObjectName(QLatin1String(key));
+    box->setAccessibleName(title);
+    for (const auto &[value, text] : choices)
+        box->addItem(text, value);
+    row->addWidget(label);
+    row->addWidget(box, 1);
+    rows->addLayout(row);
+    rows->addWidget(Explanation(line));
+    return box;
+}
+
 } // namespace
 
 SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     : QWidget(parent, Qt::Window),
       m_base(shown),
       m_saved(shown),
-      m_scale(new QComboBox),
       m_status(new QLabel)
 {
     setObjectName(QStringLiteral("SettingsWindow"));
@@ -107,19 +144,9 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     auto *options = new QWidget;
     auto *optionRows = new QVBoxLayout(options);
     optionRows->setContentsMargins(0, 0, 0, 0);
-    auto *scaleRow = new QHBoxLayout;
-    auto *scaleTitle = new QLabel(QStringLiteral("画面の大きさ"));
-    scaleTitle->setBuddy(m_scale);
-    m_scale->setObjectName(QStringLiteral("scale"));
-    m_scale->setAccessibleName(scaleTitle->text());
-    for (const auto &[factor, text] : ScaleChoices())
-        m_scale->addItem(text, factor);
-    scaleRow->addWidget(scaleTitle);
-    scaleRow->addWidget(m_scale, 1);
-    optionRows->addLayout(scaleRow);
-    optionRows->addWidget(Explanation(QStringLiteral(
-        "ボタンも文字も大きくなり、目の見えにくい子や手のふるえる子も押しやすくなります。"
-        "ポスターの中身と印刷は変わりません。")));
+    m_scale = AddChoiceRow(optionRows, QStringLiteral("画面の大きさ"), "scale", ScaleChoices(),
+                           QStringLiteral("ボタンも文字も大きくなり、目の見えにくい子や手のふるえる子も押しやすくなります。"
+                                          "ポスターの中身と印刷は変わりません。"));
 
     for (const SwitchText &entry : Switches()) {
         auto *box = new QCheckBox(entry.title);
@@ -129,6 +156,9 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
         optionRows->addWidget(box);
         optionRows->addWidget(Explanation(entry.line));
     }
+    m_dwell = AddChoiceRow(optionRows, QStringLiteral("止めておくとクリック"), "dwell", DwellChoices(),
+                           QStringLiteral("ポインターをしばらく動かさずにおくと、そこをクリックします（輪が満ちたとき）。"
+                                          "押すことの難しい子や、視線やあたまで指す子のために。"));
     optionRows->addStretch(1);
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("Options"));
@@ -195,6 +225,7 @@ settings::Settings SettingsWindow::chosen() const
 {
     settings::Settings settings = m_base;
     settings.scale = m_scale->currentData().toDouble();
+    settings.dwell = m_dwell->currentData().toDouble();
     for (const auto &[member, box] : m_switches)
         settings.*member = box->isChecked();
     return settings;
@@ -204,6 +235,10 @@ void SettingsWindow::showSettings(const settings::Settings &settings)
 {
     const int index = m_scale->findData(settings.scale);
     m_scale->setCurrentIndex(index < 0 ? 0 : index);
+    // A time of the file's own that the list does not offer is offered too.
+    if (m_dwell->findData(settings.dwell) < 0)
+        m_dwell->addItem(QStringLiteral("%1 秒").arg(settings.dwell), settings.dwell);
+    m_dwell->setCurrentIndex(m_dwell->findData(settings.dwell));
     for (const auto &[member, box] : m_switches)
         box->setChecked(settings.*member);
 }

@@ -46,7 +46,8 @@ private:
 
     settings::Settings m_base;  // the keys the window has no control for, kept as read
     settings::Settings m_saved; // what the file holds: as read, then as last saved
-    QComboBox *m_scale;
+    QComboBox *m_scale = nullptr;
+    QComboBox *m_dwell = nullptr;
     std::vector<std::pair<bool settings::Settings::*, QCheckBox *>> m_switches;
     QLabel *m_status;
 };

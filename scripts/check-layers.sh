@@ -22,7 +22,8 @@ declare -A allowed=(
   [images]="settings base pictures platform form history"
   [text]="settings base pictures platform form input history"
   [registration]="settings base pictures platform form history"
-  [app]="settings base pictures posterfile platform input form history output drawing images text registration"
+  [access]="settings base pictures platform form history"
+  [app]="settings base pictures posterfile platform input form history output drawing images text registration access"
 )
 # Folders whose files may include no widget header of Qt (pictures and the lowest layer); a
 # folder named here links Qt Gui, not Widgets.

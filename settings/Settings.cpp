@@ -18,9 +18,13 @@ struct BoolKey
 };
 
 constexpr const char *ScaleKey = "scale";
+constexpr const char *DwellKey = "dwell";
+// The seconds of a rest that clicks, when it is on.
+constexpr double ShortestDwell = 0.5;
+constexpr double LongestDwell = 3;
 
 // Every on/off key (QSettings writes the file in the keys' alphabetical order).
-constexpr std::array<BoolKey, 12> BoolKeys{{
+constexpr std::array<BoolKey, 14> BoolKeys{{
     {"fullscreen", &Settings::fullscreen},
     {"bigCursor", &Settings::bigCursor},
     {"galleryButtons", &Settings::galleryButtons},
@@ -33,6 +37,8 @@ constexpr std::array<BoolKey, 12> BoolKeys{{
     {"saveFormats", &Settings::saveFormats},
     {"printPreview", &Settings::printPreview},
     {"builtinPictures", &Settings::builtinPictures},
+    {"clickToCarry", &Settings::clickToCarry},
+    {"keyboardPointer", &Settings::keyboardPointer},
 }};
 
 // The factors scale takes besides "fit".
@@ -56,6 +62,7 @@ QStringList Keys()
     QStringList keys{QLatin1String(ScaleKey)};
     for (const BoolKey &entry : BoolKeys)
         keys.append(QLatin1String(entry.name));
+    keys.append(QLatin1String(DwellKey));
     return keys;
 }
 
@@ -77,6 +84,15 @@ QString SetValue(Settings &settings, const QString &key, const QString &value)
         }
         return QStringLiteral("scale must be 1, 1.25, 1.5, 2 or fit, not \"%1\"").arg(value);
     }
+    if (key == QLatin1String(DwellKey)) {
+        bool ok = false;
+        const double seconds = text.toDouble(&ok);
+        if (ok && (seconds == 0 || (seconds >= ShortestDwell && seconds <= LongestDwell))) {
+            settings.dwell = seconds;
+            return {};
+        }
+        return QStringLiteral("dwell must be 0 (off) or seconds from 0.5 to 3, not \"%1\"").arg(value);
+    }
     const BoolKey *entry = FindBoolKey(key);
     if (!entry)
         return QStringLiteral("unknown key \"%1\"").arg(key);
@@ -96,6 +112,8 @@ QString ValueText(const Settings &settings, const QString &key)
 {
     if (key == QLatin1String(ScaleKey))
         return settings.scale == ScaleFit ? QStringLiteral("fit") : QString::number(settings.scale);
+    if (key == QLatin1String(DwellKey))
+        return QString::number(settings.dwell);
     const BoolKey *entry = FindBoolKey(key);
     if (!entry)
         return {};

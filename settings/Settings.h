@@ -42,6 +42,14 @@ struct Settings
     bool printPreview = false;
     // Buttons, keys and texts read aloud; "よむ" reads the typing line or the selected text.
     bool speech = false;
+    // A click picks up what a drag would carry, and the next click puts it down; on the paper a
+    // click starts a stroke of dots and the next ends it. Escape puts back what is carried.
+    bool clickToCarry = false;
+    // The arrow keys and the number pad move the pointer, Space and Enter are its button, Tab
+    // goes from control to control.
+    bool keyboardPointer = false;
+    // Resting the pointer this many seconds clicks where it rests (0 off, else 0.5 to 3).
+    double dwell = 0;
 
     // Options of features still to come: read and kept so that all share one file.
     bool undo = false;
@@ -53,7 +61,7 @@ struct Settings
     bool operator==(const Settings &) const = default;
 };
 
-// Every key the file may hold: scale first, then the switches.
+// Every key the file may hold: scale first, then the switches, then dwell.
 QStringList Keys();
 
 // Sets one key from its text. Returns an empty string, or why the key or value was refused

@@ -8,8 +8,9 @@
 // 3000), and TOVIMARU_MONKEY_MEMORY_EVERY, when set, prints the resident memory every that many
 // events. TOVIMARU_MONKEY_UNDO=1 turns the options undo and quitPrompt on: "とりけし" and
 // "やりなおし" are among the controls clicked, and now and then every step of the wizard's step
-// is undone, which must bring back the poster as the step started. A failure names the seed, the event and the events before it, so the same seed
-// repeats it.
+// is undone, which must bring back the poster as the step started. TOVIMARU_MONKEY_ACCESS=1
+// turns clickToCarry, keyboardPointer and dwell (half a second) on besides. A failure names the
+// seed, the event and the events before it, so the same seed repeats it.
 
 #include "StepTable.h"
 #include "TestSupport.h"
@@ -352,6 +353,12 @@ void TestMonkey::randomUse()
     if (m_undo) {
         settings::Settings options;
         options.undo = options.quitPrompt = true;
+        settings::SetCurrent(options);
+    }
+    if (qEnvironmentVariableIntValue("TOVIMARU_MONKEY_ACCESS") != 0) {
+        settings::Settings options = settings::Current();
+        options.clickToCarry = options.keyboardPointer = true;
+        options.dwell = 0.5;
         settings::SetCurrent(options);
     }
     DialogAnswerer answerer(m_dir.path());

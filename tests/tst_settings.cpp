@@ -158,6 +158,8 @@ void TestSettings::readsTheFileAndTheCommandLine_data()
     all.fullscreen = all.bigCursor = all.galleryButtons = all.wizardGuard = true;
     all.undo = all.autosave = all.quitPrompt = all.speech = true;
     all.moreFormats = all.saveFormats = all.printPreview = all.builtinPictures = true;
+    all.clickToCarry = all.keyboardPointer = true;
+    all.dwell = 1.25;
     Settings buttons;
     buttons.galleryButtons = true;
     Settings fit;
@@ -167,13 +169,15 @@ void TestSettings::readsTheFileAndTheCommandLine_data()
     QTest::newRow("every key") << QByteArray("scale=1.5\nfullscreen=true\nbigCursor=yes\ngalleryButtons=1\n"
                                              "wizardGuard=on\nundo=true\nautosave=true\nquitPrompt=true\n"
                                              "speech=true\nmoreFormats=true\nsaveFormats=true\n"
-                                             "printPreview=true\nbuiltinPictures=TRUE\n")
+                                             "printPreview=true\nbuiltinPictures=TRUE\nclickToCarry=true\n"
+                                             "keyboardPointer=true\ndwell=1.25\n")
                                << QStringList() << all << 0;
     QTest::newRow("--set over the file") << QByteArray("galleryButtons=true\nscale=2\n")
                                          << QStringList{"scale=fit", "galleryButtons=false"} << fit << 0;
     QTest::newRow("--set alone") << QByteArray() << QStringList{"galleryButtons=true"} << buttons << 0;
     QTest::newRow("unknown key") << QByteArray("colour=red\ngalleryButtons=true\n") << QStringList() << buttons << 1;
     QTest::newRow("scale out of range") << QByteArray("scale=3\n") << QStringList() << Settings{} << 1;
+    QTest::newRow("dwell too short") << QByteArray("dwell=0.2\n") << QStringList() << Settings{} << 1;
     QTest::newRow("not a switch") << QByteArray("wizardGuard=maybe\n") << QStringList() << Settings{} << 1;
     QTest::newRow("a list") << QByteArray("scale=1,2\n") << QStringList() << Settings{} << 1;
     QTest::newRow("another section") << QByteArray("[window]\nscale=2\n") << QStringList() << Settings{} << 1;
@@ -230,6 +234,7 @@ void TestSettings::savedSettingsReadBackTheSame()
     chosen.scale = settings::ScaleFit;
     chosen.wizardGuard = true;
     chosen.speech = true;
+    chosen.dwell = 2;
     QCOMPARE(settings::SaveUserSettings(chosen), QString());
     QStringList said;
     QVERIFY(settings::ReadSettingsFile(settings::UserSettingsPath(), &said) == chosen);
@@ -240,6 +245,7 @@ void TestSettings::theWindowRecommendsAndSaves()
 {
     Settings start;
     start.bigCursor = true;
+    start.dwell = 1.25; // a time the list does not offer is kept
     SettingsWindow window(start);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -248,6 +254,9 @@ void TestSettings::theWindowRecommendsAndSaves()
     QCOMPARE(recommend->text(), QStringLiteral("おすすめ"));
     QTest::mouseClick(recommend, Qt::LeftButton);
     QCOMPARE(window.findChild<QComboBox *>(QStringLiteral("scale"))->currentData().toDouble(), settings::ScaleFit);
+    auto *dwell = window.findChild<QComboBox *>(QStringLiteral("dwell"));
+    QVERIFY(dwell);
+    QCOMPARE(dwell->currentData().toDouble(), 1.25);
     // What a classroom wants; bigCursor left as it was; no voice nor full screen.
     for (const char *key : {"galleryButtons", "wizardGuard", "undo", "quitPrompt", "autosave", "saveFormats",
                             "printPreview", "moreFormats", "builtinPictures", "bigCursor"})
@@ -296,7 +305,8 @@ void TestSettings::theWindowHasASwitchForEachOption_data()
 {
     QTest::addColumn<QString>("key");
     for (const char *key : {"fullscreen", "bigCursor", "galleryButtons", "wizardGuard", "saveFormats", "printPreview",
-                            "moreFormats", "builtinPictures", "speech", "undo", "quitPrompt", "autosave"})
+                            "moreFormats", "builtinPictures", "speech", "undo", "quitPrompt", "autosave", "clickToCarry",
+                            "keyboardPointer"})
         QTest::newRow(key) << QString::fromLatin1(key);
 }
 

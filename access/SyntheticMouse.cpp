@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "access/SyntheticMouse.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+
+namespace accessibility {
+
+QPoint SyntheticMouse::pos() const
+{
+    return m_known ? m_pos : QCursor::pos();
+}
+
+void SyntheticMouse::moveTo(QPoint global)
+{
+    seen(global);
+    send(QEvent::MouseMove, Qt::NoButton, m_held ? Qt::LeftButton : Qt::NoButton);
+    // Where the desktop lets a program move its pointer, it then reports a move there itself.
+    constexpr qsizetype EchoesKept = 32;
+    if (m_echoes.size() == EchoesKept)
+        m_echoes.removeFirst();
+    m_echoes.append(global);
+    QCursor::setPos(global);
+}
+
+void SyntheticMouse::seen(QPoint global)
+{
+    m_pos = global;
+    m_known = true;
+}
+
+void SyntheticMouse::press()
+{
+    if (m_held)
+        return;
+    m_held = true;
+    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
+}
+
+void SyntheticMouse::release()
+{
+    if (!m_held)
+        return;
+    m_held = false;
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+    m_pressedIn = nullptr;
+}
+
+bool SyntheticMouse::isEcho(QPoint global)
+{
+    // The desktop reports them in order: those before it will not come any more.
+    const qsizetype at = m_echoes.indexOf(global);
+    if (at < 0)
+        return false;
+    m_echoes.remove(0, at + 1);
+    return true;
+}
+
+void SyntheticMouse::send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    const QPoint global = pos();
+    // While the button is held everything goes to the window it went down on, as with a mouse.
+    // The active window first, where it lies under the pointer: the one the keys work in.
+    QWindow *window = m_pressedIn;
+    if (!window) {
+        QWindow *active = QGuiApplication::focusWindow();
+        window = active && active->geometry().contains(global) ? active : QGuiApplication::topLevelAt(global);
+    }
+    if (!window)
+        return;
+    // A modal dialog keeps every other window from the pointer (its own popups aside).
+    if (const QWindow *modal = QGuiApplication::modalWindow()) {
+        const QWindow *owner = window;
+        while (owner && owner != modal)
+            owner = owner->transientParent();
+        if (!owner)
+            return;
+    }
+    if (type == QEvent::MouseButtonPress)
+        m_pressedIn = window;
+    const QPointF local = window->mapFromGlobal(QPointF(global));
+    QMouseEvent mouse(type, local, local, QPointF(global), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &mouse);
+}
+
+} // namespace accessibility

@@ -1,0 +1,370 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Carrying, placing and drawing without holding a button, against the real main window: each
+// gesture done by two clicks (clickToCarry), by the keys (keyboardPointer) and by two rests of the
+// pointer (dwell, with clickToCarry) leaves the poster
+// exactly as the same gesture done by a drag, property for property and pixel for pixel; Escape
+// puts back what is carried; with the options off a click is only a click.
+
+#include "PosterPointer.h"
+#include "TestSupport.h"
+
+#include "access/Dwell.h"
+#include "access/KeyPointer.h"
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
+#include "form/Poster.h"
+#include "history/PosterState.h"
+#include "images/Gallery.h"
+#include "output/PosterCapture.h"
+#include "registration/frmList.h"
+#include "settings/Settings.h"
+
+#include <QPainter>
+#include <QTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+enum class Gesture { GalleryOntoPoster, MovePlaced, CarryText, Stroke };
+enum class Way { Drag, Clicks, Keys, Dwell };
+
+// The rest that clicks, in the tests.
+constexpr double DwellSeconds = 0.5;
+
+// One step of the pointer keys: a way and whether Shift is held.
+struct KeyStep
+{
+    QPoint way;
+    bool shift;
+};
+
+// The key presses that take the pointer by delta (whole multiples of 8 pixels), as long steps
+// first, across then down.
+QList<KeyStep> KeyPath(QPoint delta)
+{
+    QList<KeyStep> steps;
+    for (int *d : {&delta.rx(), &delta.ry()}) {
+        const bool across = d == &delta.rx();
+        while (*d != 0) {
+            const int sign = *d > 0 ? 1 : -1;
+            const bool shift = std::abs(*d) >= accessibility::KeyPointer::ShiftStep;
+            const int step = shift ? accessibility::KeyPointer::ShiftStep : accessibility::KeyPointer::Step;
+            steps.append({across ? QPoint(sign, 0) : QPoint(0, sign), shift});
+            *d -= sign * step;
+        }
+    }
+    return steps;
+}
+
+Qt::Key KeyOf(QPoint way)
+{
+    return way.x() < 0 ? Qt::Key_Left : way.x() > 0 ? Qt::Key_Right : way.y() < 0 ? Qt::Key_Up : Qt::Key_Down;
+}
+
+// The poster as a gesture left it.
+struct Look
+{
+    QList<QRectF> rects; // the picture slots 0 and 1 and the text slot 0, in twips
+    QImage capture;
+};
+
+} // namespace
+
+class TestAccess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void eachGestureAsADragDoes_data();
+    void eachGestureAsADragDoes();
+    void escapePutsBack_data();
+    void escapePutsBack();
+    void withTheOptionsOffAClickIsAClick();
+    void tabWalksTheControls();
+    void aFocusedTextBoxKeepsItsKeys();
+
+private:
+    void start(Way way);
+    // The window's point of a point in pixels of its client area.
+    QPoint InWindow(QPoint client) const { return m_form->client()->mapTo(m_form, client); }
+    QPoint ClientPixel(QPointF twips) const { return {qRound(twips.x() / 15), qRound(twips.y() / 15)}; }
+    void mouse(QEvent::Type type, QPoint client);
+    // The gesture from one point of the client area by delta, the pointer stopping at each key step.
+    void carry(Way way, QPoint from, QPoint delta);
+    QPoint prepare(Gesture gesture);
+    Look look() const;
+
+    QTemporaryDir m_folder;
+    Form1 *m_form = nullptr;
+    bool m_held = false;
+};
+
+void TestAccess::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    QImage image(320, 240, QImage::Format_RGB32);
+    QPainter painter(&image);
+    for (int x = 0; x < 320; x += 20)
+        painter.fillRect(x, 0, 20, 240, (x / 20) % 2 ? Qt::red : Qt::yellow);
+    painter.end();
+    QVERIFY(image.save(m_folder.filePath(QStringLiteral("0.jpg")), "JPG", 95));
+    QVERIFY(QDir::setCurrent(m_folder.path()));
+}
+
+void TestAccess::cleanup()
+{
+    settings::SetCurrent(settings::Settings{});
+}
+
+void TestAccess::start(Way way)
+{
+    settings::Settings chosen;
+    chosen.clickToCarry = way != Way::Drag;
+    chosen.keyboardPointer = way == Way::Keys;
+    chosen.dwell = way == Way::Dwell ? DwellSeconds : 0;
+    settings::SetCurrent(chosen);
+    StartTovimaru();
+    m_form = qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
+    QVERIFY(m_form);
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    if (frmList *registration = CurrentProgram()->registration())
+        registration->hide();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    Module1::ImageDir = m_folder.path() + QLatin1Char('/');
+    CurrentProgram()->gallery().ScanImageFolder({QStringLiteral("0.jpg")});
+    m_form->Command13->setBackColor(Qt::black); // a pen that shows on the white paper
+    m_held = false;
+}
+
+void TestAccess::mouse(QEvent::Type type, QPoint client)
+{
+    QWindow *window = m_form->windowHandle();
+    if (type == QEvent::MouseButtonPress)
+        QTest::mousePress(window, Qt::LeftButton, {}, InWindow(client));
+    else if (type == QEvent::MouseButtonRelease)
+        QTest::mouseRelease(window, Qt::LeftButton, {}, InWindow(client));
+    else
+        QTest::mouseMove(window, InWindow(client));
+}
+
+void TestAccess::carry(Way way, QPoint from, QPoint delta)
+{
+    // Come from a little way off (a rest clicks only once the pointer left the last click).
+    mouse(QEvent::MouseMove, from + QPoint(20, 20));
+    mouse(QEvent::MouseMove, from);
+    // While a text box has the focus (a text slot has it in step 3) the pointer keys take Ctrl.
+    const Qt::KeyboardModifiers ctrl = qobject_cast<QTextEdit *>(QApplication::focusWidget()) ? Qt::ControlModifier : Qt::NoModifier;
+    const auto tap = [&](QPoint at) {
+        if (way == Way::Keys) {
+            QTest::keyClick(m_form, Qt::Key_Space, ctrl);
+        } else if (way == Way::Dwell) {
+            // The ring fills from the moment the pointer rests, until the rest clicks.
+            auto *dwell = CurrentProgram()->findChild<accessibility::DwellClicker *>();
+            QVERIFY(dwell && dwell->ring());
+            const int before = dwell->clicks();
+            QTRY_COMPARE_WITH_TIMEOUT(dwell->clicks(), before + 1, 5000);
+            QVERIFY(!dwell->ring());
+        } else {
+            mouse(QEvent::MouseButtonPress, at);
+            if (way == Way::Clicks)
+                mouse(QEvent::MouseButtonRelease, at);
+        }
+    };
+    tap(from);
+    QPoint at = from;
+    for (const KeyStep &step : KeyPath(delta)) {
+        at += step.way * (step.shift ? accessibility::KeyPointer::ShiftStep : accessibility::KeyPointer::Step);
+        if (way == Way::Keys)
+            QTest::keyClick(m_form, KeyOf(step.way), ctrl | (step.shift ? Qt::ShiftModifier : Qt::NoModifier));
+        else
+            mouse(QEvent::MouseMove, at);
+    }
+    if (way == Way::Drag)
+        mouse(QEvent::MouseButtonRelease, at);
+    else
+        tap(at);
+    QCoreApplication::processEvents();
+}
+
+// Brings the program to the step of the gesture; returns where the gesture starts.
+QPoint TestAccess::prepare(Gesture gesture)
+{
+    if (gesture != Gesture::Stroke)
+        QTest::mouseClick(m_form->Command11, Qt::LeftButton); // step 2
+    if (gesture == Gesture::CarryText)
+        QTest::mouseClick(m_form->Command6, Qt::LeftButton); // step 3
+    const QPoint cell = ClientPixel(testing::InCell(0));
+    switch (gesture) {
+    case Gesture::GalleryOntoPoster:
+        return cell;
+    case Gesture::MovePlaced:
+        carry(Way::Drag, cell, {-440, 40});
+        return cell + QPoint(-440, 40);
+    case Gesture::CarryText:
+        return m_form->Text1[0]->geometry().center();
+    case Gesture::Stroke:
+        return m_form->Picture1->geometry().topLeft() + QPoint(100, 100);
+    }
+    return {};
+}
+
+Look TestAccess::look() const
+{
+    Look seen;
+    for (const platform::ImageControl *slot : {m_form->Image3[0], m_form->Image3[1]})
+        seen.rects.append({slot->twipsLeft(), slot->twipsTop(), slot->twipsWidth(), slot->twipsHeight()});
+    const platform::RichTextBox *text = m_form->Text1[0];
+    seen.rects.append({text->twipsLeft(), text->twipsTop(), text->twipsWidth(), text->twipsHeight()});
+    seen.capture = output::CapturePoster(m_form->client()).image();
+    return seen;
+}
+
+void TestAccess::eachGestureAsADragDoes_data()
+{
+    QTest::addColumn<Gesture>("gesture");
+    QTest::addColumn<QPoint>("delta");
+    QTest::addColumn<Way>("way");
+    const struct
+    {
+        const char *name;
+        Gesture gesture;
+        QPoint delta;
+    } gestures[] = {
+        {"a gallery picture onto the poster", Gesture::GalleryOntoPoster, {-440, 40}},
+        {"a placed picture", Gesture::MovePlaced, {-160, 120}},
+        {"a text", Gesture::CarryText, {-480, 80}},
+        {"a stroke of dots", Gesture::Stroke, {160, 88}},
+    };
+    for (const auto &g : gestures) {
+        QTest::addRow("%s, by clicks", g.name) << g.gesture << g.delta << Way::Clicks;
+        QTest::addRow("%s, by keys", g.name) << g.gesture << g.delta << Way::Keys;
+        QTest::addRow("%s, by rests", g.name) << g.gesture << g.delta << Way::Dwell;
+    }
+}
+
+void TestAccess::eachGestureAsADragDoes()
+{
+    QFETCH(Gesture, gesture);
+    QFETCH(QPoint, delta);
+    QFETCH(Way, way);
+    start(Way::Drag);
+    const QPoint from = prepare(gesture);
+    const QImage unchanged = look().capture;
+    carry(Way::Drag, from, delta);
+    const Look dragged = look();
+    QVERIFY(dragged.capture != unchanged);
+
+    start(way);
+    carry(way, prepare(gesture), delta);
+    const Look carried = look();
+    QCOMPARE(carried.rects, dragged.rects);
+    QVERIFY(carried.capture == dragged.capture);
+    // Put down: the pointer and the poster are as before.
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    QCOMPARE(m_form->client()->findChild<QWidget *>(QStringLiteral("qt_carry_frame")), nullptr);
+    if (way == Way::Dwell) {
+        // Resting on where it clicked clicks no more.
+        auto *dwell = CurrentProgram()->findChild<accessibility::DwellClicker *>();
+        QTest::qWait(int(DwellSeconds * 1000) + 200);
+        QCOMPARE(dwell->clicks(), 2);
+    }
+}
+
+void TestAccess::escapePutsBack_data()
+{
+    QTest::addColumn<Gesture>("gesture");
+    QTest::newRow("a gallery picture") << Gesture::GalleryOntoPoster;
+    QTest::newRow("a placed picture") << Gesture::MovePlaced;
+}
+
+void TestAccess::escapePutsBack()
+{
+    QFETCH(Gesture, gesture);
+    start(Way::Clicks);
+    const QPoint from = prepare(gesture);
+    mouse(QEvent::MouseMove, from);
+    const history::PosterState before = history::TakeSnapshot(*m_form);
+    mouse(QEvent::MouseButtonPress, from);
+    mouse(QEvent::MouseButtonRelease, from);
+    for (int k = 1; k <= 4; ++k)
+        mouse(QEvent::MouseMove, from + QPoint(-60 * k, 30 * k));
+    // In the hand: a closed hand and a frame around the picture.
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::ClosedHandCursor);
+    QVERIFY(m_form->client()->findChild<QWidget *>(QStringLiteral("qt_carry_frame")));
+    QVERIFY(history::TakeSnapshot(*m_form) != before);
+
+    QTest::keyClick(m_form, Qt::Key_Escape);
+    QVERIFY(history::TakeSnapshot(*m_form) == before);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    // The next move moves nothing.
+    mouse(QEvent::MouseMove, from + QPoint(-300, 0));
+    QVERIFY(history::TakeSnapshot(*m_form) == before);
+}
+
+void TestAccess::withTheOptionsOffAClickIsAClick()
+{
+    start(Way::Drag);
+    prepare(Gesture::GalleryOntoPoster);
+    const QPoint cell = ClientPixel(testing::InCell(0));
+    mouse(QEvent::MouseMove, cell);
+    mouse(QEvent::MouseButtonPress, cell);
+    mouse(QEvent::MouseButtonRelease, cell);
+    mouse(QEvent::MouseMove, cell + QPoint(-440, 40));
+    // Released in the side panel, the picture went off again; nothing follows the pointer.
+    QVERIFY(!m_form->Image3[0]->isVisible());
+    QVERIFY(!Poster::IsPlaced(*m_form->Image3[0]));
+}
+
+void TestAccess::tabWalksTheControls()
+{
+    start(Way::Keys);
+    const QList<QWidget *> controls = accessibility::KeyPointer::ControlsInReadingOrder(m_form);
+    QVERIFY(controls.size() > 3);
+    const auto centre = [&](qsizetype k) { return controls[k]->mapToGlobal(controls[k]->rect().center()); };
+    // From a point that lies on no control, Tab goes to the first control.
+    mouse(QEvent::MouseMove, {-5, -5});
+    QTest::keyClick(m_form, Qt::Key_Tab);
+    QCOMPARE(QCursor::pos(), centre(0));
+    QTest::keyClick(m_form, Qt::Key_Tab);
+    QTest::keyClick(m_form, Qt::Key_Tab);
+    QCOMPARE(QCursor::pos(), centre(2));
+    QTest::keyClick(m_form, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QCursor::pos(), centre(1));
+    // Space presses the control the pointer is on: "つぎへ" goes to step 2.
+    const qsizetype forward = controls.indexOf(m_form->Command11);
+    QVERIFY(forward >= 0);
+    for (qsizetype k = 1; k != forward; k = (k + 1) % controls.size())
+        QTest::keyClick(m_form, Qt::Key_Tab);
+    QCOMPARE(QCursor::pos(), centre(forward));
+    QTest::keyClick(m_form, Qt::Key_Space);
+    QTRY_VERIFY(m_form->Image1[0]->isVisible()); // step 2
+}
+
+void TestAccess::aFocusedTextBoxKeepsItsKeys()
+{
+    start(Way::Keys);
+    prepare(Gesture::CarryText); // step 3: the first text slot has the keyboard focus
+    QCOMPARE(QApplication::focusWidget(), m_form->Text1[0]);
+    mouse(QEvent::MouseMove, {300, 300});
+    const QPoint at = QCursor::pos();
+    QWidget *text = m_form->Text1[0];
+    QTest::keyClick(text, Qt::Key_Space);
+    QTest::keyClick(text, Qt::Key_Left);
+    QTest::keyClick(text, Qt::Key_A);
+    QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("a "));
+    QCOMPARE(QCursor::pos(), at);
+    // With Ctrl they are the pointer's.
+    QTest::keyClick(text, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(QCursor::pos(), m_form->client()->mapToGlobal(QPoint(300 + accessibility::KeyPointer::Step, 300)));
+    QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("a "));
+}
+
+QTEST_MAIN(TestAccess)
+#include "tst_access.moc"
