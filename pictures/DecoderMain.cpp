@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The decoding helper: tovimaru-decoder CPU-SECONDS, started by the program (DecoderPool.h) with
-// its socket as descriptor 3. It takes one picture after another (DecoderProtocol.h), each
-// under CPU-SECONDS of processor time and the memory limit it was started with; a decoder that
+// The decoding helper: tovimaru-decoder, started by the program (DecoderPool.h) with its socket
+// as descriptor 3. It takes one picture after another (DecoderProtocol.h), each under the
+// processor time its request gives and the memory limit it was started with; a decoder that
 // crashes, hangs or runs over takes only this process down. It ends when the program closes the
 // socket, or after answering when its life's processor time is nearly spent.
 
@@ -23,6 +23,7 @@
 #endif
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -112,11 +113,11 @@ Answer AnswerFor(const Picture &picture, int &fd)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fputs("usage: tovimaru-decoder CPU-SECONDS (started by tovimaru)\n", stderr);
+    if (argc != 1 || isatty(Socket) || fcntl(Socket, F_GETFD) < 0) {
+        std::fputs("tovimaru-decoder: started by tovimaru only\n", stderr);
         return 2;
     }
-    const int seconds = std::atoi(argv[1]);
+    (void)argv;
     const bool testing = qEnvironmentVariable(TestModeVariable) == QLatin1String("1");
     formats::SetMoreFormats(true);
     for (;;) {
@@ -133,7 +134,7 @@ int main(int argc, char *argv[])
                 return 2;
         }
         close(received->fd);
-        if (!LimitThisPicture(seconds))
+        if (!LimitThisPicture(request->cpuSeconds))
             return 0; // ended before its picture: the program starts another helper
         const QString path = QString::fromUtf8(request->path);
         if (testing)
@@ -152,7 +153,7 @@ int main(int argc, char *argv[])
 #ifdef __GLIBC__
         malloc_trim(0); // an idle helper keeps no decode's memory
 #endif
-        answer.retiring = !LimitThisPicture(seconds);
+        answer.retiring = !LimitThisPicture(request->cpuSeconds);
         const bool sent = SendFrame(Socket, EncodeAnswer(answer), pixels);
         if (pixels >= 0)
             close(pixels);

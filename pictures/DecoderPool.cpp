@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -73,10 +74,9 @@ std::optional<Helper> Spawn()
         return std::nullopt;
     const Limits limits = CurrentLimits();
     QByteArray path = QFile::encodeName(program);
-    QByteArray seconds = QByteArray::number(limits.cpuSeconds);
-    char *const argv[] = {path.data(), seconds.data(), nullptr};
+    char *const argv[] = {path.data(), nullptr};
     const rlimit noCore{0, 0};
-    const rlimit cpu{rlim_t(limits.cpuSeconds) + 1, LifetimeCpuSeconds};
+    const rlimit cpu{LifetimeCpuSeconds, LifetimeCpuSeconds}; // the helper sets it for each picture
     const rlimit memory{rlim_t(limits.memoryBytes), rlim_t(limits.memoryBytes)};
     sigset_t none;
     sigemptyset(&none);
@@ -281,6 +281,7 @@ std::optional<Decoded> DecodeInHelper(const FileContents &contents, const QSize 
     Request request;
     request.bound = decodeBound.isValid() ? decodeBound : QSize();
     request.use = use;
+    request.cpuSeconds = std::clamp(CurrentLimits().cpuSeconds, 1, 600);
     request.modifiedSecs = contents.modifiedSecs;
     request.fileBytes = contents.bytes.size();
     request.path = path.isEmpty() ? QByteArray() : QFileInfo(path).absoluteFilePath().toUtf8();

@@ -37,7 +37,8 @@ struct Limits
     long long memoryBytes = 2048LL << 20;  // of address space: a 50-megapixel photo of 12 bits
                                            // a sample takes some 900 MB to decode
 };
-// The limits helpers started from now on run under (the tests make them shorter).
+// The limits pictures are decoded under from now on; the memory limit, for helpers started from
+// now on (the tests make them shorter).
 void SetLimits(const Limits &limits);
 Limits CurrentLimits();
 

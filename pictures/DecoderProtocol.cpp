@@ -75,6 +75,7 @@ QByteArray EncodeRequest(const Request &request)
     Put<quint32>(out, quint32(std::max(0, request.bound.width())));
     Put<quint32>(out, quint32(std::max(0, request.bound.height())));
     Put<quint32>(out, quint32(request.use));
+    Put<quint32>(out, quint32(request.cpuSeconds));
     Put<qint64>(out, request.modifiedSecs);
     Put<qint64>(out, request.fileBytes);
     Put<quint32>(out, quint32(request.path.size()));
@@ -87,14 +88,17 @@ std::optional<Request> DecodeRequest(const QByteArray &frame)
     Request request;
     const quint32 width = in.take<quint32>(), height = in.take<quint32>();
     request.use = int(in.take<quint32>());
+    const quint32 seconds = in.take<quint32>();
     request.modifiedSecs = in.take<qint64>();
     request.fileBytes = in.take<qint64>();
     const quint32 length = in.take<quint32>();
     if (length > quint32(MaxPathBytes))
         return std::nullopt;
     request.path = in.bytes(length);
-    if (!in.atEnd() || width > MaxSide || height > MaxSide || request.use > 2 || request.fileBytes < 0)
+    if (!in.atEnd() || width > MaxSide || height > MaxSide || request.use > 2 || request.fileBytes < 0
+        || seconds < 1 || seconds > 600)
         return std::nullopt;
+    request.cpuSeconds = int(seconds);
     if (width > 0 && height > 0)
         request.bound = QSize(int(width), int(height));
     return request;

@@ -9,6 +9,7 @@
 //     "TOVIDEC1"                    8 bytes
 //     bound width, bound height     4 + 4 bytes: the decode bound, 0 x 0 for none
 //     use                           4 bytes: Use (Picture.h)
+//     processor time                4 bytes: the seconds the picture may take, 1 to 600
 //     modification time             8 bytes, seconds: for the desktop's shared thumbnails
 //     file length                   8 bytes: the memory file passed holds this many bytes
 //     path                          4 bytes of length, then that many UTF-8 bytes
@@ -38,6 +39,7 @@ struct Request
 {
     QSize bound;
     int use = 0;
+    int cpuSeconds = 1;
     qint64 modifiedSecs = 0;
     qint64 fileBytes = 0;
     QByteArray path; // UTF-8

@@ -177,7 +177,7 @@ void TestMoreFormats::initTestCase()
     qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
     // The decoding helpers, started later, go wrong on the files named for it, and soon.
     qputenv(platform::decoding::TestModeVariable, "1");
-    platform::decoding::SetLimits({.cpuSeconds = 2, .waitMsecs = 5000, .memoryBytes = 1024LL << 20});
+    platform::decoding::SetLimits({.memoryBytes = 1024LL << 20});
     if (!modernpictures::CanEncode(HeifCodec::Hevc) || !modernpictures::CanEncode(HeifCodec::Av1))
         QSKIP("libheif here has no HEVC or AV1 encoder to make the test files with");
 }
@@ -494,6 +494,9 @@ void TestMoreFormats::decodersGoingWrongLeaveTheOthers()
     for (const QString &name : names)
         WriteFile(folder.filePath(name), png);
     const int ended = platform::decoding::HelpersEnded();
+    const platform::decoding::Limits limits = platform::decoding::CurrentLimits();
+    platform::decoding::SetLimits({.cpuSeconds = 2, .waitMsecs = 5000, .memoryBytes = limits.memoryBytes});
+    const auto restore = qScopeGuard([&] { platform::decoding::SetLimits(limits); });
     startInFolder(folder.path(), true);
     QTest::mouseClick(Registration()->Command12, Qt::LeftButton);
     QTRY_VERIFY(!Registration());
