@@ -9,6 +9,7 @@
 #include "platform/ControlLayout.h"
 #include "platform/MessageBox.h"
 #include "platform/Touch.h"
+#include "settings/Settings.h"
 #include "base/Twips.h"
 
 #include <QGuiApplication>
@@ -74,10 +75,10 @@ bool PictureSlotController::eventFilter(QObject *watched, QEvent *event)
 void PictureSlotController::PassOverCell(int i, const platform::PointerEvent &event)
 {
     Form1 &f = m_form;
-    // The card of a file that cannot be read is not picked up.
+    // With today's formats, the card of a file that cannot be read is not picked up.
     const QString path = ImageFileAt(i + f.VScroll1->value());
     const platform::Picture picture = ThumbnailPicture(path, f);
-    if (picture.isEmpty())
+    if (picture.isEmpty() && settings::Current().moreFormats)
         return;
     // 1. The size buttons act on the copy from now on.
     f.HasSelection = 1;
