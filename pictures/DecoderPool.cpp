@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/DecoderPool.h"
 
+#include "base/HelperPrograms.h"
 #include "pictures/DecoderProtocol.h"
 
 #include <QCoreApplication>
@@ -28,19 +29,7 @@ namespace {
 
 const QString ProgramName = QStringLiteral("tovimaru-decoder");
 
-// The sanitizers reserve terabytes of address space for their shadow memory: a limit on the
-// address space would stop the helper before it starts.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool LimitAddressSpace = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-constexpr bool LimitAddressSpace = false;
-#else
-constexpr bool LimitAddressSpace = true;
-#endif
-#else
-constexpr bool LimitAddressSpace = true;
-#endif
+using helpers::LimitAddressSpace;
 
 // A helper's whole life of processor time; it ends itself before it would run over.
 constexpr rlim_t LifetimeCpuSeconds = 600;
@@ -262,17 +251,8 @@ int HelpersEnded()
 
 QString DecoderProgram()
 {
-    const QString chosen = qEnvironmentVariable("TOVIMARU_DECODER");
-    if (!chosen.isEmpty())
-        return chosen;
-    const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString &candidate : {dir + QLatin1Char('/') + ProgramName,
-                                     dir + QStringLiteral("/" TOVIMARU_DECODER_INSTALLED_DIR "/") + ProgramName,
-                                     QStringLiteral(TOVIMARU_DECODER_BUILD_PATH)}) {
-        if (QFileInfo(candidate).isExecutable())
-            return candidate;
-    }
-    return QString();
+    return helpers::FindHelperProgram(ProgramName, "TOVIMARU_DECODER", QStringLiteral(TOVIMARU_DECODER_INSTALLED_DIR),
+                                      QStringLiteral(TOVIMARU_DECODER_BUILD_PATH));
 }
 
 std::optional<Decoded> DecodeInHelper(const FileContents &contents, const QSize &decodeBound, int use,
