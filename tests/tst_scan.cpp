@@ -19,6 +19,9 @@
 #include "registration/frmList.h"
 #include "settings/Settings.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -57,11 +60,20 @@ private slots:
     void theSweepDrawsTheDotTheMouseDraws_data();
     void theSweepDrawsTheDotTheMouseDraws();
     void withScanOffTheKeysAreKeys();
+    void aWholePosterAsByTheMouse();
 
 private:
-    void start(int switches);
+    void start(int switches, bool saveFormats = false);
+    // The poster of the whole program, made by the switch (switches 1 or 2) or by the mouse (0),
+    // saved as BMP into path.
+    void makePoster(int switches, const QString &path);
     Scanner *scanner() const { return CurrentProgram()->findChild<Scanner *>(); }
-    void press(Qt::Key key) { QTest::keyClick(m_form, key); }
+    // The switch's key, to where the keyboard's keys go.
+    void press(Qt::Key key)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : m_form, key);
+    }
     // Takes, level by level, the choice test names.
     void reach(const std::function<bool(const ScanChoice &)> &test);
     // Stops the sweeping line at step k.
@@ -74,6 +86,15 @@ private:
                 output::CapturePoster(m_form->client()).image()};
     }
     void mouse(QEvent::Type type, QPoint global);
+    QList<QRectF> slotRects() const
+    {
+        QList<QRectF> rects;
+        for (const platform::ImageControl *slot : {m_form->Image3[0], m_form->Image3[1]})
+            rects.append({slot->twipsLeft(), slot->twipsTop(), slot->twipsWidth(), slot->twipsHeight()});
+        const platform::RichTextBox *text = m_form->Text1[0];
+        rects.append({text->twipsLeft(), text->twipsTop(), text->twipsWidth(), text->twipsHeight()});
+        return rects;
+    }
 
     QTemporaryDir m_folder;
     Form1 *m_form = nullptr;
@@ -89,6 +110,8 @@ void TestScan::initTestCase()
         painter.fillRect(x, 0, 20, 240, (x / 20) % 2 ? Qt::blue : Qt::green);
     painter.end();
     QVERIFY(image.save(m_folder.filePath(QStringLiteral("0.jpg")), "JPG", 95));
+    image.fill(Qt::red);
+    QVERIFY(image.save(m_folder.filePath(QStringLiteral("1.jpg")), "JPG", 95));
     QVERIFY(QDir::setCurrent(m_folder.path()));
 }
 
@@ -97,10 +120,11 @@ void TestScan::cleanup()
     settings::SetCurrent(settings::Settings{});
 }
 
-void TestScan::start(int switches)
+void TestScan::start(int switches, bool saveFormats)
 {
     settings::Settings chosen;
     chosen.scan = switches;
+    chosen.saveFormats = saveFormats;
     settings::SetCurrent(chosen);
     m_switches = switches;
     StartTovimaru();
@@ -112,7 +136,7 @@ void TestScan::start(int switches)
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
     Module1::ImageDir = m_folder.path() + QLatin1Char('/');
-    CurrentProgram()->gallery().ScanImageFolder({QStringLiteral("0.jpg")});
+    CurrentProgram()->gallery().ScanImageFolder({QStringLiteral("0.jpg"), QStringLiteral("1.jpg")});
     m_form->Command13->setBackColor(Qt::black); // a pen that shows on the white paper
     if (switches != 0) {
         QVERIFY(scanner());
@@ -140,7 +164,8 @@ void TestScan::reach(const std::function<bool(const ScanChoice &)> &test)
         if (m_switches == 1) {
             QVERIFY2(QTest::qWaitFor(onIt, 20000), "the light never came to the choice");
         } else {
-            for (int k = 0; k < 100 && !onIt(); ++k)
+            // Each press lets the program run first, as the time between a hand's presses does.
+            for (int k = 0; k < 100 && !(QCoreApplication::processEvents(), onIt()); ++k)
                 press(Qt::Key_Space);
             QVERIFY2(onIt(), "Space never took the light to the choice");
         }
@@ -194,8 +219,9 @@ void TestScan::theLightGoesRoundAndRests()
     QVERIFY(round.contains(QStringLiteral("Picture1")));
     QVERIFY(round.contains(QStringLiteral("moving")));
     QVERIFY(!scan->light());
-    // A press wakes it on the first choice and takes nothing.
-    press(Qt::Key_Space);
+    // A press wakes it on the first choice and takes nothing: a click of any mouse button is the
+    // switch too.
+    QTest::mouseClick(m_form->windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
     QVERIFY(scan->lit());
     QCOMPARE(scan->lit()->id, round.first());
     QVERIFY(m_form->Picture1->isVisible()); // still step 1
@@ -341,6 +367,111 @@ void TestScan::withScanOffTheKeysAreKeys()
     m_form->Command11->setFocus();
     QTest::keyClick(m_form->Command11, Qt::Key_Space);
     QTRY_VERIFY(m_form->Image1[0]->isVisible());
+}
+
+void TestScan::makePoster(int switches, const QString &path)
+{
+    start(switches, true);
+    // Takes a control by the switch, or clicks it.
+    const auto use = [&](QWidget *control) {
+        if (switches == 0)
+            testing::ClickThroughWindow(control);
+        else
+            reach([control](const ScanChoice &c) { return c.control == control; });
+    };
+    const QList<ScanChoice> areas = accessibility::PlacesOn(accessibility::PaperRect(*m_form)).choices;
+    // Carries a control's element to place j of area k.
+    const auto carry = [&](QWidget *control, int k, int j) {
+        const QPoint from = control->mapToGlobal(control->rect().center());
+        const QPoint to = areas[k].choices[j].rect.center();
+        if (switches != 0) {
+            use(control);
+            QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+            reach([&](const ScanChoice &c) { return c.id == areas[k].choices[j].id; });
+            return;
+        }
+        mouse(QEvent::MouseMove, from);
+        mouse(QEvent::MouseButtonPress, from);
+        for (int n = 1; n <= 8; ++n)
+            mouse(QEvent::MouseMove, from + (to - from) * n / 8);
+        mouse(QEvent::MouseButtonRelease, to);
+    };
+
+    // Step 1: a pale yellow paper, and a dot.
+    use(m_form->Command12);
+    QTRY_VERIFY(testing::TopLevel(QStringLiteral("Form2")) && testing::TopLevel(QStringLiteral("Form2"))->isVisible());
+    auto *picker = testing::TopLevel(QStringLiteral("Form2"));
+    use(picker->findChild<QWidget *>(QStringLiteral("Label3(3)")));
+    use(picker->findChild<QWidget *>(QStringLiteral("Command12")));
+    QTRY_VERIFY(!picker->isVisible());
+    const QRect paper(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
+    const int across = 4, down = 6;
+    if (switches == 0) {
+        const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
+                        paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
+        mouse(QEvent::MouseMove, at);
+        mouse(QEvent::MouseButtonPress, at);
+        mouse(QEvent::MouseButtonRelease, at);
+    } else {
+        reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
+        stopAt(across);
+        stopAt(down);
+        reach([](const ScanChoice &c) { return c.id == QLatin1String("done"); });
+    }
+    // Step 2: two pictures, the second made bigger.
+    use(m_form->Command11);
+    QTRY_VERIFY(m_form->Image1[1]->isVisible());
+    carry(m_form->Image1[0], 1, 4);
+    carry(m_form->Image1[1], 3, 4);
+    use(m_form->Command2);
+    // Step 3: a text on the poster, "さくら" typed into it.
+    use(m_form->Command6);
+    QTRY_VERIFY(m_form->Command21->isVisible());
+    carry(m_form->Text1[0]->viewport(), 7, 4);
+    use(m_form->Command21);
+    QTRY_VERIFY(m_form->Label1[10]->isVisible());
+    for (int key : {10, 7, 40, 64}) // さ く ら ＯＫ
+        use(m_form->Label1[key]);
+    use(m_form->Command21);
+    QTRY_COMPARE(m_form->Text1[0]->text(), QStringLiteral("さくら"));
+    // Step 4: saved through the save dialog, as BMP under the name it offers.
+    use(m_form->Command4);
+    QTRY_VERIFY(m_form->Command20->isVisible());
+    bool answered = false;
+    testing::OnNextModal<QFileDialog>([&](QFileDialog *dialog) {
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        name->setText(path); // where the test keeps it; a child takes the name offered
+        auto *box = dialog->findChild<QDialogButtonBox *>();
+        QAbstractButton *save = nullptr;
+        for (QAbstractButton *button : box->buttons()) {
+            if (box->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                save = button;
+        }
+        answered = save != nullptr;
+        if (save)
+            use(save);
+        // A click that went nowhere fails the test instead of leaving the dialog waiting.
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    use(m_form->Command20);
+    QVERIFY(answered);
+    QTRY_VERIFY(QFileInfo::exists(path));
+}
+
+void TestScan::aWholePosterAsByTheMouse()
+{
+    const QString byMouse = m_folder.filePath(QStringLiteral("mouse.bmp"));
+    makePoster(0, byMouse);
+    const QImage expected(byMouse);
+    QVERIFY(!expected.isNull());
+    const QList<QRectF> placed = slotRects();
+    for (int switches : {1, 2}) {
+        const QString scanned = m_folder.filePath(QStringLiteral("scan%1.bmp").arg(switches));
+        makePoster(switches, scanned);
+        QCOMPARE(slotRects(), placed);
+        QVERIFY2(QImage(scanned) == expected, qPrintable(scanned));
+    }
 }
 
 QTEST_MAIN(TestScan)
