@@ -16,6 +16,7 @@
 #include "form/Poster.h"
 #include "history/PosterState.h"
 #include "output/PosterCapture.h"
+#include "platform/Narrator.h"
 #include "registration/frmList.h"
 #include "settings/Settings.h"
 
@@ -30,6 +31,15 @@ using accessibility::ScanChoice;
 using accessibility::Scanner;
 
 namespace {
+
+QStringList said;
+
+class RecordingVoice final : public platform::Voice
+{
+public:
+    void say(const QString &text) override { said.append(text); }
+    void stop() override {}
+};
 
 // The light's times in the tests: short, yet long enough for a wait to see each step.
 constexpr int StepMs = 60;
@@ -61,9 +71,10 @@ private slots:
     void theSweepDrawsTheDotTheMouseDraws();
     void withScanOffTheKeysAreKeys();
     void aWholePosterAsByTheMouse();
+    void withSpeechTheLitChoiceIsSaid();
 
 private:
-    void start(int switches, bool saveFormats = false);
+    void start(int switches, bool saveFormats = false, bool speech = false);
     // The poster of the whole program, made by the switch (switches 1 or 2) or by the mouse (0),
     // saved as BMP into path.
     void makePoster(int switches, const QString &path);
@@ -113,6 +124,7 @@ void TestScan::initTestCase()
     image.fill(Qt::red);
     QVERIFY(image.save(m_folder.filePath(QStringLiteral("1.jpg")), "JPG", 95));
     QVERIFY(QDir::setCurrent(m_folder.path()));
+    platform::SetVoiceMaker([] { return std::make_unique<RecordingVoice>(); });
 }
 
 void TestScan::cleanup()
@@ -120,9 +132,10 @@ void TestScan::cleanup()
     settings::SetCurrent(settings::Settings{});
 }
 
-void TestScan::start(int switches, bool saveFormats)
+void TestScan::start(int switches, bool saveFormats, bool speech)
 {
     settings::Settings chosen;
+    chosen.speech = speech;
     chosen.scan = switches;
     chosen.saveFormats = saveFormats;
     settings::SetCurrent(chosen);
@@ -472,6 +485,27 @@ void TestScan::aWholePosterAsByTheMouse()
         QCOMPARE(slotRects(), placed);
         QVERIFY2(QImage(scanned) == expected, qPrintable(scanned));
     }
+}
+
+void TestScan::withSpeechTheLitChoiceIsSaid()
+{
+    start(2, false, true);
+    auto *narrator = CurrentProgram()->findChild<platform::Narrator *>();
+    QVERIFY(narrator);
+    QTRY_VERIFY(narrator->voice());
+    said.clear();
+    QStringList lit;
+    for (int k = 0; k < 4; ++k) {
+        press(Qt::Key_Space);
+        lit.append(scanner()->lit()->caption);
+    }
+    QCOMPARE(said, lit);
+    QVERIFY(lit.contains(QStringLiteral("かみ")));
+    // A control says its spoken caption: the light on "つぎへ" says it as the pointer would.
+    reach([](const ScanChoice &c) { return c.id == QLatin1String("moving"); });
+    for (int k = 0; k < 10 && scanner()->lit()->control != m_form->Command11; ++k)
+        press(Qt::Key_Space);
+    QCOMPARE(said.last(), platform::Narrator::CaptionOf(m_form->Command11));
 }
 
 QTEST_MAIN(TestScan)
