@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopeGuard>
 
 #include <cmath>
 
@@ -40,6 +41,7 @@ Scanner::Scanner(Form1 &form, CarryFilter &carry, platform::Narrator *narrator, 
       m_stepMs(int(std::lround(settings::Current().scanInterval * 1000))),
       m_loops(settings::Current().scanLoops)
 {
+    m_clock.start();
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Scanner::step);
@@ -164,8 +166,14 @@ void Scanner::clearOwn()
 
 void Scanner::restartTimer(int index)
 {
-    if (m_switches == 1)
-        m_timer.start(index == 0 ? m_stepMs + m_extraMs : m_stepMs);
+    if (m_switches != 1)
+        return;
+    // A step the timer made is timed from when it was due, not from when it came, so that a
+    // late step does not make the next late too.
+    const qint64 now = m_clock.elapsed();
+    const qint64 from = m_stepping && m_due > 0 ? m_due : now;
+    m_due = from + (index == 0 ? m_stepMs + m_extraMs : m_stepMs);
+    m_timer.start(int(std::max<qint64>(0, m_due - now)));
 }
 
 void Scanner::lightUp(int index)
@@ -306,6 +314,8 @@ void Scanner::validate()
 
 void Scanner::step()
 {
+    m_stepping = true;
+    const auto done = qScopeGuard([this] { m_stepping = false; });
     const bool sweeping = m_phase != Phase::Choices;
     if (!sweeping && m_offer == Offer::Controls) {
         // A window that came or went, or a choice that went, makes the choices afresh.

@@ -20,6 +20,7 @@
 #include "access/ScanChoices.h"
 #include "access/SyntheticMouse.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -122,6 +123,9 @@ private:
     int m_across = 0;
 
     QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_due = 0;       // when the light's next step is due, on m_clock
+    bool m_stepping = false; // the timer's step is being made
     QTimer m_hold;
     bool m_holding = false;
     bool m_heldLong = false;
