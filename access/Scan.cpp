@@ -186,6 +186,8 @@ void Scanner::lightUp(int index)
         return;
     }
     m_resting = false;
+    if (!m_window) // the window went while the light was on it
+        m_window = currentWindow();
     if (!m_light || m_light->parentWidget() != m_window) {
         delete m_light;
         m_light = new ScanLight(m_window);

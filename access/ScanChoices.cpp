@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 
 #include <algorithm>
@@ -175,13 +176,14 @@ ScanChoice MainWindowChoices(Form1 &f)
 }
 
 // Any other window: its buttons, and its other controls that do something when clicked (not the
-// labels, nor lists of files a click would only pick from).
+// labels, nor lists a click would only pick from or open: the light cannot go into them).
 ScanChoice WindowChoices(QWidget *window)
 {
     QList<QWidget *> controls;
     for (QWidget *control : KeyPointer::ControlsInReadingOrder(window)) {
         const bool label = qobject_cast<QLabel *>(control) && !qobject_cast<platform::Label *>(control);
-        if (!label && !qobject_cast<QAbstractItemView *>(control) && !control->findChild<QAbstractButton *>())
+        const bool list = qobject_cast<QAbstractItemView *>(control) || qobject_cast<QComboBox *>(control);
+        if (!label && !list && !control->findChild<QAbstractButton *>())
             controls.append(control);
     }
     // The colour picker's swatches are labels that are clicked; other windows' labels are captions.
