@@ -81,6 +81,15 @@ QWidget *Scanner::currentWindow() const
 {
     if (QWidget *modal = QApplication::activeModalWidget())
         return modal;
+    // A window of the main window's own lies over it (the registration window, the colour
+    // picker): it comes first, whether or not the desktop made it active.
+    QWidget *over = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->parentWidget() == &m_form && top->isVisible() && top->isWindow())
+            over = top;
+    }
+    if (over)
+        return over;
     QWidget *active = QApplication::activeWindow();
     return active && active->isVisible() ? active : &m_form;
 }
