@@ -154,7 +154,7 @@ bool CarryFilter::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::KeyPress:
         if (m_target && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-            putBack();
+            cancel();
             return true;
         }
         break;
@@ -176,6 +176,12 @@ void CarryFilter::pickUp()
     m_frame = new CarryFrame(ElementOf(m_target)->parentWidget());
     placeFrame();
     m_frame->show();
+}
+
+void CarryFilter::cancel()
+{
+    if (m_target)
+        putBack();
 }
 
 void CarryFilter::putBack()

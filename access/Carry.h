@@ -42,6 +42,8 @@ public:
 
     // What is carried: the control its mouse events go to (a text slot's viewport), or nullptr.
     QWidget *carried() const { return m_target; }
+    // Puts back what is carried, as Escape does.
+    void cancel();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -43,8 +43,10 @@ void SyntheticMouse::release()
     if (!m_held)
         return;
     m_held = false;
-    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);
+    // The release may open a modal dialog and wait for it: clicks in there are new clicks.
+    const QPointer<QWindow> pressedIn = m_pressedIn;
     m_pressedIn = nullptr;
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, pressedIn);
 }
 
 bool SyntheticMouse::isEcho(QPoint global)
@@ -57,15 +59,23 @@ bool SyntheticMouse::isEcho(QPoint global)
     return true;
 }
 
-void SyntheticMouse::send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons)
+void SyntheticMouse::send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, QWindow *pressedIn)
 {
     const QPoint global = pos();
     // While the button is held everything goes to the window it went down on, as with a mouse.
     // The active window first, where it lies under the pointer: the one the keys work in.
-    QWindow *window = m_pressedIn;
+    QWindow *window = m_held ? m_pressedIn.data() : pressedIn;
     if (!window) {
+        // A window just hidden (the colour picker after "OK") may keep the focus a while.
         QWindow *active = QGuiApplication::focusWindow();
-        window = active && active->geometry().contains(global) ? active : QGuiApplication::topLevelAt(global);
+        window = active && active->isVisible() && active->geometry().contains(global) ? active
+                                                                                    : QGuiApplication::topLevelAt(global);
+    }
+    // Where the desktop cannot tell (a hidden window still lies there for it), the last shown
+    // window of the program there: a dialog is made after the window it belongs to.
+    for (QWindow *top : QGuiApplication::topLevelWindows()) {
+        if (!window && top->isVisible() && top->geometry().contains(global))
+            window = top;
     }
     if (!window)
         return;

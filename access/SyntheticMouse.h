@@ -34,7 +34,8 @@ public:
     void seen(QPoint global);
 
 private:
-    void send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons);
+    // pressedIn: the window a release goes to.
+    void send(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, QWindow *pressedIn = nullptr);
 
     QPoint m_pos;
     bool m_known = false;

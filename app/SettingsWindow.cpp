@@ -91,6 +91,45 @@ const std::vector<std::pair<double, QString>> &DwellChoices()
     return choices;
 }
 
+// Switch scanning (scan): off, one switch, two switches.
+const std::vector<std::pair<double, QString>> &ScanChoices()
+{
+    static const std::vector<std::pair<double, QString>> choices{
+        {0, QStringLiteral("使わない")},
+        {1, QStringLiteral("スイッチ 1 つ（光が自分で動く）")},
+        {2, QStringLiteral("スイッチ 2 つ（スペースで動かし、エンターで選ぶ）")},
+    };
+    return choices;
+}
+
+// The seconds a choice stays lit (scanInterval).
+const std::vector<std::pair<double, QString>> &ScanIntervalChoices()
+{
+    static const std::vector<std::pair<double, QString>> choices{
+        {0.5, QStringLiteral("0.5 秒")}, {0.75, QStringLiteral("0.75 秒")}, {1, QStringLiteral("1 秒")},
+        {1.5, QStringLiteral("1.5 秒")}, {2, QStringLiteral("2 秒")},      {3, QStringLiteral("3 秒")},
+        {5, QStringLiteral("5 秒")},
+    };
+    return choices;
+}
+
+// The rounds of a group before the light rests (scanLoops).
+const std::vector<std::pair<double, QString>> &ScanLoopsChoices()
+{
+    static const std::vector<std::pair<double, QString>> choices{
+        {1, QStringLiteral("1 回")}, {2, QStringLiteral("2 回")}, {3, QStringLiteral("3 回")}, {5, QStringLiteral("5 回")},
+    };
+    return choices;
+}
+
+// Chooses value in a list; a value of the file's own that the list does not offer is offered too.
+void ChooseValue(QComboBox *box, double value, const QString &unit)
+{
+    if (box->findData(value) < 0)
+        box->addItem(QStringLiteral("%1 %2").arg(value).arg(unit), value);
+    box->setCurrentIndex(box->findData(value));
+}
+
 QLabel *Explanation(const QString &text)
 {
     auto *label = new QLabel(text);
@@ -159,6 +198,13 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     m_dwell = AddChoiceRow(optionRows, QStringLiteral("止めておくとクリック"), "dwell", DwellChoices(),
                            QStringLiteral("ポインターをしばらく動かさずにおくと、そこをクリックします（輪が満ちたとき）。"
                                           "押すことの難しい子や、視線やあたまで指す子のために。"));
+    m_scan = AddChoiceRow(optionRows, QStringLiteral("スイッチで使う"), "scan", ScanChoices(),
+                          QStringLiteral("ボタンや絵に順に光がつき、スイッチ（スペース、エンター、クリック）で選びます。"
+                                         "長く押すと一つもどります。体を大きく動かせない子のために。"));
+    m_scanInterval = AddChoiceRow(optionRows, QStringLiteral("光の動く速さ"), "scanInterval", ScanIntervalChoices(),
+                                  QStringLiteral("一つのボタンに光がとどまる時間です。最初のボタンでは 0.7 秒長くとどまります。"));
+    m_scanLoops = AddChoiceRow(optionRows, QStringLiteral("光の回る回数"), "scanLoops", ScanLoopsChoices(),
+                               QStringLiteral("スイッチ 1 つのとき、この回数だけ回ると光が休みます。次に押すとまた始まります。"));
     optionRows->addStretch(1);
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("Options"));
@@ -226,6 +272,9 @@ settings::Settings SettingsWindow::chosen() const
     settings::Settings settings = m_base;
     settings.scale = m_scale->currentData().toDouble();
     settings.dwell = m_dwell->currentData().toDouble();
+    settings.scan = m_scan->currentData().toInt();
+    settings.scanInterval = m_scanInterval->currentData().toDouble();
+    settings.scanLoops = m_scanLoops->currentData().toInt();
     for (const auto &[member, box] : m_switches)
         settings.*member = box->isChecked();
     return settings;
@@ -235,10 +284,10 @@ void SettingsWindow::showSettings(const settings::Settings &settings)
 {
     const int index = m_scale->findData(settings.scale);
     m_scale->setCurrentIndex(index < 0 ? 0 : index);
-    // A time of the file's own that the list does not offer is offered too.
-    if (m_dwell->findData(settings.dwell) < 0)
-        m_dwell->addItem(QStringLiteral("%1 秒").arg(settings.dwell), settings.dwell);
-    m_dwell->setCurrentIndex(m_dwell->findData(settings.dwell));
+    ChooseValue(m_dwell, settings.dwell, QStringLiteral("秒"));
+    m_scan->setCurrentIndex(m_scan->findData(double(settings.scan)));
+    ChooseValue(m_scanInterval, settings.scanInterval, QStringLiteral("秒"));
+    ChooseValue(m_scanLoops, settings.scanLoops, QStringLiteral("回"));
     for (const auto &[member, box] : m_switches)
         box->setChecked(settings.*member);
 }

@@ -48,6 +48,9 @@ private:
     settings::Settings m_saved; // what the file holds: as read, then as last saved
     QComboBox *m_scale = nullptr;
     QComboBox *m_dwell = nullptr;
+    QComboBox *m_scan = nullptr;
+    QComboBox *m_scanInterval = nullptr;
+    QComboBox *m_scanLoops = nullptr;
     std::vector<std::pair<bool settings::Settings::*, QCheckBox *>> m_switches;
     QLabel *m_status;
 };

@@ -22,6 +22,12 @@ constexpr const char *DwellKey = "dwell";
 // The seconds of a rest that clicks, when it is on.
 constexpr double ShortestDwell = 0.5;
 constexpr double LongestDwell = 3;
+constexpr const char *ScanKey = "scan";
+constexpr const char *ScanIntervalKey = "scanInterval";
+constexpr const char *ScanLoopsKey = "scanLoops";
+constexpr double ShortestScanInterval = 0.5;
+constexpr double LongestScanInterval = 5;
+constexpr int MostScanLoops = 10;
 
 // Every on/off key (QSettings writes the file in the keys' alphabetical order).
 constexpr std::array<BoolKey, 14> BoolKeys{{
@@ -63,6 +69,9 @@ QStringList Keys()
     for (const BoolKey &entry : BoolKeys)
         keys.append(QLatin1String(entry.name));
     keys.append(QLatin1String(DwellKey));
+    keys.append(QLatin1String(ScanKey));
+    keys.append(QLatin1String(ScanIntervalKey));
+    keys.append(QLatin1String(ScanLoopsKey));
     return keys;
 }
 
@@ -93,6 +102,26 @@ QString SetValue(Settings &settings, const QString &key, const QString &value)
         }
         return QStringLiteral("dwell must be 0 (off) or seconds from 0.5 to 3, not \"%1\"").arg(value);
     }
+    if (key == QLatin1String(ScanKey) || key == QLatin1String(ScanLoopsKey)) {
+        const bool loops = key == QLatin1String(ScanLoopsKey);
+        bool ok = false;
+        const int number = text.toInt(&ok);
+        if (ok && number >= (loops ? 1 : 0) && number <= (loops ? MostScanLoops : 2)) {
+            (loops ? settings.scanLoops : settings.scan) = number;
+            return {};
+        }
+        return loops ? QStringLiteral("scanLoops must be a whole number from 1 to 10, not \"%1\"").arg(value)
+                     : QStringLiteral("scan must be 0 (off), 1 (one switch) or 2 (two switches), not \"%1\"").arg(value);
+    }
+    if (key == QLatin1String(ScanIntervalKey)) {
+        bool ok = false;
+        const double seconds = text.toDouble(&ok);
+        if (ok && seconds >= ShortestScanInterval && seconds <= LongestScanInterval) {
+            settings.scanInterval = seconds;
+            return {};
+        }
+        return QStringLiteral("scanInterval must be seconds from 0.5 to 5, not \"%1\"").arg(value);
+    }
     const BoolKey *entry = FindBoolKey(key);
     if (!entry)
         return QStringLiteral("unknown key \"%1\"").arg(key);
@@ -114,6 +143,12 @@ QString ValueText(const Settings &settings, const QString &key)
         return settings.scale == ScaleFit ? QStringLiteral("fit") : QString::number(settings.scale);
     if (key == QLatin1String(DwellKey))
         return QString::number(settings.dwell);
+    if (key == QLatin1String(ScanKey))
+        return QString::number(settings.scan);
+    if (key == QLatin1String(ScanIntervalKey))
+        return QString::number(settings.scanInterval);
+    if (key == QLatin1String(ScanLoopsKey))
+        return QString::number(settings.scanLoops);
     const BoolKey *entry = FindBoolKey(key);
     if (!entry)
         return {};

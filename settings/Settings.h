@@ -50,6 +50,13 @@ struct Settings
     bool keyboardPointer = false;
     // Resting the pointer this many seconds clicks where it rests (0 off, else 0.5 to 3).
     double dwell = 0;
+    // Switch scanning: 0 off, 1 one switch (the light moves by itself, Space, Enter or a mouse
+    // click takes), 2 two switches (Space moves the light, Enter takes).
+    int scan = 0;
+    // The seconds a choice stays lit, 0.5 to 5 (the first of a group 0.7 s more).
+    double scanInterval = 1.0;
+    // How many rounds of a group the light makes (one switch) before it rests on nothing, 1 to 10.
+    int scanLoops = 2;
 
     // Options of features still to come: read and kept so that all share one file.
     bool undo = false;
@@ -61,7 +68,7 @@ struct Settings
     bool operator==(const Settings &) const = default;
 };
 
-// Every key the file may hold: scale first, then the switches, then dwell.
+// Every key the file may hold: scale first, then the switches, then dwell and the scanning keys.
 QStringList Keys();
 
 // Sets one key from its text. Returns an empty string, or why the key or value was refused

@@ -160,6 +160,9 @@ void TestSettings::readsTheFileAndTheCommandLine_data()
     all.moreFormats = all.saveFormats = all.printPreview = all.builtinPictures = true;
     all.clickToCarry = all.keyboardPointer = true;
     all.dwell = 1.25;
+    all.scan = 2;
+    all.scanInterval = 0.75;
+    all.scanLoops = 3;
     Settings buttons;
     buttons.galleryButtons = true;
     Settings fit;
@@ -170,7 +173,8 @@ void TestSettings::readsTheFileAndTheCommandLine_data()
                                              "wizardGuard=on\nundo=true\nautosave=true\nquitPrompt=true\n"
                                              "speech=true\nmoreFormats=true\nsaveFormats=true\n"
                                              "printPreview=true\nbuiltinPictures=TRUE\nclickToCarry=true\n"
-                                             "keyboardPointer=true\ndwell=1.25\n")
+                                             "keyboardPointer=true\ndwell=1.25\nscan=2\nscanInterval=0.75\n"
+                                             "scanLoops=3\n")
                                << QStringList() << all << 0;
     QTest::newRow("--set over the file") << QByteArray("galleryButtons=true\nscale=2\n")
                                          << QStringList{"scale=fit", "galleryButtons=false"} << fit << 0;
@@ -178,6 +182,9 @@ void TestSettings::readsTheFileAndTheCommandLine_data()
     QTest::newRow("unknown key") << QByteArray("colour=red\ngalleryButtons=true\n") << QStringList() << buttons << 1;
     QTest::newRow("scale out of range") << QByteArray("scale=3\n") << QStringList() << Settings{} << 1;
     QTest::newRow("dwell too short") << QByteArray("dwell=0.2\n") << QStringList() << Settings{} << 1;
+    QTest::newRow("scan of three switches") << QByteArray("scan=3\n") << QStringList() << Settings{} << 1;
+    QTest::newRow("scanInterval too short") << QByteArray("scanInterval=0.2\n") << QStringList() << Settings{} << 1;
+    QTest::newRow("scanLoops none") << QByteArray("scanLoops=0\n") << QStringList() << Settings{} << 1;
     QTest::newRow("not a switch") << QByteArray("wizardGuard=maybe\n") << QStringList() << Settings{} << 1;
     QTest::newRow("a list") << QByteArray("scale=1,2\n") << QStringList() << Settings{} << 1;
     QTest::newRow("another section") << QByteArray("[window]\nscale=2\n") << QStringList() << Settings{} << 1;
@@ -235,6 +242,9 @@ void TestSettings::savedSettingsReadBackTheSame()
     chosen.wizardGuard = true;
     chosen.speech = true;
     chosen.dwell = 2;
+    chosen.scan = 1;
+    chosen.scanInterval = 2.5;
+    chosen.scanLoops = 4;
     QCOMPARE(settings::SaveUserSettings(chosen), QString());
     QStringList said;
     QVERIFY(settings::ReadSettingsFile(settings::UserSettingsPath(), &said) == chosen);
@@ -246,6 +256,8 @@ void TestSettings::theWindowRecommendsAndSaves()
     Settings start;
     start.bigCursor = true;
     start.dwell = 1.25; // a time the list does not offer is kept
+    start.scan = 2;
+    start.scanInterval = 2.5;
     SettingsWindow window(start);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -257,6 +269,9 @@ void TestSettings::theWindowRecommendsAndSaves()
     auto *dwell = window.findChild<QComboBox *>(QStringLiteral("dwell"));
     QVERIFY(dwell);
     QCOMPARE(dwell->currentData().toDouble(), 1.25);
+    QCOMPARE(window.findChild<QComboBox *>(QStringLiteral("scan"))->currentData().toInt(), 2);
+    QCOMPARE(window.findChild<QComboBox *>(QStringLiteral("scanInterval"))->currentData().toDouble(), 2.5);
+    QCOMPARE(window.findChild<QComboBox *>(QStringLiteral("scanLoops"))->currentData().toInt(), 2);
     // What a classroom wants; bigCursor left as it was; no voice nor full screen.
     for (const char *key : {"galleryButtons", "wizardGuard", "undo", "quitPrompt", "autosave", "saveFormats",
                             "printPreview", "moreFormats", "builtinPictures", "bigCursor"})

@@ -1,0 +1,512 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Switch scanning against the real main window, with one switch (Space alone, the light moving by
+// itself) and with two (Space moves, Enter takes): the light's groups, rounds and rest, a press
+// held to go back, a picture carried from the gallery onto the paper and a dot drawn by the point
+// scan, each leaving the poster as the mouse leaves it; with scan off the switch keys are keys.
+
+#include "PosterPointer.h"
+#include "TestSupport.h"
+
+#include "access/Scan.h"
+#include "access/ScanLight.h"
+#include "app/Program.h"
+#include "app/Startup.h"
+#include "form/Form1.h"
+#include "form/Module1.h"
+#include "form/Poster.h"
+#include "history/PosterState.h"
+#include "output/PosterCapture.h"
+#include "platform/Narrator.h"
+#include "registration/frmList.h"
+#include "settings/Settings.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using accessibility::ScanChoice;
+using accessibility::Scanner;
+
+namespace {
+
+QStringList said;
+
+class RecordingVoice final : public platform::Voice
+{
+public:
+    void say(const QString &text) override { said.append(text); }
+    void stop() override {}
+};
+
+// The light's times in the tests: short, yet long enough for a wait to see each step.
+constexpr int StepMs = 60;
+
+// The poster as the switch or the mouse left it.
+struct Look
+{
+    QRectF slot; // picture slot 0, in twips
+    QImage capture;
+};
+
+} // namespace
+
+class TestScan : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void theLightGoesRoundAndRests();
+    void takingForwardGoesToStep2_data();
+    void takingForwardGoesToStep2();
+    void aHeldPressGoesBackUp();
+    void aPictureGoesOntoThePaperAsByTheMouse_data();
+    void aPictureGoesOntoThePaperAsByTheMouse();
+    void cancelPutsThePictureBack();
+    void theSweepDrawsTheDotTheMouseDraws_data();
+    void theSweepDrawsTheDotTheMouseDraws();
+    void withScanOffTheKeysAreKeys();
+    void aWholePosterAsByTheMouse();
+    void withSpeechTheLitChoiceIsSaid();
+
+private:
+    void start(int switches, bool saveFormats = false, bool speech = false);
+    // The poster of the whole program, made by the switch (switches 1 or 2) or by the mouse (0),
+    // saved as BMP into path.
+    void makePoster(int switches, const QString &path);
+    Scanner *scanner() const { return CurrentProgram()->findChild<Scanner *>(); }
+    // The switch's key, to where the keyboard's keys go.
+    void press(Qt::Key key)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : m_form, key);
+    }
+    // Takes, level by level, the choice test names.
+    void reach(const std::function<bool(const ScanChoice &)> &test);
+    // Stops the sweeping line at step k.
+    void stopAt(int k);
+    bool isControl(const ScanChoice &choice, const QWidget *control) const { return choice.control == control; }
+    Look look() const
+    {
+        const platform::ImageControl *slot = m_form->Image3[0];
+        return {{slot->twipsLeft(), slot->twipsTop(), slot->twipsWidth(), slot->twipsHeight()},
+                output::CapturePoster(m_form->client()).image()};
+    }
+    void mouse(QEvent::Type type, QPoint global);
+    QList<QRectF> slotRects() const
+    {
+        QList<QRectF> rects;
+        for (const platform::ImageControl *slot : {m_form->Image3[0], m_form->Image3[1]})
+            rects.append({slot->twipsLeft(), slot->twipsTop(), slot->twipsWidth(), slot->twipsHeight()});
+        const platform::RichTextBox *text = m_form->Text1[0];
+        rects.append({text->twipsLeft(), text->twipsTop(), text->twipsWidth(), text->twipsHeight()});
+        return rects;
+    }
+
+    QTemporaryDir m_folder;
+    Form1 *m_form = nullptr;
+    int m_switches = 0;
+};
+
+void TestScan::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    QImage image(320, 240, QImage::Format_RGB32);
+    QPainter painter(&image);
+    for (int x = 0; x < 320; x += 20)
+        painter.fillRect(x, 0, 20, 240, (x / 20) % 2 ? Qt::blue : Qt::green);
+    painter.end();
+    QVERIFY(image.save(m_folder.filePath(QStringLiteral("0.jpg")), "JPG", 95));
+    image.fill(Qt::red);
+    QVERIFY(image.save(m_folder.filePath(QStringLiteral("1.jpg")), "JPG", 95));
+    QVERIFY(QDir::setCurrent(m_folder.path()));
+    platform::SetVoiceMaker([] { return std::make_unique<RecordingVoice>(); });
+}
+
+void TestScan::cleanup()
+{
+    settings::SetCurrent(settings::Settings{});
+}
+
+void TestScan::start(int switches, bool saveFormats, bool speech)
+{
+    settings::Settings chosen;
+    chosen.speech = speech;
+    chosen.scan = switches;
+    chosen.saveFormats = saveFormats;
+    settings::SetCurrent(chosen);
+    m_switches = switches;
+    StartTovimaru();
+    m_form = qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
+    QVERIFY(m_form);
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    if (frmList *registration = CurrentProgram()->registration())
+        registration->hide();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    Module1::ImageDir = m_folder.path() + QLatin1Char('/');
+    CurrentProgram()->gallery().ScanImageFolder({QStringLiteral("0.jpg"), QStringLiteral("1.jpg")});
+    m_form->Command13->setBackColor(Qt::black); // a pen that shows on the white paper
+    if (switches != 0) {
+        QVERIFY(scanner());
+        scanner()->setTimes(StepMs, StepMs);
+        QVERIFY(QTest::qWaitFor([this] { return scanner()->light() && scanner()->light()->window() == m_form; }));
+    }
+}
+
+void TestScan::mouse(QEvent::Type type, QPoint global)
+{
+    QWindow *window = m_form->windowHandle();
+    const QPoint at = m_form->mapFromGlobal(global);
+    if (type == QEvent::MouseButtonPress)
+        QTest::mousePress(window, Qt::LeftButton, {}, at);
+    else if (type == QEvent::MouseButtonRelease)
+        QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+    else
+        QTest::mouseMove(window, at);
+}
+
+void TestScan::reach(const std::function<bool(const ScanChoice &)> &test)
+{
+    const auto onIt = [&] { return scanner()->lit() && scanner()->lit()->holds(test); };
+    for (int level = 0; level < 6; ++level) {
+        if (m_switches == 1) {
+            QVERIFY2(QTest::qWaitFor(onIt, 20000), "the light never came to the choice");
+        } else {
+            // Each press lets the program run first, as the time between a hand's presses does.
+            for (int k = 0; k < 100 && !(QCoreApplication::processEvents(), onIt()); ++k)
+                press(Qt::Key_Space);
+            QVERIFY2(onIt(), "Space never took the light to the choice");
+        }
+        const bool last = test(*scanner()->lit());
+        press(m_switches == 1 ? Qt::Key_Space : Qt::Key_Return);
+        if (last)
+            return;
+    }
+    QFAIL("the choice lies deeper than the groups go");
+}
+
+void TestScan::stopAt(int k)
+{
+    if (m_switches == 1) {
+        QVERIFY(QTest::qWaitFor([&] { return scanner()->sweepStep() == k; }, 20000));
+    } else {
+        for (int n = 0; n < Scanner::SweepSteps && scanner()->sweepStep() != k; ++n)
+            press(Qt::Key_Space);
+        QCOMPARE(scanner()->sweepStep(), k);
+    }
+    press(m_switches == 1 ? Qt::Key_Space : Qt::Key_Return);
+}
+
+void TestScan::theLightGoesRoundAndRests()
+{
+    start(1);
+    Scanner *scan = scanner();
+    // A thick frame around the first group, over the window and not in the poster.
+    QWidget *light = scan->light();
+    QVERIFY(light);
+    QVERIFY(accessibility::ScanLight::Width >= 6);
+    const QRect lit = scan->lit()->rect;
+    QCOMPARE(QRect(light->mapToGlobal(QPoint(0, 0)), light->size()),
+             lit.adjusted(-accessibility::ScanLight::Width, -accessibility::ScanLight::Width,
+                          accessibility::ScanLight::Width, accessibility::ScanLight::Width));
+    QCOMPARE(light->parentWidget(), m_form);
+    // Step 1 offers its buttons, the paper and the moving buttons.
+    QStringList seen;
+    const auto record = [&] {
+        if (const ScanChoice *choice = scan->lit())
+            seen.append(choice->id);
+    };
+    seen.append(scan->lit()->id);
+    connect(scan, &Scanner::lightMoved, this, record);
+    QVERIFY(QTest::qWaitFor([&] { return scan->lit() == nullptr; }, 10000));
+    disconnect(scan, &Scanner::lightMoved, this, nullptr);
+    // Two rounds (the default scanLoops), then the light rests.
+    QCOMPARE(seen.size() % 2, 0);
+    const QStringList round = seen.mid(0, seen.size() / 2);
+    QCOMPARE(seen.mid(seen.size() / 2), round);
+    QVERIFY(round.contains(QStringLiteral("Picture1")));
+    QVERIFY(round.contains(QStringLiteral("moving")));
+    QVERIFY(!scan->light());
+    // A press wakes it on the first choice and takes nothing: a click of any mouse button is the
+    // switch too.
+    QTest::mouseClick(m_form->windowHandle(), Qt::RightButton, {}, QPoint(5, 5));
+    QVERIFY(scan->lit());
+    QCOMPARE(scan->lit()->id, round.first());
+    QVERIFY(m_form->Picture1->isVisible()); // still step 1
+}
+
+void TestScan::takingForwardGoesToStep2_data()
+{
+    QTest::addColumn<int>("switches");
+    QTest::newRow("one switch") << 1;
+    QTest::newRow("two switches") << 2;
+}
+
+void TestScan::takingForwardGoesToStep2()
+{
+    QFETCH(int, switches);
+    start(switches);
+    reach([this](const ScanChoice &c) { return isControl(c, m_form->Command11); });
+    QTRY_VERIFY(m_form->Image1[0]->isVisible()); // step 2
+    // The light is back on the choices of step 2.
+    QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+    QVERIFY(scanner()->lit()->holds([this](const ScanChoice &c) { return isControl(c, m_form->Command11); }) == false);
+}
+
+void TestScan::aHeldPressGoesBackUp()
+{
+    start(2);
+    reach([](const ScanChoice &c) { return c.id == QLatin1String("moving"); });
+    QVERIFY(scanner()->lit()->kind == ScanChoice::Kind::Control);
+    QTest::keyPress(m_form, Qt::Key_Space);
+    QTest::qWait(Scanner::HoldMs + 100);
+    QTest::keyRelease(m_form, Qt::Key_Space);
+    QCOMPARE(scanner()->lit()->id, QStringLiteral("moving"));
+}
+
+void TestScan::aPictureGoesOntoThePaperAsByTheMouse_data()
+{
+    QTest::addColumn<int>("switches");
+    QTest::addColumn<int>("area");
+    QTest::addColumn<int>("place");
+    QTest::newRow("one switch, the middle") << 1 << 4 << 4;
+    QTest::newRow("two switches, low left") << 2 << 6 << 2;
+}
+
+void TestScan::aPictureGoesOntoThePaperAsByTheMouse()
+{
+    QFETCH(int, switches);
+    QFETCH(int, area);
+    QFETCH(int, place);
+    start(switches);
+    reach([this](const ScanChoice &c) { return isControl(c, m_form->Command11); });
+    QTRY_VERIFY(m_form->Image1[0]->isVisible());
+    const QPoint from = m_form->Image1[0]->mapToGlobal(m_form->Image1[0]->rect().center());
+    reach([this](const ScanChoice &c) { return isControl(c, m_form->Image1[0]); });
+    // In the hand: the places on the paper and "やめる".
+    QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+    QVERIFY(scanner()->lit()->id.startsWith(QLatin1String("area:")));
+    const QString placeId = QStringLiteral("place:%1:%2").arg(area).arg(place);
+    QPoint to;
+    reach([&](const ScanChoice &c) {
+        if (c.id != placeId)
+            return false;
+        to = c.rect.center();
+        return true;
+    });
+    QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() && scanner()->lit()->id == QLatin1String("working"); }));
+    const Look scanned = look();
+    QVERIFY(Poster::IsPlaced(*m_form->Image3[0]));
+
+    start(0);
+    QTest::mouseClick(m_form->Command11, Qt::LeftButton);
+    mouse(QEvent::MouseMove, from);
+    mouse(QEvent::MouseButtonPress, from);
+    for (int k = 1; k <= 8; ++k)
+        mouse(QEvent::MouseMove, from + (to - from) * k / 8);
+    mouse(QEvent::MouseButtonRelease, to);
+    const Look dragged = look();
+    QCOMPARE(scanned.slot, dragged.slot);
+    QVERIFY(scanned.capture == dragged.capture);
+}
+
+void TestScan::cancelPutsThePictureBack()
+{
+    start(2);
+    reach([this](const ScanChoice &c) { return isControl(c, m_form->Command11); });
+    QTRY_VERIFY(m_form->Image1[0]->isVisible());
+    // A pointer that passed over the cell has laid a slot over it already.
+    const QPoint cell = m_form->Image1[0]->mapToGlobal(m_form->Image1[0]->rect().center());
+    mouse(QEvent::MouseMove, cell);
+    const history::PosterState before = history::TakeSnapshot(*m_form);
+    reach([this](const ScanChoice &c) { return isControl(c, m_form->Image1[0]); });
+    QVERIFY(m_form->findChild<QWidget *>(QStringLiteral("qt_scan_choice")));
+    reach([](const ScanChoice &c) { return c.id == QLatin1String("cancel"); });
+    QVERIFY(history::TakeSnapshot(*m_form) == before);
+    QCOMPARE(m_form->findChild<QWidget *>(QStringLiteral("qt_scan_choice")), nullptr);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
+void TestScan::theSweepDrawsTheDotTheMouseDraws_data()
+{
+    QTest::addColumn<int>("switches");
+    QTest::newRow("one switch") << 1;
+    QTest::newRow("two switches") << 2;
+}
+
+void TestScan::theSweepDrawsTheDotTheMouseDraws()
+{
+    QFETCH(int, switches);
+    start(switches);
+    const QImage blank = look().capture;
+    reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
+    QCOMPARE(scanner()->phase(), Scanner::Phase::Across);
+    QVERIFY(scanner()->light());
+    const int across = 5, down = 12;
+    stopAt(across);
+    QCOMPARE(scanner()->phase(), Scanner::Phase::Down);
+    stopAt(down);
+    QCOMPARE(scanner()->phase(), Scanner::Phase::Choices);
+    const QImage scanned = look().capture;
+    QVERIFY(scanned != blank);
+    // "もういちど" and "おわり"; "おわり" gives the step's choices back.
+    QCOMPARE(scanner()->lit()->caption, QStringLiteral("もういちど"));
+    reach([](const ScanChoice &c) { return c.id == QLatin1String("done"); });
+    QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() && scanner()->lit()->id == QLatin1String("working"); }));
+    QVERIFY(look().capture == scanned);
+
+    const QRect paper = QRect(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
+    // The lines lie in the middles of equal bands of the paper.
+    const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
+                    paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
+    start(0);
+    mouse(QEvent::MouseMove, at);
+    mouse(QEvent::MouseButtonPress, at);
+    mouse(QEvent::MouseButtonRelease, at);
+    QVERIFY(look().capture == scanned);
+}
+
+void TestScan::withScanOffTheKeysAreKeys()
+{
+    start(0);
+    QCOMPARE(scanner(), nullptr);
+    QCOMPARE(m_form->findChild<QWidget *>(QStringLiteral("qt_scan_light")), nullptr);
+    // Space presses the button with the focus, as always.
+    m_form->Command11->setFocus();
+    QTest::keyClick(m_form->Command11, Qt::Key_Space);
+    QTRY_VERIFY(m_form->Image1[0]->isVisible());
+}
+
+void TestScan::makePoster(int switches, const QString &path)
+{
+    start(switches, true);
+    // Takes a control by the switch, or clicks it.
+    const auto use = [&](QWidget *control) {
+        if (switches == 0)
+            testing::ClickThroughWindow(control);
+        else
+            reach([control](const ScanChoice &c) { return c.control == control; });
+    };
+    const QList<ScanChoice> areas = accessibility::PlacesOn(accessibility::PaperRect(*m_form)).choices;
+    // Carries a control's element to place j of area k.
+    const auto carry = [&](QWidget *control, int k, int j) {
+        const QPoint from = control->mapToGlobal(control->rect().center());
+        const QPoint to = areas[k].choices[j].rect.center();
+        if (switches != 0) {
+            use(control);
+            QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+            reach([&](const ScanChoice &c) { return c.id == areas[k].choices[j].id; });
+            return;
+        }
+        mouse(QEvent::MouseMove, from);
+        mouse(QEvent::MouseButtonPress, from);
+        for (int n = 1; n <= 8; ++n)
+            mouse(QEvent::MouseMove, from + (to - from) * n / 8);
+        mouse(QEvent::MouseButtonRelease, to);
+    };
+
+    // Step 1: a pale yellow paper, and a dot.
+    use(m_form->Command12);
+    QTRY_VERIFY(testing::TopLevel(QStringLiteral("Form2")) && testing::TopLevel(QStringLiteral("Form2"))->isVisible());
+    auto *picker = testing::TopLevel(QStringLiteral("Form2"));
+    use(picker->findChild<QWidget *>(QStringLiteral("Label3(3)")));
+    use(picker->findChild<QWidget *>(QStringLiteral("Command12")));
+    QTRY_VERIFY(!picker->isVisible());
+    const QRect paper(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
+    const int across = 4, down = 6;
+    if (switches == 0) {
+        const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
+                        paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
+        mouse(QEvent::MouseMove, at);
+        mouse(QEvent::MouseButtonPress, at);
+        mouse(QEvent::MouseButtonRelease, at);
+    } else {
+        reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
+        stopAt(across);
+        stopAt(down);
+        reach([](const ScanChoice &c) { return c.id == QLatin1String("done"); });
+    }
+    // Step 2: two pictures, the second made bigger.
+    use(m_form->Command11);
+    QTRY_VERIFY(m_form->Image1[1]->isVisible());
+    carry(m_form->Image1[0], 1, 4);
+    carry(m_form->Image1[1], 3, 4);
+    use(m_form->Command2);
+    // Step 3: a text on the poster, "さくら" typed into it.
+    use(m_form->Command6);
+    QTRY_VERIFY(m_form->Command21->isVisible());
+    carry(m_form->Text1[0]->viewport(), 7, 4);
+    use(m_form->Command21);
+    QTRY_VERIFY(m_form->Label1[10]->isVisible());
+    for (int key : {10, 7, 40, 64}) // さ く ら ＯＫ
+        use(m_form->Label1[key]);
+    use(m_form->Command21);
+    QTRY_COMPARE(m_form->Text1[0]->text(), QStringLiteral("さくら"));
+    // Step 4: saved through the save dialog, as BMP under the name it offers.
+    use(m_form->Command4);
+    QTRY_VERIFY(m_form->Command20->isVisible());
+    bool answered = false;
+    testing::OnNextModal<QFileDialog>([&](QFileDialog *dialog) {
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        name->setText(path); // where the test keeps it; a child takes the name offered
+        auto *box = dialog->findChild<QDialogButtonBox *>();
+        QAbstractButton *save = nullptr;
+        for (QAbstractButton *button : box->buttons()) {
+            if (box->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                save = button;
+        }
+        answered = save != nullptr;
+        if (save)
+            use(save);
+        // A click that went nowhere fails the test instead of leaving the dialog waiting.
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    use(m_form->Command20);
+    QVERIFY(answered);
+    QTRY_VERIFY(QFileInfo::exists(path));
+}
+
+void TestScan::aWholePosterAsByTheMouse()
+{
+    const QString byMouse = m_folder.filePath(QStringLiteral("mouse.bmp"));
+    makePoster(0, byMouse);
+    const QImage expected(byMouse);
+    QVERIFY(!expected.isNull());
+    const QList<QRectF> placed = slotRects();
+    for (int switches : {1, 2}) {
+        const QString scanned = m_folder.filePath(QStringLiteral("scan%1.bmp").arg(switches));
+        makePoster(switches, scanned);
+        QCOMPARE(slotRects(), placed);
+        QVERIFY2(QImage(scanned) == expected, qPrintable(scanned));
+    }
+}
+
+void TestScan::withSpeechTheLitChoiceIsSaid()
+{
+    start(2, false, true);
+    auto *narrator = CurrentProgram()->findChild<platform::Narrator *>();
+    QVERIFY(narrator);
+    QTRY_VERIFY(narrator->voice());
+    said.clear();
+    QStringList lit;
+    for (int k = 0; k < 4; ++k) {
+        press(Qt::Key_Space);
+        lit.append(scanner()->lit()->caption);
+    }
+    QCOMPARE(said, lit);
+    QVERIFY(lit.contains(QStringLiteral("かみ")));
+    // A control says its spoken caption: the light on "つぎへ" says it as the pointer would.
+    reach([](const ScanChoice &c) { return c.id == QLatin1String("moving"); });
+    for (int k = 0; k < 10 && scanner()->lit()->control != m_form->Command11; ++k)
+        press(Qt::Key_Space);
+    QCOMPARE(said.last(), platform::Narrator::CaptionOf(m_form->Command11));
+}
+
+QTEST_MAIN(TestScan)
+#include "tst_scan.moc"
