@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/Carry.h"
+#include "access/Overlay.h"
 
 #include "form/Form1.h"
 #include "form/Module1.h"
@@ -27,10 +28,8 @@ public:
 
     explicit CarryFrame(QWidget *parent) : QWidget(parent)
     {
-        setObjectName(QStringLiteral("qt_carry_frame"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
+        MakeOverlay(this, "qt_carry_frame");
         setAttribute(Qt::WA_NoSystemBackground);
-        setFocusPolicy(Qt::NoFocus);
     }
 
 protected:

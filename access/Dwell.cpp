@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/Dwell.h"
+#include "access/Overlay.h"
 
 #include "access/SyntheticMouse.h"
 
@@ -33,10 +34,8 @@ public:
 
     explicit DwellRing(QWidget *window) : QWidget(window)
     {
-        setObjectName(QStringLiteral("qt_dwell_ring"));
-        setAttribute(Qt::WA_TransparentForMouseEvents);
+        MakeOverlay(this, "qt_dwell_ring");
         setAttribute(Qt::WA_NoSystemBackground);
-        setFocusPolicy(Qt::NoFocus);
         resize(Size, Size);
     }
 

@@ -1,22 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "access/ScanLight.h"
 
+#include "access/Overlay.h"
 #include "base/Fonts.h"
 
 #include <QPainter>
 
 namespace accessibility {
-
-namespace {
-
-void MakeOverlay(QWidget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-    widget->setFocusPolicy(Qt::NoFocus);
-}
-
-} // namespace
 
 ScanLight::ScanLight(QWidget *window) : QWidget(window)
 {
