@@ -143,6 +143,6 @@ void PosterKeeper::resume()
     // With undo, the poster taken up is where taking back stops.
     if (history::PosterHistory *steps = history::PosterHistory::Of(m_form))
         steps->startStep();
-    m_writer->begin();
+    m_writer->begin(poster.sources);
     emit resumed();
 }

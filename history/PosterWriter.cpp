@@ -2,7 +2,9 @@
 #include "history/PosterWriter.h"
 
 #include "form/Form1.h"
+#include "history/PosterThumbnail.h"
 #include "history/SavedPoster.h"
+#include "pictures/Picture.h"
 #include "platform/EventLoop.h"
 #include "posterfile/PosterFile.h"
 
@@ -49,11 +51,31 @@ struct PosterWriter::Shared
     QMutex mutex; // one write at a time: the thread's, or the last one before the end
     posterfile::PngCache cache;
 
-    bool write(posterfile::Poster poster, const QString &path)
+    // The bytes of the pictures' files, read once each (kept while a slot names them, so that
+    // a file gone meanwhile, or the poster's file taken up, still gives them).
+    std::map<QString, QByteArray> sources;
+
+    bool write(posterfile::Poster poster, const ThumbnailScene &scene, const QString &path)
     {
         QMutexLocker lock(&mutex);
         poster.paper.dots = OwnDots(poster.paper.dots);
         poster.finished.dots = OwnDots(poster.finished.dots);
+        std::map<QString, QByteArray> named;
+        for (const posterfile::PictureSlot &slot : poster.pictures) {
+            if (slot.source.isEmpty() || named.count(slot.source))
+                continue;
+            auto known = sources.find(slot.source);
+            if (known == sources.end()) {
+                const platform::FileContents read = platform::ReadPictureFile(slot.source);
+                if (!read.identity.isValid())
+                    continue;
+                known = sources.emplace(slot.source, read.bytes).first;
+            }
+            named.insert(*known);
+        }
+        sources = named;
+        poster.sources = std::move(named);
+        poster.thumbnail = DrawThumbnail(poster, scene);
         return posterfile::WriteFile(path, posterfile::Encode(poster, &cache));
     }
 };
@@ -83,6 +105,19 @@ PosterWriter::~PosterWriter()
 {
     m_thread.quit(); // after the writes posted before
     m_thread.wait();
+}
+
+void PosterWriter::begin(const std::map<QString, QByteArray> &sources)
+{
+    m_begun = true;
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->sources.insert(sources.begin(), sources.end());
+}
+
+void PosterWriter::setPath(const QString &path)
+{
+    // A write on its way goes to the path it was given.
+    m_path = path;
 }
 
 void PosterWriter::gestureEnded()
@@ -120,8 +155,9 @@ void PosterWriter::startWrite()
     m_writing = true;
     m_sinceLastWrite.start();
     posterfile::Poster poster = TakeSavedPoster(m_form);
-    QMetaObject::invokeMethod(m_worker, [this, shared = m_shared, poster = std::move(poster), path = m_path]() mutable {
-        const bool ok = shared->write(std::move(poster), path);
+    QMetaObject::invokeMethod(m_worker, [this, shared = m_shared, poster = std::move(poster), scene = TakeThumbnailScene(m_form),
+                                         path = m_path]() mutable {
+        const bool ok = shared->write(std::move(poster), scene, path);
         QMetaObject::invokeMethod(this, [this, ok] { finished(ok); }, Qt::QueuedConnection);
     }, Qt::QueuedConnection);
     m_lastGuiTimeNs = ThreadTimeNs() - start;
@@ -152,7 +188,7 @@ void PosterWriter::writeNow()
     m_pending = false;
     if (!m_begun)
         return;
-    const bool ok = m_shared->write(TakeSavedPoster(m_form), m_path);
+    const bool ok = m_shared->write(TakeSavedPoster(m_form), TakeThumbnailScene(m_form), m_path);
     ++m_writes;
     emit written(ok);
 }

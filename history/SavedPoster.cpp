@@ -5,6 +5,8 @@
 #include "history/PosterState.h"
 #include "platform/SurfaceTiles.h"
 
+#include <QFileInfo>
+
 namespace history {
 
 namespace {
@@ -33,6 +35,16 @@ void PutDots(platform::PictureBox &box, const QImage &dots)
     }
     if (!tiles.isEmpty())
         box.exchangeTiles(tiles);
+}
+
+// A slot's picture: from its file, unless the file is gone or is not the one the poster kept the
+// bytes of (another PC, the USB stick taken out); then from the bytes kept.
+platform::Picture Load(const posterfile::Poster &poster, const QString &source, const PictureLoader &load)
+{
+    const auto kept = poster.sources.find(source);
+    if (kept == poster.sources.end() || QFileInfo(source).size() == kept->second.size())
+        return load(source);
+    return platform::DecodePicture({kept->second, platform::IdentityOf(kept->second), 0});
 }
 
 } // namespace
@@ -88,7 +100,7 @@ void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const Pictu
     for (std::size_t i = 0; i < state.pictures.size(); ++i) {
         const posterfile::PictureSlot &saved = poster.pictures[i];
         PictureSlotState &slot = state.pictures[i];
-        const platform::Picture picture = saved.source.isEmpty() ? platform::Picture() : load(saved.source);
+        const platform::Picture picture = saved.source.isEmpty() ? platform::Picture() : Load(poster, saved.source, load);
         if (picture.isEmpty()) {
             // Left out: the slot stays as it is, in the place among the slots it was saved in.
             slot.stacking = saved.stacking;

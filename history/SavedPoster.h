@@ -24,8 +24,9 @@ posterfile::Poster TakeSavedPoster(const Form1 &form);
 using PictureLoader = std::function<platform::Picture(const QString &path)>;
 
 // Puts a poster read from its file back into the main window, which already shows the poster's
-// step. A picture slot whose file has gone is left as it stands (at start: empty and hidden), and
-// so is the pen when the file kept none.
+// step. A picture slot whose file has gone, or is another file now, shows the picture from the
+// bytes the poster's file kept of it; one with no bytes kept either is left as it stands (at
+// start: empty and hidden), and so is the pen when the file kept none.
 void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const PictureLoader &load);
 
 } // namespace history
