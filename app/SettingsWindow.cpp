@@ -56,6 +56,9 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("印刷も保存もしていないポスターがあるとき、「おわりに しますか？」とたずねます。")},
         {&settings::Settings::autosave, "autosave", QStringLiteral("作りかけのポスターを残す"),
          QStringLiteral("ポスターをいつも保存し、次に始めたとき「つづきから」で続きを作れます。")},
+        {&settings::Settings::shelf, "shelf", QStringLiteral("ポスターの「たな」"),
+         QStringLiteral("作ったポスターがみな「たな」に並び、絵を選んで続きを作れます。絵はポスターの中に"
+                        "しまわれるので、USB メモリーを抜いたあとやほかのパソコンでも開けます。")},
         {&settings::Settings::clickToCarry, "clickToCarry", QStringLiteral("クリックで運ぶ"),
          QStringLiteral("ボタンを押したまま動かさなくても、クリックで絵や文字を持ち、もう一度のクリックで置けます。"
                         "紙の上ではクリックで点をかき始め、もう一度のクリックで止めます。Esc で元にもどります。")},

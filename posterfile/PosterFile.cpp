@@ -502,8 +502,11 @@ Read ReadFile(const QString &path, Poster &poster, Images images)
         // small picture follows them.
         bytes = file.read(HeaderBytes);
         if (bytes.size() == HeaderBytes)
-            bytes += file.read(qMin<qint64>(qFromBigEndian<quint32>(bytes.constData() + 12), MaxElementBytes)
-                               + (images == Images::Thumbnail ? MaxThumbnailBytes : 0));
+            bytes += file.read(qMin<qint64>(qFromBigEndian<quint32>(bytes.constData() + 12), MaxElementBytes));
+        if (images == Images::Thumbnail && bytes.size() > HeaderBytes) {
+            const QJsonValue first = QJsonDocument::fromJson(bytes.mid(HeaderBytes)).object().value(QLatin1String("blobs"))[0];
+            bytes += file.read(qBound<qint64>(0, qint64(first.toDouble()), MaxThumbnailBytes));
+        }
     } else {
         bytes = file.read(MaxFileBytes + 1);
     }

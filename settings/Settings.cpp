@@ -24,13 +24,14 @@ constexpr double ShortestDwell = 0.5;
 constexpr double LongestDwell = 3;
 
 // Every on/off key (QSettings writes the file in the keys' alphabetical order).
-constexpr std::array<BoolKey, 14> BoolKeys{{
+constexpr std::array<BoolKey, 15> BoolKeys{{
     {"fullscreen", &Settings::fullscreen},
     {"bigCursor", &Settings::bigCursor},
     {"galleryButtons", &Settings::galleryButtons},
     {"wizardGuard", &Settings::wizardGuard},
     {"undo", &Settings::undo},
     {"autosave", &Settings::autosave},
+    {"shelf", &Settings::shelf},
     {"quitPrompt", &Settings::quitPrompt},
     {"speech", &Settings::speech},
     {"moreFormats", &Settings::moreFormats},

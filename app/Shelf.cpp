@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Shelf.h"
+
+#include "base/Fonts.h"
+#include "platform/MessageBox.h"
+#include "posterfile/PosterFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace shelf {
+
+namespace {
+
+const QString Suffix = QStringLiteral(".poster");
+
+} // namespace
+
+QString Folder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/posters");
+}
+
+QString BinFolder()
+{
+    return Folder() + QStringLiteral("/bin");
+}
+
+QString OlderFolder()
+{
+    return Folder() + QStringLiteral("/older");
+}
+
+QString NewPosterPath()
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    for (int n = 1;; ++n) {
+        const QString path = Folder() + QLatin1Char('/') + stamp + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + Suffix;
+        if (!QFileInfo::exists(path))
+            return path;
+    }
+}
+
+QStringList Posters()
+{
+    QStringList paths;
+    const QDir folder(Folder());
+    // Newest first; of two written within the same second, the later name.
+    QFileInfoList files = folder.entryInfoList({QLatin1Char('*') + Suffix}, QDir::Files);
+    std::ranges::sort(files, [](const QFileInfo &a, const QFileInfo &b) {
+        const QDateTime x = a.lastModified(), y = b.lastModified();
+        return x != y ? x > y : a.fileName() > b.fileName();
+    });
+    for (const QFileInfo &file : files)
+        paths += file.filePath();
+    return paths;
+}
+
+QString MoveInto(const QString &path, const QString &folder)
+{
+    QDir().mkpath(folder);
+    const QFileInfo file(path);
+    for (int n = 1; n < 1000; ++n) {
+        const QString moved = folder + QLatin1Char('/') + file.completeBaseName()
+                              + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + Suffix;
+        if (QFileInfo::exists(moved))
+            continue;
+        return QFile::rename(path, moved) ? moved : QString();
+    }
+    return QString();
+}
+
+void KeepAtMost(int count)
+{
+    const QStringList posters = Posters();
+    for (qsizetype i = count; i < posters.size(); ++i)
+        MoveInto(posters[i], OlderFolder());
+}
+
+} // namespace shelf
+
+namespace {
+
+// Posters read on the GUI thread before the shelf is first shown: its first page.
+constexpr int FirstPage = 9;
+constexpr int Columns = 3;
+
+struct Shelved
+{
+    QImage picture;
+    bool sound = false;
+};
+
+// A poster's small picture; a file that cannot be read is set aside.
+Shelved ReadShelved(const QString &path)
+{
+    posterfile::Poster poster;
+    if (posterfile::ReadFile(path, poster, posterfile::Images::Thumbnail) != posterfile::Read::Sound) {
+        posterfile::SetAside(path);
+        return {};
+    }
+    if (poster.thumbnail.isNull()) {
+        // A file written before posters kept a small picture: a blank paper.
+        poster.thumbnail = QImage(posterfile::ThumbnailSize, QImage::Format_RGB32);
+        poster.thumbnail.fill(poster.paper.back.isValid() ? poster.paper.back : QColor(Qt::white));
+    }
+    return {poster.thumbnail, true};
+}
+
+QPushButton *BigButton(const QString &caption, const char *name, QRgb back)
+{
+    auto *button = new QPushButton(caption);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(caption);
+    button->setFont(platform::MakeFont(platform::FontFace::RoundedGothic, 21.75, platform::FontStyle::Bold));
+    button->setMinimumSize(210, 80);
+    button->setStyleSheet(QStringLiteral("QPushButton { background: %1; } QPushButton:checked { background: #FF8080; }")
+                              .arg(QColor(back).name()));
+    return button;
+}
+
+} // namespace
+
+const QString ShelfWindow::BinQuestion = QStringLiteral("このぽすたーを ごみばこに いれますか？");
+
+ShelfWindow::ShelfWindow(QWidget &over)
+    : QWidget(&over, Qt::Window | Qt::FramelessWindowHint),
+      m_grid(new QGridLayout),
+      m_bin(BigButton(QStringLiteral("ごみばこ"), "CommandBin", 0xE0E0E0))
+{
+    setObjectName(QStringLiteral("ShelfWindow"));
+    setWindowTitle(QStringLiteral("たな"));
+    setAccessibleName(windowTitle());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::ApplicationModal);
+    setGeometry(over.geometry());
+    setStyleSheet(QStringLiteral("ShelfWindow { background: #F0E8D8; }"));
+    setAttribute(Qt::WA_StyledBackground);
+
+    auto *layout = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    QPushButton *fresh = BigButton(QStringLiteral("あたらしく"), "CommandNew", 0xC0FFC0);
+    m_bin->setCheckable(true);
+    top->addWidget(fresh);
+    top->addStretch(1);
+    top->addWidget(m_bin);
+    layout->addLayout(top);
+    auto *page = new QWidget;
+    page->setLayout(m_grid);
+    m_grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("ShelfPage"));
+    scroll->setWidget(page);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(scroll, 1);
+    connect(fresh, &QPushButton::clicked, this, &QWidget::close);
+
+    const QStringList posters = shelf::Posters();
+    for (const QString &path : posters.mid(0, FirstPage)) {
+        const Shelved shelved = ReadShelved(path);
+        if (shelved.sound)
+            addPoster(path, shelved.picture);
+    }
+    // The rest in their places, their pictures as they are read.
+    const QStringList rest = posters.mid(FirstPage);
+    for (const QString &path : rest)
+        addPoster(path, QImage());
+    if (!rest.isEmpty()) {
+        m_reading = std::async(std::launch::async, [this, rest] {
+            for (const QString &path : rest) {
+                if (m_stop)
+                    return;
+                const Shelved shelved = ReadShelved(path);
+                QMetaObject::invokeMethod(this, [this, path, shelved] { showPicture(path, shelved.picture, shelved.sound); },
+                                          Qt::QueuedConnection);
+            }
+        });
+    }
+}
+
+ShelfWindow::~ShelfWindow()
+{
+    m_stop = true;
+    if (m_reading.valid())
+        m_reading.wait();
+}
+
+QList<QPushButton *> ShelfWindow::posterButtons() const
+{
+    return m_posters;
+}
+
+void ShelfWindow::addPoster(const QString &path, const QImage &picture)
+{
+    auto *poster = new QPushButton;
+    poster->setObjectName(QStringLiteral("ShelfPoster"));
+    poster->setProperty("path", path);
+    // Nothing to read on the shelf; a screen reader says what it is.
+    poster->setAccessibleName(QStringLiteral("ぽすたー"));
+    poster->setIconSize(posterfile::ThumbnailSize);
+    poster->setFixedSize(posterfile::ThumbnailSize + QSize(16, 16));
+    if (!picture.isNull())
+        poster->setIcon(QPixmap::fromImage(picture));
+    connect(poster, &QPushButton::clicked, this, [this, poster] { take(poster); });
+    m_grid->addWidget(poster, int(m_posters.size()) / Columns, int(m_posters.size()) % Columns);
+    m_posters += poster;
+}
+
+void ShelfWindow::showPicture(const QString &path, const QImage &picture, bool sound)
+{
+    for (QPushButton *poster : m_posters) {
+        if (poster->property("path").toString() != path)
+            continue;
+        if (sound) {
+            poster->setIcon(QPixmap::fromImage(picture));
+        } else {
+            // Set aside: the others close up.
+            m_posters.removeOne(poster);
+            delete poster;
+            for (int i = 0; i < m_posters.size(); ++i)
+                m_grid->addWidget(m_posters[i], i / Columns, i % Columns);
+        }
+        return;
+    }
+}
+
+void ShelfWindow::take(QPushButton *poster)
+{
+    const QString path = poster->property("path").toString();
+    if (!m_bin->isChecked()) {
+        close();
+        emit taken(path);
+        return;
+    }
+    m_bin->setChecked(false);
+    if (!platform::AskYesNo(this, BinQuestion, QStringLiteral("ごみばこ"), QStringLiteral("はい"), QStringLiteral("いいえ")))
+        return;
+    if (!shelf::MoveInto(path, shelf::BinFolder()).isEmpty())
+        showPicture(path, QImage(), false);
+}

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// The setting shelf: every poster is kept as a file of its own in the user's data folder
+// (posters/, at most MostKept of them; the oldest beyond are moved into posters/older/, never
+// deleted), and the big button CommandShelf "たな" in the side panel of step 1 opens the shelf: a
+// page of big pictures of the posters kept, newest first, each its own small picture and nothing
+// to read, with "あたらしく" (the fresh poster of step 1) and "ごみばこ" (a poster into the bin,
+// posters/bin/, after a question). The shelf reads only the small picture each file keeps; a
+// file that cannot be read is set aside under another name and the others show.
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <atomic>
+#include <future>
+
+class QGridLayout;
+class QPushButton;
+
+namespace shelf {
+
+inline constexpr int MostKept = 200;
+
+QString Folder();      // $XDG_DATA_HOME/tovimaru/posters
+QString BinFolder();   // posters/bin
+QString OlderFolder(); // posters/older: the posters beyond MostKept
+// A name for a new poster's file, free and after every name before.
+QString NewPosterPath();
+// The posters kept, newest first.
+QStringList Posters();
+// Moves the oldest posters beyond count into OlderFolder().
+void KeepAtMost(int count);
+// Moves a poster's file into a folder, under a free name; returns the new path, empty on failure.
+QString MoveInto(const QString &path, const QString &folder);
+
+} // namespace shelf
+
+class ShelfWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ShelfWindow)
+public:
+    static const QString BinQuestion; // "このぽすたーを ごみばこに いれますか？"
+
+    // Over the main window, which it blocks while it is shown.
+    explicit ShelfWindow(QWidget &over);
+    ~ShelfWindow() override;
+
+    // The poster buttons, in the order shown.
+    QList<QPushButton *> posterButtons() const;
+
+signals:
+    // A poster was taken: its file. The window closes itself.
+    void taken(const QString &path);
+
+private:
+    void addPoster(const QString &path, const QImage &picture);
+    void showPicture(const QString &path, const QImage &picture, bool sound);
+    void take(QPushButton *poster);
+
+    QGridLayout *m_grid;
+    QPushButton *m_bin;
+    QList<QPushButton *> m_posters;
+    // The small pictures beyond the first page, read on another thread.
+    std::atomic_bool m_stop{false};
+    std::future<void> m_reading;
+};
