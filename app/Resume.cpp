@@ -177,14 +177,16 @@ void PosterKeeper::openShelf()
     window->show();
 }
 
-void PosterKeeper::takeFromShelf(const QString &path)
+void PosterKeeper::takeFromShelf(const QString &path, bool starter)
 {
     posterfile::Poster poster;
-    if (!IsSound(posterfile::ReadFile(path, poster), path) || history::StepOf(m_form) != 1)
+    const posterfile::Read read = posterfile::ReadFile(path, poster);
+    if ((starter ? read != posterfile::Read::Sound : !IsSound(read, path)) || history::StepOf(m_form) != 1)
         return;
-    // This run's poster so far stays on the shelf as it is; the one taken goes on in its own file.
+    // This run's poster so far stays on the shelf as it is; the one taken goes on in its own
+    // file, a starter's copy in a new one.
     m_writer->writeNow();
-    m_writer->setPath(path);
+    m_writer->setPath(starter ? shelf::NewPosterPath() : path);
     takeUp(poster);
     m_shelfButton->setVisible(history::StepOf(m_form) == 1);
 }

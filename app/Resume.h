@@ -54,7 +54,7 @@ public:
     void resume();
     // CommandShelf: the shelf's window; a poster taken from it comes back in its step.
     void openShelf();
-    void takeFromShelf(const QString &path);
+    void takeFromShelf(const QString &path, bool starter);
 
     history::PosterWriter &writer() const { return *m_writer; }
 

@@ -11,9 +11,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QPainter>
+#include <QPainterPath>
 #include <QScrollArea>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace shelf {
 
@@ -36,6 +40,30 @@ QString BinFolder()
 QString OlderFolder()
 {
     return Folder() + QStringLiteral("/older");
+}
+
+QString StarterFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/starters");
+}
+
+QStringList Starters()
+{
+    QStringList paths, names;
+    // The user's, then those of $XDG_DATA_DIRS.
+    QStringList folders{StarterFolder()};
+    const QStringList data = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    for (const QString &folder : data.mid(1))
+        folders += folder + QStringLiteral("/tovimaru/starters");
+    for (const QString &folder : folders) {
+        for (const QFileInfo &file : QDir(folder).entryInfoList({QLatin1Char('*') + Suffix}, QDir::Files, QDir::Name)) {
+            if (names.contains(file.fileName()))
+                continue;
+            names += file.fileName();
+            paths += file.filePath();
+        }
+    }
+    return paths;
 }
 
 QString NewPosterPath()
@@ -98,18 +126,37 @@ struct Shelved
     bool sound = false;
 };
 
-// A poster's small picture; a file that cannot be read is set aside.
-Shelved ReadShelved(const QString &path)
+// A poster's small picture; a poster's file that cannot be read is set aside (a starter's is
+// only left out: it may stand in a folder of the whole classroom).
+Shelved ReadShelved(const QString &path, bool starter = false)
 {
     posterfile::Poster poster;
     if (posterfile::ReadFile(path, poster, posterfile::Images::Thumbnail) != posterfile::Read::Sound) {
-        posterfile::SetAside(path);
+        if (!starter)
+            posterfile::SetAside(path);
         return {};
     }
     if (poster.thumbnail.isNull()) {
         // A file written before posters kept a small picture: a blank paper.
         poster.thumbnail = QImage(posterfile::ThumbnailSize, QImage::Format_RGB32);
         poster.thumbnail.fill(poster.paper.back.isValid() ? poster.paper.back : QColor(Qt::white));
+    }
+    if (starter) {
+        // Marked with a star in its top-left corner.
+        poster.thumbnail = poster.thumbnail.convertToFormat(QImage::Format_RGB32);
+        QPainter painter(&poster.thumbnail);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath star;
+        const double r = poster.thumbnail.height() / 5.0;
+        for (int i = 0; i < 10; ++i) {
+            const double angle = M_PI / 2 + i * M_PI / 5;
+            const QPointF at(r * 1.1 + std::cos(angle) * (i % 2 ? r * 0.45 : r), r * 1.1 - std::sin(angle) * (i % 2 ? r * 0.45 : r));
+            i == 0 ? star.moveTo(at) : star.lineTo(at);
+        }
+        star.closeSubpath();
+        painter.setPen(QPen(QColor(0x80, 0x50, 0), 2));
+        painter.setBrush(QColor(0xFF, 0xD0, 0x20));
+        painter.drawPath(star);
     }
     return {poster.thumbnail, true};
 }
@@ -133,6 +180,7 @@ const QString ShelfWindow::BinQuestion = QStringLiteral("このぽすたーを �
 ShelfWindow::ShelfWindow(QWidget &over)
     : QWidget(&over, Qt::Window | Qt::FramelessWindowHint),
       m_grid(new QGridLayout),
+      m_starterGrid(new QGridLayout),
       m_bin(BigButton(QStringLiteral("ごみばこ"), "CommandBin", 0xE0E0E0))
 {
     setObjectName(QStringLiteral("ShelfWindow"));
@@ -153,8 +201,12 @@ ShelfWindow::ShelfWindow(QWidget &over)
     top->addWidget(m_bin);
     layout->addLayout(top);
     auto *page = new QWidget;
-    page->setLayout(m_grid);
-    m_grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto *rows = new QVBoxLayout(page);
+    rows->addLayout(m_starterGrid);
+    rows->addLayout(m_grid);
+    rows->addStretch(1);
+    for (QGridLayout *grid : {m_starterGrid, m_grid})
+        grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("ShelfPage"));
     scroll->setWidget(page);
@@ -163,16 +215,21 @@ ShelfWindow::ShelfWindow(QWidget &over)
     layout->addWidget(scroll, 1);
     connect(fresh, &QPushButton::clicked, this, &QWidget::close);
 
+    for (const QString &path : shelf::Starters()) {
+        const Shelved shelved = ReadShelved(path, true);
+        if (shelved.sound)
+            addPoster(m_starterGrid, m_starters, path, shelved.picture)->setAccessibleName(QStringLiteral("おてほん"));
+    }
     const QStringList posters = shelf::Posters();
     for (const QString &path : posters.mid(0, FirstPage)) {
         const Shelved shelved = ReadShelved(path);
         if (shelved.sound)
-            addPoster(path, shelved.picture);
+            addPoster(m_grid, m_posters, path, shelved.picture);
     }
     // The rest in their places, their pictures as they are read.
     const QStringList rest = posters.mid(FirstPage);
     for (const QString &path : rest)
-        addPoster(path, QImage());
+        addPoster(m_grid, m_posters, path, QImage());
     if (!rest.isEmpty()) {
         m_reading = std::async(std::launch::async, [this, rest] {
             for (const QString &path : rest) {
@@ -198,10 +255,10 @@ QList<QPushButton *> ShelfWindow::posterButtons() const
     return m_posters;
 }
 
-void ShelfWindow::addPoster(const QString &path, const QImage &picture)
+QPushButton *ShelfWindow::addPoster(QGridLayout *grid, QList<QPushButton *> &row, const QString &path, const QImage &picture)
 {
     auto *poster = new QPushButton;
-    poster->setObjectName(QStringLiteral("ShelfPoster"));
+    poster->setObjectName(grid == m_grid ? QStringLiteral("ShelfPoster") : QStringLiteral("ShelfStarter"));
     poster->setProperty("path", path);
     // Nothing to read on the shelf; a screen reader says what it is.
     poster->setAccessibleName(QStringLiteral("ぽすたー"));
@@ -210,8 +267,9 @@ void ShelfWindow::addPoster(const QString &path, const QImage &picture)
     if (!picture.isNull())
         poster->setIcon(QPixmap::fromImage(picture));
     connect(poster, &QPushButton::clicked, this, [this, poster] { take(poster); });
-    m_grid->addWidget(poster, int(m_posters.size()) / Columns, int(m_posters.size()) % Columns);
-    m_posters += poster;
+    grid->addWidget(poster, int(row.size()) / Columns, int(row.size()) % Columns);
+    row += poster;
+    return poster;
 }
 
 void ShelfWindow::showPicture(const QString &path, const QImage &picture, bool sound)
@@ -235,9 +293,12 @@ void ShelfWindow::showPicture(const QString &path, const QImage &picture, bool s
 void ShelfWindow::take(QPushButton *poster)
 {
     const QString path = poster->property("path").toString();
-    if (!m_bin->isChecked()) {
+    const bool starter = m_starters.contains(poster);
+    // A starter is never thrown away from the shelf: the teacher's settings window keeps them.
+    if (!m_bin->isChecked() || starter) {
+        m_bin->setChecked(false);
         close();
-        emit taken(path);
+        emit taken(path, starter);
         return;
     }
     m_bin->setChecked(false);

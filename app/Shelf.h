@@ -8,6 +8,11 @@
 // to read, with "あたらしく" (the fresh poster of step 1) and "ごみばこ" (a poster into the bin,
 // posters/bin/, after a question). The shelf reads only the small picture each file keeps; a
 // file that cannot be read is set aside under another name and the others show.
+//
+// A teacher's starters (half-made posters to begin from) stand in a row of their own above the
+// posters, each marked with a star; taking one begins a new poster as a copy of it. They are the
+// posters of every tovimaru/starters folder of the user's data folder and of $XDG_DATA_DIRS (a
+// file of one name once, the user's first).
 
 #include <QPointer>
 #include <QString>
@@ -31,6 +36,10 @@ QString OlderFolder(); // posters/older: the posters beyond MostKept
 QString NewPosterPath();
 // The posters kept, newest first.
 QStringList Posters();
+// The user's own starters: $XDG_DATA_HOME/tovimaru/starters.
+QString StarterFolder();
+// Every starter, in the order of their folders, by name within each.
+QStringList Starters();
 // Moves the oldest posters beyond count into OlderFolder().
 void KeepAtMost(int count);
 // Moves a poster's file into a folder, under a free name; returns the new path, empty on failure.
@@ -49,21 +58,24 @@ public:
     explicit ShelfWindow(QWidget &over);
     ~ShelfWindow() override;
 
-    // The poster buttons, in the order shown.
+    // The poster buttons, in the order shown, and the starters'.
     QList<QPushButton *> posterButtons() const;
+    QList<QPushButton *> starterButtons() const { return m_starters; }
 
 signals:
-    // A poster was taken: its file. The window closes itself.
-    void taken(const QString &path);
+    // A poster was taken: its file; a starter begins a new poster. The window closes itself.
+    void taken(const QString &path, bool starter);
 
 private:
-    void addPoster(const QString &path, const QImage &picture);
+    QPushButton *addPoster(QGridLayout *grid, QList<QPushButton *> &row, const QString &path, const QImage &picture);
     void showPicture(const QString &path, const QImage &picture, bool sound);
     void take(QPushButton *poster);
 
     QGridLayout *m_grid;
+    QGridLayout *m_starterGrid;
     QPushButton *m_bin;
     QList<QPushButton *> m_posters;
+    QList<QPushButton *> m_starters;
     // The small pictures beyond the first page, read on another thread.
     std::atomic_bool m_stop{false};
     std::future<void> m_reading;

@@ -20,7 +20,7 @@ ThumbnailScene TakeThumbnailScene(const Form1 &form)
     scene.area = {paper.twipsLeft(), paper.twipsTop(), paper.twipsWidth(), paper.twipsHeight()};
     for (std::size_t i = 0; i < scene.pictures.size(); ++i) {
         if (form.Image3[i]->isVisible())
-            scene.pictures[i] = form.Image3[i]->picture().image();
+            scene.pictures[i] = form.Image3[i]->picture();
     }
     return scene;
 }
@@ -74,8 +74,8 @@ QImage DrawThumbnail(const posterfile::Poster &poster, const ThumbnailScene &sce
     std::ranges::sort(pictures, {}, [&poster](std::size_t i) { return poster.pictures[i].stacking; });
     for (std::size_t i : pictures) {
         const posterfile::PictureSlot &slot = poster.pictures[i];
-        if (slot.shown && !scene.pictures[i].isNull())
-            painter.drawImage(inArea(slot.left, slot.top, slot.width, slot.height), scene.pictures[i]);
+        if (slot.shown)
+            scene.pictures[i].drawStretched(painter, inArea(slot.left, slot.top, slot.width, slot.height));
     }
     std::array<std::size_t, posterfile::TextSlotCount> texts{};
     std::iota(texts.begin(), texts.end(), 0);

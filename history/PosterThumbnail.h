@@ -5,6 +5,7 @@
 // keeps (the paper, the still picture, the slots, the finished poster) and the pictures the slots
 // show, on the writer's thread. The GUI thread only takes the pictures (shared, not copied).
 
+#include "pictures/Picture.h"
 #include "posterfile/PosterFile.h"
 
 #include <QImage>
@@ -19,7 +20,7 @@ namespace history {
 struct ThumbnailScene
 {
     QRectF area; // the poster area, in twips of the main window's client area
-    std::array<QImage, posterfile::PictureSlotCount> pictures; // as the slots show them
+    std::array<platform::Picture, posterfile::PictureSlotCount> pictures; // as the slots show them
 };
 
 ThumbnailScene TakeThumbnailScene(const Form1 &form);

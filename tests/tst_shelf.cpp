@@ -91,13 +91,18 @@ class TestShelf : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { QDir(shelf::Folder()).removeRecursively(); }
+    void init()
+    {
+        QDir(shelf::Folder()).removeRecursively();
+        QDir(shelf::StarterFolder()).removeRecursively();
+    }
     void cleanup() { settings::SetCurrent(settings::Settings{}); }
     void offChangesNothing();
     void twoChildrenBothOnTheShelf();
     void aDamagedFileIsSetAside();
     void theBinAsksFirst();
     void theOldestBeyondTheMostKeptAreMovedAside();
+    void aStarterTakenTwiceGivesTwoPosters();
 };
 
 void TestShelf::offChangesNothing()
@@ -236,6 +241,46 @@ void TestShelf::theOldestBeyondTheMostKeptAreMovedAside()
     // This run's poster will be the two hundredth.
     QCOMPARE(Names(shelf::Folder()).size(), shelf::MostKept - 1);
     QCOMPARE(Names(shelf::OlderFolder()), (QStringList{QStringLiteral("199.poster"), QStringLiteral("200.poster")}));
+}
+
+void TestShelf::aStarterTakenTwiceGivesTwoPosters()
+{
+    QTemporaryDir pictures, system;
+    const QString red = pictures.filePath(QStringLiteral("red.bmp"));
+    QImage picture(200, 150, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(red));
+    MakePoster(Qt::yellow, red);
+    // The teacher's starter, and one of the whole classroom's.
+    const QString starter = shelf::StarterFolder() + QStringLiteral("/card.poster");
+    QVERIFY(QDir().mkpath(shelf::StarterFolder()));
+    QVERIFY(QFile::rename(shelf::Posters().value(0), starter));
+    QVERIFY(QDir().mkpath(system.filePath(QStringLiteral("tovimaru/starters"))));
+    QVERIFY(QFile::copy(starter, system.filePath(QStringLiteral("tovimaru/starters/class.poster"))));
+    qputenv("XDG_DATA_DIRS", system.path().toUtf8());
+    QFile file(starter);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+
+    for (int round = 1; round <= 2; ++round) {
+        Form1 &form = StartWithShelf();
+        ShelfWindow *shelfWindow = OpenShelf(form);
+        QVERIFY(shelfWindow);
+        const QList<QPushButton *> starters = shelfWindow->starterButtons();
+        QCOMPARE(starters.size(), 2);
+        QCOMPARE(shelfWindow->posterButtons().size(), round - 1);
+        // Marked with a star.
+        const QImage shown = starters[0]->icon().pixmap(posterfile::ThumbnailSize).toImage();
+        QCOMPARE(shown.pixelColor(int(shown.height() / 5.0 * 1.1), int(shown.height() / 5.0 * 1.1)), QColor(0xFF, 0xD0, 0x20));
+        QTest::mouseClick(starters[0], Qt::LeftButton);
+        QTRY_VERIFY(!testing::TopLevel(QStringLiteral("ShelfWindow")));
+        QCOMPARE(form.Label5->caption(), QStringLiteral("２．がぞうを　はります"));
+        Keeper()->writer().writeNow();
+        QCOMPARE(Names(shelf::Folder()).size(), round);
+    }
+    QVERIFY(file.seek(0));
+    QCOMPARE(file.readAll(), bytes);
+    qunsetenv("XDG_DATA_DIRS");
 }
 
 QTEST_MAIN(TestShelf)
