@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SettingsWindow.h"
 
+#include "app/ShelfSettings.h"
 #include "base/Fonts.h"
 
 #include <QCheckBox>
@@ -162,6 +163,8 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
     m_dwell = AddChoiceRow(optionRows, QStringLiteral("止めておくとクリック"), "dwell", DwellChoices(),
                            QStringLiteral("ポインターをしばらく動かさずにおくと、そこをクリックします（輪が満ちたとき）。"
                                           "押すことの難しい子や、視線やあたまで指す子のために。"));
+    // What the shelf of posters keeps, whether or not it is on.
+    optionRows->addWidget(new ShelfSettings);
     optionRows->addStretch(1);
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("Options"));

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "app/Program.h"
 #include "app/Resume.h"
+#include "app/SettingsWindow.h"
 #include "app/Shelf.h"
 #include "app/Startup.h"
 #include "form/Form1.h"
@@ -15,6 +16,8 @@
 #include "settings/Settings.h"
 
 #include <QDir>
+#include <QFileDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -103,6 +106,7 @@ private slots:
     void theBinAsksFirst();
     void theOldestBeyondTheMostKeptAreMovedAside();
     void aStarterTakenTwiceGivesTwoPosters();
+    void theSettingsWindowCopiesKeepsAndEmpties();
 };
 
 void TestShelf::offChangesNothing()
@@ -281,6 +285,49 @@ void TestShelf::aStarterTakenTwiceGivesTwoPosters()
     QVERIFY(file.seek(0));
     QCOMPARE(file.readAll(), bytes);
     qunsetenv("XDG_DATA_DIRS");
+}
+
+void TestShelf::theSettingsWindowCopiesKeepsAndEmpties()
+{
+    QTemporaryDir pictures, stick;
+    const QString red = pictures.filePath(QStringLiteral("red.bmp"));
+    QImage picture(200, 150, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QVERIFY(picture.save(red));
+    MakePoster(Qt::yellow, red);
+    MakePoster(Qt::green, red);
+    QVERIFY(!shelf::MoveInto(shelf::Posters().value(0), shelf::BinFolder()).isEmpty());
+    const QString kept = shelf::Posters().value(0);
+    SettingsWindow window;
+    window.show();
+    const auto click = [&window](const char *name) {
+        QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
+    };
+    const auto choose = [](const QString &path) {
+        testing::AnswerNextModal([path](QDialog *dialog) { static_cast<QFileDialog *>(dialog)->selectFile(path); });
+    };
+    // To the stick and back: the shelf's poster as a single file; what is no poster stays out.
+    choose(stick.path());
+    click("CommandCopyOut");
+    QCOMPARE(Names(stick.path()), QStringList{QFileInfo(kept).fileName()});
+    QVERIFY(QFile::remove(kept));
+    QFile damaged(stick.filePath(QStringLiteral("damaged.poster")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("TOVIPOST") == 8);
+    damaged.close();
+    for (const QString &name : Names(stick.path())) {
+        choose(stick.filePath(name));
+        click("CommandCopyIn");
+    }
+    QCOMPARE(Names(shelf::Folder()), QStringList{QFileInfo(kept).fileName()});
+    // A starter.
+    choose(kept);
+    click("CommandKeepStarter");
+    QCOMPARE(Names(shelf::StarterFolder()), QStringList{QFileInfo(kept).fileName()});
+    // The bin emptied, after a question.
+    testing::AnswerNextMessageBox(QMessageBox::Yes);
+    click("CommandEmptyBin");
+    QCOMPARE(Names(shelf::BinFolder()), QStringList());
+    QCOMPARE(Names(shelf::Folder()).size(), 1);
 }
 
 QTEST_MAIN(TestShelf)
