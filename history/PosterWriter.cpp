@@ -20,6 +20,9 @@ namespace {
 // While a handler yields (a move of the wizard in the middle of its work), the poster is not
 // taken: it is retried this much later.
 constexpr int RetryMs = 50;
+// The most of the pictures' files' bytes a poster's file holds: the rest of the file's bound
+// leaves room for its still pictures and dots.
+constexpr qint64 SourceBytes = posterfile::MaxFileBytes - 64 * 1024 * 1024;
 
 // The dots of a surface as the writer's own copy, or a null image when none is drawn. The copy
 // is made at once, so that a dot drawn meanwhile does not have the GUI thread copy the surface.
@@ -60,9 +63,10 @@ struct PosterWriter::Shared
         QMutexLocker lock(&mutex);
         poster.paper.dots = OwnDots(poster.paper.dots);
         poster.finished.dots = OwnDots(poster.finished.dots);
-        std::map<QString, QByteArray> named;
+        std::map<QString, QByteArray> inUse, named;
+        qint64 budget = SourceBytes;
         for (const posterfile::PictureSlot &slot : poster.pictures) {
-            if (slot.source.isEmpty() || named.count(slot.source))
+            if (slot.source.isEmpty() || inUse.count(slot.source))
                 continue;
             auto known = sources.find(slot.source);
             if (known == sources.end()) {
@@ -71,9 +75,13 @@ struct PosterWriter::Shared
                     continue;
                 known = sources.emplace(slot.source, read.bytes).first;
             }
-            named.insert(*known);
+            inUse.insert(*known);
+            // Files too large together for a poster's file are left to their paths.
+            budget -= known->second.size();
+            if (budget >= 0)
+                named.insert(*known);
         }
-        sources = named;
+        sources = std::move(inUse);
         poster.sources = std::move(named);
         poster.thumbnail = DrawThumbnail(poster, scene);
         return posterfile::WriteFile(path, posterfile::Encode(poster, &cache));

@@ -3,6 +3,7 @@
 
 #include "form/Form1.h"
 #include "history/PosterState.h"
+#include "base/Twips.h"
 #include "platform/SurfaceTiles.h"
 
 #include <QFileInfo>
@@ -38,13 +39,15 @@ void PutDots(platform::PictureBox &box, const QImage &dots)
 }
 
 // A slot's picture: from its file, unless the file is gone or is not the one the poster kept the
-// bytes of (another PC, the USB stick taken out); then from the bytes kept.
-platform::Picture Load(const posterfile::Poster &poster, const QString &source, const PictureLoader &load)
+// bytes of (another PC, the USB stick taken out); then from the bytes kept, as sharp as a capture
+// of the slot wants and twice that, so that the picture may grow (no file sharpens it later).
+platform::Picture Load(const posterfile::Poster &poster, const posterfile::PictureSlot &slot, const PictureLoader &load)
 {
-    const auto kept = poster.sources.find(source);
-    if (kept == poster.sources.end() || QFileInfo(source).size() == kept->second.size())
-        return load(source);
-    return platform::DecodePicture({kept->second, platform::IdentityOf(kept->second), 0});
+    const auto kept = poster.sources.find(slot.source);
+    if (kept == poster.sources.end() || QFileInfo(slot.source).size() == kept->second.size())
+        return load(slot.source);
+    const int side = qBound(1, int(std::max(slot.width, slot.height) / 15 * platform::CaptureDensity * 2), platform::MaxDecodedSide);
+    return platform::DecodePicture({kept->second, platform::IdentityOf(kept->second), 0}, QSize(side, side));
 }
 
 } // namespace
@@ -100,7 +103,7 @@ void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const Pictu
     for (std::size_t i = 0; i < state.pictures.size(); ++i) {
         const posterfile::PictureSlot &saved = poster.pictures[i];
         PictureSlotState &slot = state.pictures[i];
-        const platform::Picture picture = saved.source.isEmpty() ? platform::Picture() : Load(poster, saved.source, load);
+        const platform::Picture picture = saved.source.isEmpty() ? platform::Picture() : Load(poster, saved, load);
         if (picture.isEmpty()) {
             // Left out: the slot stays as it is, in the place among the slots it was saved in.
             slot.stacking = saved.stacking;

@@ -219,7 +219,7 @@ void TestShelf::theBinAsksFirst()
         testing::OnNextModal<QMessageBox>([&asked, answer](QMessageBox *box) {
             asked = box->text();
             box->button(answer)->click();
-        });
+        }, 3000);
         QTest::mouseClick(bin, Qt::LeftButton);
         QTest::mouseClick(shelfWindow->posterButtons().value(0), Qt::LeftButton);
         QCOMPARE(asked, ShelfWindow::BinQuestion);
@@ -303,8 +303,10 @@ void TestShelf::theSettingsWindowCopiesKeepsAndEmpties()
     const auto click = [&window](const char *name) {
         QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
     };
+    // A file dialog takes its time to open on a busy machine.
+    constexpr int Tries = 3000;
     const auto choose = [](const QString &path) {
-        testing::AnswerNextModal([path](QDialog *dialog) { static_cast<QFileDialog *>(dialog)->selectFile(path); });
+        testing::AnswerNextModal([path](QDialog *dialog) { static_cast<QFileDialog *>(dialog)->selectFile(path); }, Tries);
     };
     // To the stick and back: the shelf's poster as a single file; what is no poster stays out.
     choose(stick.path());
@@ -324,7 +326,7 @@ void TestShelf::theSettingsWindowCopiesKeepsAndEmpties()
     click("CommandKeepStarter");
     QCOMPARE(Names(shelf::StarterFolder()), QStringList{QFileInfo(kept).fileName()});
     // The bin emptied, after a question.
-    testing::AnswerNextMessageBox(QMessageBox::Yes);
+    testing::AnswerNextMessageBox(QMessageBox::Yes, Tries);
     click("CommandEmptyBin");
     QCOMPARE(Names(shelf::BinFolder()), QStringList());
     QCOMPARE(Names(shelf::Folder()).size(), 1);
