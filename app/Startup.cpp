@@ -4,6 +4,7 @@
 #include "app/AppIcon.h"
 #include "app/Program.h"
 #include "base/Fonts.h"
+#include "pictures/DecoderPool.h"
 #include "pictures/PictureFormats.h"
 #include "platform/Accessible.h"
 #include "platform/BigCursor.h"
@@ -75,6 +76,7 @@ void StartTovimaru(const StartFolders &folders)
     QApplication::setQuitOnLastWindowClosed(false);
     platform::UseBigCursor(settings::Current().bigCursor);
     platform::formats::SetMoreFormats(settings::Current().moreFormats);
+    platform::decoding::UseHelpers(settings::Current().moreFormats);
     // A control's interface for screen readers is made as the control is built: the program's
     // own interfaces come first. They change nothing a mouse user sees, and a screen reader's
     // user turns the program's own voice off, so they are there with every setting.

@@ -55,9 +55,8 @@ bool WizardController::eventFilter(QObject *watched, QEvent *event)
 void WizardController::ShowGalleryCells()
 {
     // A file that cannot be shown leaves its cell empty and uncounted, so that the first
-    // ThumbCount cells are not always the filled ones. Among today's formats such files are
-    // common (a photo too costly to decode is one), so there every cell that holds a picture is
-    // shown, lest the pictures after it go missing.
+    // ThumbCount cells are not always the filled ones. With today's formats such a file shows a
+    // card of its own; there every cell that holds a picture or a card is shown.
     if (platform::formats::MoreFormats()) {
         for (platform::ImageControl *cell : m_form.Image1)
             if (!cell->picture().isEmpty())

@@ -4,6 +4,7 @@
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "form/Poster.h"
+#include "pictures/DecodeCost.h"
 #include "pictures/PictureCache.h"
 #include "pictures/PictureFormats.h"
 #include "base/Twips.h"
@@ -86,6 +87,13 @@ platform::Picture ThumbnailPicture(const QString &path, const QSize &bound)
             return *decoded;
     }
     return thumbnail;
+}
+
+platform::Picture BrokenCard(const QWidget &widget)
+{
+    QImage card = platform::formats::BrokenCardImage(ThumbnailBound(widget));
+    card.setDevicePixelRatio(widget.devicePixelRatioF());
+    return platform::Picture::fromImage(card);
 }
 
 GalleryController::GalleryController(Form1 &form, QObject *parent)
@@ -201,13 +209,16 @@ void GalleryController::PutCellsBack()
 // The part both lay-outs share once cell i has its standard size: takes the natural size of the
 // file's picture, fits the cell to it and gives the cell the picture. False, and the cell left as
 // it was, when there is no picture of a size: an empty slot, or a file that is missing or cannot
-// be decoded (treated alike, so later cells still fill and count).
+// be decoded (treated alike, so later cells still fill and count). With today's formats, such a
+// file shows the card of a file that cannot be read instead, and counts.
 bool GalleryController::FillCell(int i, const QString &path)
 {
     platform::ImageControl &cell = *m_form.Image1[i];
     // One load serves for both the size and the pixels: the natural size is the file's whatever
     // the size the thumbnail was decoded at.
-    const platform::Picture picture = ThumbnailPicture(path, m_form);
+    platform::Picture picture = ThumbnailPicture(path, m_form);
+    if (picture.isEmpty() && !path.isEmpty() && platform::formats::MoreFormats())
+        picture = BrokenCard(m_form);
     const double W = NaturalTwips(picture.widthHimetric());
     const double H = NaturalTwips(picture.heightHimetric());
     if (W == 0 || H == 0)
@@ -229,8 +240,8 @@ void GalleryController::DecodeSlowly(const QString &path)
 }
 
 // The cells of the page shown that still show a stand-in of path get its picture; their size and
-// place stay, being the picture's already. A file that could not be decoded after all leaves its
-// cell hidden and uncounted, as the page would have been laid out knowing it.
+// place stay, being the picture's already. A file that could not be decoded after all gets the
+// card of a file that cannot be read, as the page would have been laid out knowing it.
 void GalleryController::ShowDecoded(const QString &path)
 {
     const std::optional<platform::Picture> decoded =
@@ -245,9 +256,10 @@ void GalleryController::ShowDecoded(const QString &path)
         if (!decoded->isEmpty()) {
             cell.setPicture(*decoded);
         } else {
-            cell.hide();
-            cell.setPicture(platform::Picture());
-            --Module1::ThumbCount;
+            const platform::Picture card = BrokenCard(m_form);
+            FitThumbnail(cell, NaturalTwips(card.widthHimetric()), NaturalTwips(card.heightHimetric()), CellLeft(i),
+                         CellTop(i));
+            cell.setPicture(card);
         }
     }
 }

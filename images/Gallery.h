@@ -15,7 +15,8 @@
 // GUI thread, and what a cell shows does not depend on what the workers got done, with one
 // exception: a picture of today's formats too costly to decode while the page waits
 // (pictures/DecodeCost.h) is laid out as a stand-in and decoded on workers of their own, and the
-// cell shows it when it comes, if the page still shows that file.
+// cell shows it (or the card of a file that cannot be read) when it comes, if the page still
+// shows that file.
 
 #include "pictures/Picture.h"
 
@@ -47,6 +48,10 @@ platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget);
 // The same at a bound ThumbnailBound gave; safe on any thread, so that the cache can be filled
 // ahead of the GUI thread's need.
 platform::Picture ThumbnailPicture(const QString &path, const QSize &bound);
+
+// With today's formats, what a cell shows for a file that cannot be read: a grey card of the
+// cell's size with a torn picture on it. It is never carried onto the poster.
+platform::Picture BrokenCard(const QWidget &widget);
 
 // The path in a slot of ImageFiles; "" past its last slot, where a page reaching beyond it shows
 // empty cells.

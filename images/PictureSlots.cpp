@@ -9,6 +9,7 @@
 #include "platform/ControlLayout.h"
 #include "platform/MessageBox.h"
 #include "platform/Touch.h"
+#include "settings/Settings.h"
 #include "base/Twips.h"
 
 #include <QGuiApplication>
@@ -74,6 +75,11 @@ bool PictureSlotController::eventFilter(QObject *watched, QEvent *event)
 void PictureSlotController::PassOverCell(int i, const platform::PointerEvent &event)
 {
     Form1 &f = m_form;
+    // With today's formats, the card of a file that cannot be read is not picked up.
+    const QString path = ImageFileAt(i + f.VScroll1->value());
+    const platform::Picture picture = ThumbnailPicture(path, f);
+    if (picture.isEmpty() && settings::Current().moreFormats)
+        return;
     // 1. The size buttons act on the copy from now on.
     f.HasSelection = 1;
 
@@ -100,8 +106,7 @@ void PictureSlotController::PassOverCell(int i, const platform::PointerEvent &ev
     slot.setTwipsWidth(cell.twipsWidth());
 
     // 5. The cell's file, as the gallery decoded it: no second decode while hovering.
-    const QString path = ImageFileAt(i + f.VScroll1->value());
-    slot.setPicture(ThumbnailPicture(path, f), path);
+    slot.setPicture(picture, path);
 
     // 6.
     slot.show();

@@ -276,7 +276,7 @@ void PrintController::Print()
     CaptureFinishedPoster();
 
     // The job's name in the print queue: the poster's, once it has been saved under one.
-    m_printer->setDocName(m_posterName.isEmpty() ? QStringLiteral("とびまる") : m_posterName);
+    printer().setDocName(m_posterName.isEmpty() ? QStringLiteral("とびまる") : m_posterName);
 
     // With the preview on, the page is shown first; going back prints nothing. Printing then
     // goes on as without it, through the print dialog.

@@ -85,4 +85,52 @@ QImage StandInImage(const QSize &pixels)
     return image;
 }
 
+QImage BrokenCardImage(const QSize &pixels)
+{
+    QImage image(pixels.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.fill(QColor(0xC4, 0xC4, 0xC4));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double w = image.width(), h = image.height();
+    const double unit = std::min(w, h);
+    // A small picture (a frame, a sun, a hill) in the middle, torn down a zigzag with its right
+    // half dropped a little.
+    const QRectF frame(w / 2 - unit * 0.36, h / 2 - unit * 0.28, unit * 0.72, unit * 0.56);
+    QPainterPath tear;
+    tear.moveTo(frame.center().x() + unit * 0.04, frame.top());
+    for (int k = 1; k <= 4; ++k)
+        tear.lineTo(frame.center().x() + (k % 2 ? -1 : 1) * unit * 0.04, frame.top() + frame.height() * k / 4);
+    QPainterPath left;
+    left.moveTo(frame.topLeft());
+    left.connectPath(tear);
+    left.lineTo(frame.bottomLeft());
+    left.closeSubpath();
+    QPainterPath whole;
+    whole.addRect(frame);
+    const QPainterPath right = whole.subtracted(left);
+    const QPen outline(QColor(0x70, 0x70, 0x70), std::max(1.0, unit / 45));
+    for (const auto &[half, offset] : {std::pair{left, QPointF()}, std::pair{right, QPointF(unit * 0.05, unit * 0.06)}}) {
+        painter.save();
+        painter.translate(offset);
+        painter.setClipPath(half);
+        painter.fillRect(frame, QColor(0xF4, 0xF4, 0xF4));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0xA0, 0xA0, 0xA0));
+        painter.drawEllipse(QPointF(frame.left() + frame.width() * 0.72, frame.top() + frame.height() * 0.3),
+                            unit * 0.06, unit * 0.06);
+        QPainterPath hill;
+        hill.moveTo(frame.left(), frame.bottom());
+        hill.quadTo(frame.left() + frame.width() * 0.35, frame.top() + frame.height() * 0.2, frame.left() + frame.width() * 0.7,
+                    frame.bottom());
+        hill.closeSubpath();
+        painter.drawPath(hill);
+        painter.setClipping(false);
+        painter.setPen(outline);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(half);
+        painter.restore();
+    }
+    return image;
+}
+
 } // namespace platform::formats

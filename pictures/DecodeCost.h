@@ -37,15 +37,12 @@ inline constexpr double DeepSampleFactor = 1.25;
 // The longest decode a gallery cell waits for while its page is laid out.
 inline constexpr double MaxThumbnailDecodeMilliseconds = 150;
 
-// The longest decode the loader takes on for one picture: a file predicted to cost more is
-// refused, as a JPEG asking for too many scans is, so that no picture holds a decode (a capture
-// for printing, say) for more than a second. A 12-megapixel phone photo (HEIC in tiles, or a
-// HEIC or AVIF coded whole of up to some 2.5 MB) passes; a 24-megapixel one, which takes some
-// 1.2 to 1.5 s here, does not, nor does a 25-megapixel PNG photo of more than some 70 MB.
-inline constexpr double MaxWholeDecodeMilliseconds = 900;
-
 // The stand-in drawing at pixels: a pale card with a small hill and sun, the shape of a
 // picture still to come.
 QImage StandInImage(const QSize &pixels);
+
+// The card a gallery cell shows for a file that cannot be read, at pixels: grey, with a picture
+// torn in two on it, so that something is seen to be there that cannot be shown.
+QImage BrokenCardImage(const QSize &pixels);
 
 } // namespace platform::formats

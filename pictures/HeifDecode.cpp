@@ -222,7 +222,8 @@ HeifFile::HeifFile(const QByteArray &bytes)
             formats::Format::Heif, std::max(stated, double(streams.codedPixels)), d->bytes.size(), streams.tiles);
     if (heif_image_handle_get_luma_bits_per_pixel(primary) > 8)
         d->milliseconds *= formats::DeepSampleFactor;
-    if (!isUsable(primary) || streams.unreadable || d->milliseconds > formats::MaxWholeDecodeMilliseconds)
+    // Frames beyond the largest picture decoded whole are never made, whatever the file states.
+    if (!isUsable(primary) || streams.unreadable || double(streams.codedPixels) > formats::MaxWholeDecodeArea)
         d->primary.reset();
     const int probed = int(std::min<qsizetype>(d->bytes.size(), 64));
     const heif_brand brand = heif_main_brand(data, probed);

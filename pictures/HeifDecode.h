@@ -10,8 +10,8 @@
 //
 // Nothing is decoded before the container has been read and the picture's size found plausible
 // (PictureFormats.h): at most 16384 pixels a side for libheif, and MaxWholeDecodeArea, since a
-// HEIF picture is always decoded whole; and its pixels, compressed bytes and tiles together must
-// not ask for a longer decode than MaxWholeDecodeMilliseconds (DecodeCost.h).
+// HEIF picture is always decoded whole, for the frames its streams ask for as for its stated size.
+// What its decode then costs is bounded by the decoding helper's limits (DecoderPool.h).
 
 #include <QByteArray>
 #include <QImage>

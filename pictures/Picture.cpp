@@ -3,6 +3,7 @@
 #include "pictures/PictureData.h"
 
 #include "pictures/DecodeCost.h"
+#include "pictures/DecoderPool.h"
 #include "pictures/Exif.h"
 #include "pictures/HeifDecode.h"
 #include "pictures/PaletteReduce.h"
@@ -166,8 +167,7 @@ public:
             m_exif = exif::ReadFacts(bytes);
         m_milliseconds = formats::PredictedDecodeMilliseconds(format, m_stored, bytes.size());
         const bool tooCostly = formats::isDecodedWhole(format)
-                && (double(m_stored.width()) * m_stored.height() > formats::MaxWholeDecodeArea
-                    || m_milliseconds > formats::MaxWholeDecodeMilliseconds);
+                && double(m_stored.width()) * m_stored.height() > formats::MaxWholeDecodeArea;
         if (!formats::isPlausibleNaturalSize(natural()) || tooCostly)
             m_stored = QSize();
     }
@@ -209,6 +209,21 @@ std::shared_ptr<Picture::Data> rasterData(const QImage &pixels, const QSize &nat
     data->himetric = himetricOf(data->logical);
     data->image = std::move(image);
     data->preview = preview;
+    return data;
+}
+
+// A helper's picture, its pixels kept where the helper put them: the image is the only one
+// sharing them, and so is not copied when its density is set.
+std::shared_ptr<Picture::Data> helperData(decoding::Decoded decoded)
+{
+    auto data = std::make_shared<Picture::Data>();
+    data->kind = Picture::Kind::Raster;
+    data->logical = QSizeF(decoded.natural);
+    data->himetric = himetricOf(data->logical);
+    data->image = std::move(decoded.image);
+    data->image.setDevicePixelRatio(densityOf(data->image.size(), data->logical));
+    data->preview = decoded.preview;
+    data->standIn = decoded.standIn;
     return data;
 }
 
@@ -318,9 +333,8 @@ std::shared_ptr<Picture::Data> loadThumbnail(File &file, const QSize &limit, con
 }
 
 // A PNG or WebP file too costly for a gallery cell to wait for, judged from its head and its
-// length without reading the rest (a photo's PNG is tens of megabytes): the empty picture when
-// the loader would refuse it, else its stand-in, unless the desktop's shared thumbnail of it
-// serves. Nothing when the file is to be read whole.
+// length without reading the rest (a photo's PNG is tens of megabytes): its stand-in, unless the
+// desktop's shared thumbnail of it serves. Nothing when the file is to be read whole.
 std::optional<std::shared_ptr<Picture::Data>> judgedFromHead(const QString &path, const QSize &limit)
 {
     const FileHead head = ReadFileHead(path, 32);
@@ -332,10 +346,7 @@ std::optional<std::shared_ptr<Picture::Data>> judgedFromHead(const QString &path
         || double(stored->width()) * stored->height() > formats::MaxWholeDecodeArea
         || head.size > formats::MaxPictureBytes)
         return std::nullopt; // refused when read whole, for the reasons the whole read tells
-    const double milliseconds = formats::PredictedDecodeMilliseconds(format, *stored, head.size);
-    if (milliseconds > formats::MaxWholeDecodeMilliseconds)
-        return nullptr;
-    if (milliseconds <= formats::MaxThumbnailDecodeMilliseconds)
+    if (formats::PredictedDecodeMilliseconds(format, *stored, head.size) <= formats::MaxThumbnailDecodeMilliseconds)
         return std::nullopt;
     const QSize want = fitWithin(*stored, limit);
     const std::optional<thumbnails::Flavour> flavour = thumbnails::FlavourFor(limit);
@@ -352,6 +363,14 @@ std::shared_ptr<const Picture::Data> decodeContents(const FileContents &contents
                                                     Use use, const QString &path)
 {
     std::shared_ptr<Picture::Data> data;
+    const Format format = formats::sniffFormat(contents.bytes);
+    if (formats::isDecodedWhole(format) && decoding::HelpersInUse()) {
+        if (auto decoded = decoding::DecodeInHelper(contents, decodeBound, int(use), path)) {
+            data = helperData(std::move(*decoded));
+            data->source = contents.identity;
+        }
+        return data;
+    }
     const auto load = [&](auto &&file) {
         if (!file.isValid())
             return;
@@ -360,7 +379,6 @@ std::shared_ptr<const Picture::Data> decodeContents(const FileContents &contents
                 ? loadThumbnail(file, limit, QFileInfo(path).absoluteFilePath(), contents, use)
                 : loadRaster(file, limit);
     };
-    const Format format = formats::sniffFormat(contents.bytes);
     switch (format) {
     case Format::Bmp:
     case Format::Jpeg:
@@ -535,6 +553,11 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use)
 Picture DecodePicture(const FileContents &contents, const QSize &decodeBound)
 {
     return Picture(decodeContents(contents, decodeBound, Use::Full, QString()));
+}
+
+Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use, const QString &path)
+{
+    return Picture(decodeContents(contents, decodeBound, use, path));
 }
 
 } // namespace platform

@@ -94,6 +94,8 @@ private:
     explicit Picture(std::shared_ptr<const Data> data);
     friend Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use);
     friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound);
+    friend Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use,
+                                     const QString &path);
 
     std::shared_ptr<const Data> m_data;
 };
@@ -102,7 +104,9 @@ private:
 // header; with formats::SetMoreFormats(true) also PNG, WebP's first frame, and HEIC, HEIF and
 // AVIF's primary picture), deciding the format by content. "" gives the empty picture. A file that is missing,
 // not a picture, truncated, claims absurd dimensions or has a broken header also gives the empty
-// picture: never a crash, a hang or an allocation beyond a fixed cap.
+// picture: never a crash, a hang or an allocation beyond a fixed cap. Where the program has
+// helpers decode (DecoderPool.h), the formats decoded whole are decoded in one of them, and a
+// file its helper could not decode within its limits gives the empty picture too.
 //
 // decodeBound, when valid, is the largest pixel size worth decoding (a thumbnail cell, say):
 // larger raster pictures are decoded scaled down to fit it (JPEG decodes at 1/2, 1/4, 1/8 scale),
@@ -119,6 +123,11 @@ FileContents ReadPictureFile(const QString &path);
 // The picture of contents read by ReadPictureFile: what LoadPicture(path, decodeBound) gives for
 // a file holding those bytes, with their identity.
 Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize());
+
+// What LoadPicture makes of contents read from path, decoded in this very process whatever the
+// format: for the decoding helper (DecoderPool.h), which is where the program has the formats
+// decoded whole decoded. path names the file for the desktop's shared thumbnails ("" for none).
+Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use, const QString &path);
 
 // The pixels of the largest raster picture LoadPicture decodes in full.
 inline constexpr int MaxDecodedSide = 4096;

@@ -54,9 +54,8 @@ QByteArray qtFormatName(Format format);
 // The formats that have no reduced decode (JPEG's 1/2, 1/4, 1/8) and cost a decoder dearly for
 // each pixel: PNG (inflating and unfiltering every row), WebP and HEIF (a whole video frame). A
 // picture of these is decoded whole whatever size it is shown at, so their natural size is held
-// to what decodes within the loader's time for one picture: a 24-megapixel phone photo
-// (5712 x 4284) passes, a 50-megapixel one does not.
-inline constexpr double MaxWholeDecodeArea = 25e6;
+// to the largest photos phones take: 50 megapixels (8192 x 6144 and less).
+inline constexpr double MaxWholeDecodeArea = 8192.0 * 6144.0;
 bool isDecodedWhole(Format format);
 
 // The size a PNG or WebP file's header gives (PNG's IHDR; WebP's VP8, VP8L or VP8X header), from

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "registration/JetReader.h"
 
+#include "base/HelperPrograms.h"
 #include "registration/JetProtocol.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -13,19 +13,7 @@ namespace {
 
 const QString ProgramName = QStringLiteral("tovimaru-jet-reader");
 
-// The sanitizers reserve terabytes of address space for their shadow memory: a limit on the
-// address space would stop the helper before it starts.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool LimitAddressSpace = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-constexpr bool LimitAddressSpace = false;
-#else
-constexpr bool LimitAddressSpace = true;
-#endif
-#else
-constexpr bool LimitAddressSpace = true;
-#endif
+using helpers::LimitAddressSpace;
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
 void LimitChild()
@@ -45,17 +33,8 @@ void LimitChild()
 
 QString JetReaderProgram()
 {
-    const QString chosen = qEnvironmentVariable("TOVIMARU_JET_READER");
-    if (!chosen.isEmpty())
-        return chosen;
-    const QString dir = QCoreApplication::applicationDirPath();
-    for (const QString &candidate : {dir + QLatin1Char('/') + ProgramName,
-                                     dir + QStringLiteral("/" TOVIMARU_JET_READER_INSTALLED_DIR "/") + ProgramName,
-                                     QStringLiteral(TOVIMARU_JET_READER_BUILD_PATH)}) {
-        if (QFileInfo(candidate).isExecutable())
-            return candidate;
-    }
-    return QString();
+    return helpers::FindHelperProgram(ProgramName, "TOVIMARU_JET_READER", QStringLiteral(TOVIMARU_JET_READER_INSTALLED_DIR),
+                                      QStringLiteral(TOVIMARU_JET_READER_BUILD_PATH));
 }
 
 JetRow ReadFirstJetRow(const QString &path, const QString &table, const QStringList &columns)

@@ -70,6 +70,7 @@ QStringList ExpectedFiles()
 {
     QStringList files{QStringLiteral("bin/tovimaru"),
                       QDir::cleanPath(QStringLiteral("bin/" TOVIMARU_HELPER_FROM_BINDIR "/tovimaru-jet-reader")),
+                      QDir::cleanPath(QStringLiteral("bin/" TOVIMARU_HELPER_FROM_BINDIR "/tovimaru-decoder")),
                       QStringLiteral("share/applications/%1.desktop").arg(AppId),
                       QStringLiteral("share/applications/%1.Settings.desktop").arg(AppId),
                       QStringLiteral("share/metainfo/%1.metainfo.xml").arg(AppId),
@@ -147,8 +148,9 @@ void TestInstall::filesInTheirPlaces()
 {
     QCOMPARE(FilesUnder(m_prefix.path()), ExpectedFiles());
     QVERIFY(QFileInfo(installed(QStringLiteral("bin/tovimaru"))).isExecutable());
-    // Where the installed program looks for its helper (JetReader.cpp).
-    QVERIFY(QFileInfo(installed(QStringLiteral("bin/" TOVIMARU_HELPER_FROM_BINDIR "/tovimaru-jet-reader"))).isExecutable());
+    // Where the installed program looks for its helpers (JetReader.cpp, DecoderPool.cpp).
+    for (const char *helper : {"/tovimaru-jet-reader", "/tovimaru-decoder"})
+        QVERIFY(QFileInfo(installed(QStringLiteral("bin/" TOVIMARU_HELPER_FROM_BINDIR) + QLatin1String(helper))).isExecutable());
 }
 
 void TestInstall::installedProgramAnswers()

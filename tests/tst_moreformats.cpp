@@ -16,8 +16,10 @@
 #include "app/Startup.h"
 #include "form/Form1.h"
 #include "form/Module1.h"
+#include "images/Gallery.h"
 #include "output/PosterCapture.h"
 #include "output/PrintAndSave.h"
+#include "pictures/DecoderPool.h"
 #include "pictures/Exif.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureFormats.h"
@@ -161,6 +163,8 @@ private slots:
     void aPictureRefusedHidesNoneAfterIt_data();
     void aPictureRefusedHidesNoneAfterIt();
     void transparentPngShowsThePaper();
+    void decodersGoingWrongLeaveTheOthers();
+    void phonePhotoAppearsAndIsPlacedSharp();
 
 private:
     void startInFolder(const QString &folder, bool moreFormats);
@@ -171,6 +175,9 @@ void TestMoreFormats::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
+    // The decoding helpers, started later, go wrong on the files named for it, and soon.
+    qputenv(platform::decoding::TestModeVariable, "1");
+    platform::decoding::SetLimits({.memoryBytes = 1024LL << 20});
     if (!modernpictures::CanEncode(HeifCodec::Hevc) || !modernpictures::CanEncode(HeifCodec::Av1))
         QSKIP("libheif here has no HEVC or AV1 encoder to make the test files with");
 }
@@ -241,7 +248,7 @@ void TestMoreFormats::damagedOrCostlyFilesGiveTheEmptyPicture_data()
     const QByteArray heic = Encoded(Kind::Heic, quarters), avif = Encoded(Kind::Avif, quarters);
     QTest::newRow("PNG cut short") << png.left(png.size() - 20);
     QTest::newRow("PNG without IHDR") << png.left(8) + png.mid(33);
-    QTest::newRow("PNG claiming 6000 x 5000") << PngClaiming(png, 6000, 5000);
+    QTest::newRow("PNG claiming 9000 x 6000") << PngClaiming(png, 9000, 6000);
     QTest::newRow("PNG claiming 65535 x 65535") << PngClaiming(png, 65535, 65535);
     QTest::newRow("WebP cut short") << webp.left(webp.size() / 2);
     QByteArray riffPast = webp;
@@ -388,10 +395,11 @@ void TestMoreFormats::aPictureRefusedHidesNoneAfterIt_data()
 {
     QTest::addColumn<bool>("moreFormats");
     QTest::addColumn<QList<bool>>("shown");
+    QTest::addColumn<int>("counted");
     // As designed, the first ThumbCount cells are shown: the refused file's, empty, and not the
-    // last picture's.
-    QTest::newRow("designed") << false << QList<bool>{true, true, false};
-    QTest::newRow("moreFormats") << true << QList<bool>{true, false, true};
+    // last picture's. With today's formats, the refused file's cell shows a card of its own.
+    QTest::newRow("designed") << false << QList<bool>{true, true, false} << 2;
+    QTest::newRow("moreFormats") << true << QList<bool>{true, true, true} << 3;
 }
 
 // A file the loader refuses among the pictures: entering step 2, and coming back to it, shows
@@ -400,6 +408,7 @@ void TestMoreFormats::aPictureRefusedHidesNoneAfterIt()
 {
     QFETCH(bool, moreFormats);
     QFETCH(QList<bool>, shown);
+    QFETCH(int, counted);
     QTemporaryDir folder;
     const QImage picture = Quarters(QSize(200, 150));
     WriteFile(folder.filePath("a.bmp"), picturefiles::Bmp24(picture));
@@ -410,7 +419,8 @@ void TestMoreFormats::aPictureRefusedHidesNoneAfterIt()
     QTRY_VERIFY(!Registration());
     Form1 *form = MainWindow();
     QTest::mouseClick(form->Command11, Qt::LeftButton); // step 2
-    QCOMPARE(Module1::ThumbCount, 2);
+    QCOMPARE(Module1::ThumbCount, counted);
+    QCOMPARE(form->Image1[1]->picture().image() == images::BrokenCard(*form).image(), moreFormats);
     const auto visible = [&] {
         QList<bool> cells;
         for (int i = 0; i < 3; ++i)
@@ -470,6 +480,82 @@ void TestMoreFormats::transparentPngShowsThePaper()
     };
     QVERIFY(Near(page.pixelColor(onPage(corner)), PaperColour, 6));
     QVERIFY(Near(page.pixelColor(onPage(box.center())), Qt::red, 6));
+}
+
+
+// A decoder that crashes, one that never ends and one that takes memory without end: each
+// ends only its helper, and its file shows the card of a file that cannot be read, while the
+// program goes on and the files around them are shown.
+void TestMoreFormats::decodersGoingWrongLeaveTheOthers()
+{
+    QTemporaryDir folder;
+    const QByteArray png = Encoded(Kind::Png, Quarters(QSize(200, 150)));
+    const QStringList names{"a.png", "allocate.png", "b.png", "c.png", "crash.png", "d.png", "loop.png"};
+    for (const QString &name : names)
+        WriteFile(folder.filePath(name), png);
+    const int ended = platform::decoding::HelpersEnded();
+    const platform::decoding::Limits limits = platform::decoding::CurrentLimits();
+    platform::decoding::SetLimits({.cpuSeconds = 2, .waitMsecs = 5000, .memoryBytes = limits.memoryBytes});
+    const auto restore = qScopeGuard([&] { platform::decoding::SetLimits(limits); });
+    startInFolder(folder.path(), true);
+    QTest::mouseClick(Registration()->Command12, Qt::LeftButton);
+    QTRY_VERIFY(!Registration());
+    Form1 *form = MainWindow();
+    QTest::mouseClick(form->Command11, Qt::LeftButton); // step 2
+    QCOMPARE(Module1::ThumbCount, names.size());
+    const QImage card = images::BrokenCard(*form).image();
+    for (int i = 0; i < names.size(); ++i) {
+        const Picture shown = form->Image1[i]->picture();
+        QVERIFY2(form->Image1[i]->isVisible(), qPrintable(names[i]));
+        if (names[i].size() == 5)
+            QVERIFY2(Near(QuarterColours(shown.image())[0], QColor(230, 30, 30)), qPrintable(names[i]));
+        else
+            QVERIFY2(shown.image() == card, qPrintable(names[i]));
+    }
+    QCOMPARE(platform::decoding::HelpersEnded(), ended + 3);
+    // A card is not carried onto the poster; a picture is, decoded by a helper started anew.
+    testing::Pointer pointer(*form);
+    pointer.hover(testing::InCell(4));
+    QVERIFY(!form->Image3[0]->isVisible());
+    pointer.hover(testing::InCell(5));
+    pointer.press(testing::InCell(5));
+    pointer.dragTo(QPointF(3000 + form->GrabX, 4000 + form->GrabY));
+    pointer.release();
+    QVERIFY(form->Image3[0]->isVisible());
+    QVERIFY(Near(QuarterColours(form->Image3[0]->picture().image())[0], QColor(230, 30, 30)));
+}
+
+// A phone's 24-megapixel photo, stored as phones store it (a grid of 512-pixel tiles, turned by
+// the file, with its own thumbnail): its cell shows the thumbnail at once, and placed on the
+// poster it is decoded whole by a helper, upright and sharp.
+void TestMoreFormats::phonePhotoAppearsAndIsPlacedSharp()
+{
+    QTemporaryDir folder;
+    const QSize stored(5712, 4284);
+    const QImage sensor = Quarters(stored);
+    WriteFile(folder.filePath("photo.heic"),
+              modernpictures::HeifGrid(sensor, {.quality = 30, .orientation = 6, .thumbnailSide = 320, .fast = true}));
+    startInFolder(folder.path(), true);
+    QTest::mouseClick(Registration()->Command12, Qt::LeftButton);
+    QTRY_VERIFY(!Registration());
+    Form1 *form = MainWindow();
+    QTest::mouseClick(form->Command11, Qt::LeftButton); // step 2
+    const platform::ImageControl &cell = *form->Image1[0];
+    QVERIFY(cell.isVisible() && cell.picture().isPreview() && !cell.picture().isStandIn());
+    QCOMPARE(cell.picture().logicalSize(), QSizeF(stored.transposed()));
+    const QImage upright = sensor.transformed(QTransform().rotate(90));
+    QVERIFY(SameQuarters(cell.picture().image(), upright));
+
+    testing::Pointer pointer(*form);
+    pointer.hover(testing::InCell(0));
+    pointer.press(testing::InCell(0));
+    pointer.dragTo(QPointF(3000 + form->GrabX, 4000 + form->GrabY));
+    pointer.release();
+    const platform::ImageControl &slot = *form->Image3[0];
+    QVERIFY(slot.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!slot.picture().isPreview(), 20000);
+    QVERIFY(SameQuarters(slot.picture().image(), upright));
+    QCOMPARE(slot.picture().logicalSize(), QSizeF(stored.transposed()));
 }
 
 QTEST_MAIN(TestMoreFormats)

@@ -13,6 +13,7 @@
 #include "app/Startup.h"
 #include "form/Form1.h"
 #include "form/Module1.h"
+#include "images/Gallery.h"
 #include "pictures/DecodeCost.h"
 #include "pictures/HeifBoxes.h"
 #include "pictures/Picture.h"
@@ -147,8 +148,8 @@ private slots:
     void headerSizeOfEachKind();
     void tilesOfTheBoxes_data();
     void tilesOfTheBoxes();
-    void heifAskingForTooLongADecodeIsRefused_data();
-    void heifAskingForTooLongADecodeIsRefused();
+    void heifLargerThanAnyPhotoIsRefused_data();
+    void heifLargerThanAnyPhotoIsRefused();
     void heifStreamsAskingForMoreThanStatedAreRefused_data();
     void heifStreamsAskingForMoreThanStatedAreRefused();
     void onlyCostlyPicturesOfTodaysFormatsStandIn();
@@ -206,17 +207,18 @@ void TestStandIns::tilesOfTheBoxes()
     QCOMPARE(platform::heif::PrimaryStreams(file).tiles, tiles);
 }
 
-void TestStandIns::heifAskingForTooLongADecodeIsRefused_data()
+void TestStandIns::heifLargerThanAnyPhotoIsRefused_data()
 {
     QTest::addColumn<QSize>("claimed");
     QTest::addColumn<bool>("taken");
     QTest::newRow("12 megapixels in one tile") << QSize(4000, 3000) << true;
-    QTest::newRow("20 megapixels in one tile") << QSize(5000, 4000) << false;
+    QTest::newRow("48 megapixels in one tile") << QSize(8000, 6000) << true;
+    QTest::newRow("54 megapixels in one tile") << QSize(9000, 6000) << false;
 }
 
-// The size a HEIC's header claims decides before any decoding: a refused file is the empty
-// picture, a taken one too costly for a cell is a stand-in of that size.
-void TestStandIns::heifAskingForTooLongADecodeIsRefused()
+// The size a HEIC's header claims decides before any decoding: a file larger than any phone's
+// photo is the empty picture, a taken one too costly for a cell is a stand-in of that size.
+void TestStandIns::heifLargerThanAnyPhotoIsRefused()
 {
     QFETCH(QSize, claimed);
     QFETCH(bool, taken);
@@ -243,7 +245,7 @@ void TestStandIns::heifStreamsAskingForMoreThanStatedAreRefused_data()
         return;
     const QByteArray small = modernpictures::Heif(Flat(QSize(64, 48), Green));
     QTest::newRow("as written") << small << true;
-    QTest::newRow("a canvas of 8000 x 6000") << WithCanvas(small, QSize(8000, 6000)) << false;
+    QTest::newRow("a canvas of 9000 x 6000") << WithCanvas(small, QSize(9000, 6000)) << false;
     // The stream's own parameter set asks for frames of 4096 x 4096.
     const QByteArray large = modernpictures::Heif(Flat(QSize(4096, 4096), Green), {.quality = 10});
     QTest::newRow("a stream of 4096 x 4096, stated 64 x 48")
@@ -331,9 +333,10 @@ void TestStandIns::galleryShowsThePictureWhenItComes()
     QCOMPARE(cell.geometry(), laidOut);
     QVERIFY(Near(CentreOf(form->Image1[0]->picture().image()), Qt::red));
     QVERIFY(Near(CentreOf(form->Image1[2]->picture().image()), Qt::blue));
-    // The file cut short is found out: its cell goes, as if it had never been laid out.
-    QTRY_VERIFY_WITH_TIMEOUT(!form->Image1[3]->isVisible(), 20000);
-    QCOMPARE(Module1::ThumbCount, 3);
+    // The file cut short is found out: its cell shows the card of a file that cannot be read.
+    QTRY_VERIFY_WITH_TIMEOUT(form->Image1[3]->picture().image() == images::BrokenCard(*form).image(), 20000);
+    QVERIFY(form->Image1[3]->isVisible());
+    QCOMPARE(Module1::ThumbCount, 4);
 
     // Carried onto the poster, it is the picture that is placed.
     testing::Pointer pointer(*form);
