@@ -4,11 +4,11 @@
 #include "base/Fonts.h"
 #include "platform/MessageBox.h"
 #include "posterfile/PosterFile.h"
+#include "registration/BuiltinPictures.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QPainter>
@@ -50,11 +50,14 @@ QString StarterFolder()
 QStringList Starters()
 {
     QStringList paths, names;
-    // The user's, then those of $XDG_DATA_DIRS.
+    // The user's, then those of $XDG_DATA_DIRS, then the program's own (beside its own pictures).
     QStringList folders{StarterFolder()};
     const QStringList data = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
     for (const QString &folder : data.mid(1))
         folders += folder + QStringLiteral("/tovimaru/starters");
+    const QString pictures = BuiltinPicturesFolder();
+    if (!pictures.isEmpty())
+        folders += QDir::cleanPath(pictures + QStringLiteral("/../starters"));
     for (const QString &folder : folders) {
         for (const QFileInfo &file : QDir(folder).entryInfoList({QLatin1Char('*') + Suffix}, QDir::Files, QDir::Name)) {
             if (names.contains(file.fileName()))
@@ -118,7 +121,10 @@ namespace {
 
 // Posters read on the GUI thread before the shelf is first shown: its first page.
 constexpr int FirstPage = 9;
+constexpr int Gap = 12;
 constexpr int Columns = 3;
+// Around a small picture in its button.
+constexpr int Frame = 16;
 
 struct Shelved
 {
@@ -147,7 +153,7 @@ Shelved ReadShelved(const QString &path, bool starter = false)
         QPainter painter(&poster.thumbnail);
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath star;
-        const double r = poster.thumbnail.height() / 5.0;
+        const double r = poster.thumbnail.height() / 7.0;
         for (int i = 0; i < 10; ++i) {
             const double angle = M_PI / 2 + i * M_PI / 5;
             const QPointF at(r * 1.1 + std::cos(angle) * (i % 2 ? r * 0.45 : r), r * 1.1 - std::sin(angle) * (i % 2 ? r * 0.45 : r));
@@ -179,8 +185,7 @@ const QString ShelfWindow::BinQuestion = QStringLiteral("このぽすたーを �
 
 ShelfWindow::ShelfWindow(QWidget &over)
     : QWidget(&over, Qt::Window | Qt::FramelessWindowHint),
-      m_grid(new QGridLayout),
-      m_starterGrid(new QGridLayout),
+      m_page(new QWidget),
       m_bin(BigButton(QStringLiteral("ごみばこ"), "CommandBin", 0xE0E0E0))
 {
     setObjectName(QStringLiteral("ShelfWindow"));
@@ -189,6 +194,15 @@ ShelfWindow::ShelfWindow(QWidget &over)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::ApplicationModal);
     setGeometry(over.geometry());
+    // Three columns in the page's width (less the window's margins and a scroll bar), the small
+    // pictures made smaller if need be; more when they fit at their own size.
+    const int room = width() - 60 - Gap;
+    const QSize largest = posterfile::ThumbnailSize + QSize(Frame, Frame);
+    m_columns = std::max(Columns, room / (largest.width() + Gap));
+    const QSize picture = posterfile::ThumbnailSize.scaled(
+        std::min(posterfile::ThumbnailSize.width(), room / m_columns - Gap - Frame), posterfile::ThumbnailSize.height(),
+        Qt::KeepAspectRatio);
+    m_tile = picture + QSize(Frame, Frame);
     setStyleSheet(QStringLiteral("ShelfWindow { background: #F0E8D8; }"));
     setAttribute(Qt::WA_StyledBackground);
 
@@ -200,16 +214,9 @@ ShelfWindow::ShelfWindow(QWidget &over)
     top->addStretch(1);
     top->addWidget(m_bin);
     layout->addLayout(top);
-    auto *page = new QWidget;
-    auto *rows = new QVBoxLayout(page);
-    rows->addLayout(m_starterGrid);
-    rows->addLayout(m_grid);
-    rows->addStretch(1);
-    for (QGridLayout *grid : {m_starterGrid, m_grid})
-        grid->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("ShelfPage"));
-    scroll->setWidget(page);
+    scroll->setWidget(m_page);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(scroll, 1);
@@ -218,18 +225,19 @@ ShelfWindow::ShelfWindow(QWidget &over)
     for (const QString &path : shelf::Starters()) {
         const Shelved shelved = ReadShelved(path, true);
         if (shelved.sound)
-            addPoster(m_starterGrid, m_starters, path, shelved.picture)->setAccessibleName(QStringLiteral("おてほん"));
+            addPoster(m_starters, path, shelved.picture)->setAccessibleName(QStringLiteral("おてほん"));
     }
     const QStringList posters = shelf::Posters();
     for (const QString &path : posters.mid(0, FirstPage)) {
         const Shelved shelved = ReadShelved(path);
         if (shelved.sound)
-            addPoster(m_grid, m_posters, path, shelved.picture);
+            addPoster(m_posters, path, shelved.picture);
     }
     // The rest in their places, their pictures as they are read.
     const QStringList rest = posters.mid(FirstPage);
     for (const QString &path : rest)
-        addPoster(m_grid, m_posters, path, QImage());
+        addPoster(m_posters, path, QImage());
+    arrange();
     if (!rest.isEmpty()) {
         m_reading = std::async(std::launch::async, [this, rest] {
             for (const QString &path : rest) {
@@ -255,21 +263,31 @@ QList<QPushButton *> ShelfWindow::posterButtons() const
     return m_posters;
 }
 
-QPushButton *ShelfWindow::addPoster(QGridLayout *grid, QList<QPushButton *> &row, const QString &path, const QImage &picture)
+QPushButton *ShelfWindow::addPoster(QList<QPushButton *> &row, const QString &path, const QImage &picture)
 {
-    auto *poster = new QPushButton;
-    poster->setObjectName(grid == m_grid ? QStringLiteral("ShelfPoster") : QStringLiteral("ShelfStarter"));
+    auto *poster = new QPushButton(m_page);
+    poster->setObjectName(&row == &m_posters ? QStringLiteral("ShelfPoster") : QStringLiteral("ShelfStarter"));
     poster->setProperty("path", path);
     // Nothing to read on the shelf; a screen reader says what it is.
     poster->setAccessibleName(QStringLiteral("ぽすたー"));
-    poster->setIconSize(posterfile::ThumbnailSize);
-    poster->setFixedSize(posterfile::ThumbnailSize + QSize(16, 16));
+    poster->setIconSize(m_tile - QSize(Frame, Frame));
+    poster->setFixedSize(m_tile);
     if (!picture.isNull())
         poster->setIcon(QPixmap::fromImage(picture));
     connect(poster, &QPushButton::clicked, this, [this, poster] { take(poster); });
-    grid->addWidget(poster, int(row.size()) / Columns, int(row.size()) % Columns);
     row += poster;
     return poster;
+}
+
+void ShelfWindow::arrange()
+{
+    int top = Gap;
+    for (const QList<QPushButton *> *row : {&m_starters, &m_posters}) {
+        for (int i = 0; i < row->size(); ++i)
+            (*row)[i]->move(Gap + i % m_columns * (m_tile.width() + Gap), top + i / m_columns * (m_tile.height() + Gap));
+        top += int((row->size() + m_columns - 1) / m_columns) * (m_tile.height() + Gap);
+    }
+    m_page->setMinimumSize(Gap + m_columns * (m_tile.width() + Gap), top);
 }
 
 void ShelfWindow::showPicture(const QString &path, const QImage &picture, bool sound)
@@ -283,8 +301,7 @@ void ShelfWindow::showPicture(const QString &path, const QImage &picture, bool s
             // Set aside: the others close up.
             m_posters.removeOne(poster);
             delete poster;
-            for (int i = 0; i < m_posters.size(); ++i)
-                m_grid->addWidget(m_posters[i], i / Columns, i % Columns);
+            arrange();
         }
         return;
     }

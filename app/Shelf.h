@@ -11,8 +11,9 @@
 //
 // A teacher's starters (half-made posters to begin from) stand in a row of their own above the
 // posters, each marked with a star; taking one begins a new poster as a copy of it. They are the
-// posters of every tovimaru/starters folder of the user's data folder and of $XDG_DATA_DIRS (a
-// file of one name once, the user's first).
+// posters of every tovimaru/starters folder of the user's data folder and of $XDG_DATA_DIRS, and
+// the program's own five, drawn by the build (tools/makestarters.cpp) and installed beside its own
+// pictures (a file of one name once, the user's first).
 
 #include <QPointer>
 #include <QString>
@@ -22,7 +23,6 @@
 #include <atomic>
 #include <future>
 
-class QGridLayout;
 class QPushButton;
 
 namespace shelf {
@@ -67,12 +67,15 @@ signals:
     void taken(const QString &path, bool starter);
 
 private:
-    QPushButton *addPoster(QGridLayout *grid, QList<QPushButton *> &row, const QString &path, const QImage &picture);
+    QPushButton *addPoster(QList<QPushButton *> &row, const QString &path, const QImage &picture);
+    // Places the starters' rows, then the posters' below them.
+    void arrange();
     void showPicture(const QString &path, const QImage &picture, bool sound);
     void take(QPushButton *poster);
 
-    QGridLayout *m_grid;
-    QGridLayout *m_starterGrid;
+    QWidget *m_page; // the posters' page, in a scroll area
+    int m_columns;   // three, or as many as the window's width holds at the small pictures' size
+    QSize m_tile;    // a poster's button
     QPushButton *m_bin;
     QList<QPushButton *> m_posters;
     QList<QPushButton *> m_starters;
