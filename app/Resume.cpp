@@ -117,9 +117,11 @@ void PosterKeeper::offerResume()
     if (!IsSound(posterfile::ReadFile(path, poster, posterfile::Images::Skip), path))
         return;
     m_reading = std::async(std::launch::async, [path] {
-        std::pair<posterfile::Read, posterfile::Poster> read;
-        read.first = posterfile::ReadFile(path, read.second);
-        return read;
+        Reading reading;
+        reading.read = posterfile::ReadFile(path, reading.poster);
+        if (reading.read == posterfile::Read::Sound)
+            reading.kept = history::DecodeKeptPictures(reading.poster);
+        return reading;
     });
     // Meanwhile the pictures' thumbnails, as the gallery keeps them, into the picture cache: the
     // poster taken up shows them at once, sharpened after as any placed picture is.
@@ -161,12 +163,12 @@ void PosterKeeper::resume()
 {
     withdraw();
     const QString path = m_offered;
-    auto [read, poster] = m_reading.valid() ? m_reading.get() : std::pair{posterfile::Read::Missing, posterfile::Poster()};
-    if (!IsSound(read, path))
+    const Reading reading = m_reading.valid() ? m_reading.get() : Reading();
+    if (!IsSound(reading.read, path))
         return;
     if (m_shelf)
         m_writer->setPath(path);
-    takeUp(poster);
+    takeUp(reading.poster, &reading.kept);
 }
 
 void PosterKeeper::openShelf()
@@ -191,7 +193,7 @@ void PosterKeeper::takeFromShelf(const QString &path, bool starter)
     m_shelfButton->setVisible(history::StepOf(m_form) == 1);
 }
 
-void PosterKeeper::takeUp(const posterfile::Poster &poster)
+void PosterKeeper::takeUp(const posterfile::Poster &poster, const history::KeptPictures *kept)
 {
     platform::YieldingHandler handler;
     // Nothing of the window is painted until the poster is in place: neither the steps the moves
@@ -200,7 +202,7 @@ void PosterKeeper::takeUp(const posterfile::Poster &poster)
     // Through the wizard's own moves, so the step's controls are as after a child's moves.
     m_wizard.ForwardTo(poster.step);
     history::ApplySavedPoster(m_form, poster,
-                              [this](const QString &file) { return images::ThumbnailPicture(file, m_form); });
+                              [this](const QString &file) { return images::ThumbnailPicture(file, m_form); }, kept);
     m_form.setUpdatesEnabled(true);
     // With undo, the poster taken up is where taking back stops.
     if (history::PosterHistory *steps = history::PosterHistory::Of(m_form))

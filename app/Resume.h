@@ -19,13 +19,13 @@
 // on being kept in its own file.
 
 #include "history/PosterWriter.h"
+#include "history/SavedPoster.h"
 #include "posterfile/PosterFile.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <future>
-#include <utility>
 
 class Form1;
 class WizardController;
@@ -68,7 +68,7 @@ protected:
 private:
     void offerResume();
     void withdraw();
-    void takeUp(const posterfile::Poster &poster);
+    void takeUp(const posterfile::Poster &poster, const history::KeptPictures *kept = nullptr);
 
     Form1 &m_form;
     WizardController &m_wizard;
@@ -79,7 +79,13 @@ private:
     QPointer<platform::CommandButton> m_resume;
     // The kept poster read whole and its images decoded on another thread while it is offered,
     // so that taking it up costs the click no decoding.
-    std::future<std::pair<posterfile::Read, posterfile::Poster>> m_reading;
+    struct Reading
+    {
+        posterfile::Read read = posterfile::Read::Missing;
+        posterfile::Poster poster;
+        history::KeptPictures kept; // its pictures whose files are gone, from the bytes it kept
+    };
+    std::future<Reading> m_reading;
     // And the thumbnails of its pictures into the picture cache.
     std::future<void> m_thumbnails;
 };
