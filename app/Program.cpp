@@ -146,7 +146,7 @@ void Program::start(const QString &dataFolder, const QString &picturesFolder)
     m_registration->show();
     // With autosave the poster is kept in the user's data folder, and one an earlier run kept is
     // offered; taken up again, its texts are offered in the registration window too.
-    if (settings::Current().autosave) {
+    if (settings::Current().autosave || settings::Current().shelf) {
         auto *keeper = new PosterKeeper(form, *m_wizard, this);
         connect(keeper, &PosterKeeper::resumed, this, [this] {
             if (m_registration)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Resume.h"
 
+#include "app/Shelf.h"
 #include "app/Wizard.h"
 #include "form/Form1.h"
 #include "history/History.h"
@@ -11,6 +12,7 @@
 #include "platform/Controls.h"
 #include "platform/EventLoop.h"
 #include "posterfile/PosterFile.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -27,6 +29,13 @@ constexpr ControlSpec ResumeTable[] = {
     {.name = "CommandResume", .kind = ControlKind::Button, .left = 11400, .top = 7440, .width = 3135,
      .height = 1695, .caption = "つづきから", .face = platform::FontFace::RoundedGothic, .fontSize = 21.75,
      .fontStyle = platform::FontStyle::Bold, .backColor = platform::Rgb(0xC0FFC0)},
+};
+
+// Under "つづきから", down to the foot of the poster area; nothing of step 1 lies there either.
+constexpr ControlSpec ShelfTable[] = {
+    {.name = "CommandShelf", .kind = ControlKind::Button, .left = 11400, .top = 9240, .width = 3135,
+     .height = 1005, .caption = "たな", .face = platform::FontFace::RoundedGothic, .fontSize = 21.75,
+     .fontStyle = platform::FontStyle::Bold, .backColor = platform::Rgb(0xFFE0A0)},
 };
 
 bool IsAction(QEvent::Type type)
@@ -57,8 +66,16 @@ bool IsSound(posterfile::Read read, const QString &path)
 const QString PosterKeeper::ResumeCaption = QStringLiteral("つづきから");
 
 PosterKeeper::PosterKeeper(Form1 &form, WizardController &wizard, QObject *parent)
-    : QObject(parent), m_form(form), m_wizard(wizard), m_writer(new history::PosterWriter(form, FilePath()))
+    : QObject(parent), m_form(form), m_wizard(wizard), m_shelf(settings::Current().shelf),
+      m_writer(new history::PosterWriter(form, m_shelf ? shelf::NewPosterPath() : FilePath()))
 {
+    // With the shelf, this run's poster is a new file on it, and "つづきから" takes up the newest.
+    if (m_shelf) {
+        shelf::KeepAtMost(shelf::MostKept - 1);
+        m_offered = shelf::Posters().value(0);
+    } else {
+        m_offered = FilePath();
+    }
     // After each move, once the move is done (the wizard's handlers were connected first).
     for (QPushButton *step : {form.Command11, form.Command6, form.Command4, form.Command5, form.Command15, form.Command16})
         connect(step, &QPushButton::clicked, m_writer, &history::PosterWriter::stepMoved);
@@ -79,14 +96,32 @@ QString PosterKeeper::FilePath()
 
 void PosterKeeper::offer()
 {
+    if (m_shelf) {
+        platform::BuildControls(m_form.client(), ShelfTable);
+        m_shelfButton = platform::BuiltControl<platform::CommandButton>(m_form.client(), "CommandShelf");
+        connect(m_shelfButton, &QPushButton::clicked, this, &PosterKeeper::openShelf);
+        // A control of step 1 alone.
+        for (QPushButton *step : {m_form.Command11, m_form.Command6, m_form.Command4, m_form.Command5, m_form.Command15,
+                                  m_form.Command16})
+            connect(step, &QPushButton::clicked, m_shelfButton, [this] { m_shelfButton->setVisible(history::StepOf(m_form) == 1); });
+        m_shelfButton->show();
+    }
+    if (settings::Current().autosave && !m_offered.isEmpty())
+        offerResume();
+}
+
+void PosterKeeper::offerResume()
+{
     posterfile::Poster poster;
-    const QString path = FilePath();
+    const QString path = m_offered;
     if (!IsSound(posterfile::ReadFile(path, poster, posterfile::Images::Skip), path))
         return;
     m_reading = std::async(std::launch::async, [path] {
-        std::pair<posterfile::Read, posterfile::Poster> read;
-        read.first = posterfile::ReadFile(path, read.second);
-        return read;
+        Reading reading;
+        reading.read = posterfile::ReadFile(path, reading.poster);
+        if (reading.read == posterfile::Read::Sound)
+            reading.kept = history::DecodeKeptPictures(reading.poster);
+        return reading;
     });
     // Meanwhile the pictures' thumbnails, as the gallery keeps them, into the picture cache: the
     // poster taken up shows them at once, sharpened after as any placed picture is.
@@ -109,7 +144,7 @@ bool PosterKeeper::eventFilter(QObject *watched, QEvent *event)
 {
     if (m_resume && IsAction(event->type()) && watched->isWidgetType()) {
         auto *widget = static_cast<QWidget *>(watched);
-        if (widget->window() == &m_form && widget != m_resume && !m_resume->isAncestorOf(widget))
+        if (widget->window() == &m_form && widget != m_resume && !m_resume->isAncestorOf(widget) && widget != m_shelfButton)
             withdraw();
     }
     return QObject::eventFilter(watched, event);
@@ -127,10 +162,39 @@ void PosterKeeper::withdraw()
 void PosterKeeper::resume()
 {
     withdraw();
-    const QString path = FilePath();
-    auto [read, poster] = m_reading.valid() ? m_reading.get() : std::pair{posterfile::Read::Missing, posterfile::Poster()};
-    if (!IsSound(read, path))
+    const QString path = m_offered;
+    const Reading reading = m_reading.valid() ? m_reading.get() : Reading();
+    if (!IsSound(reading.read, path))
         return;
+    if (m_shelf)
+        m_writer->setPath(path);
+    takeUp(reading.poster, &reading.kept);
+}
+
+void PosterKeeper::openShelf()
+{
+    withdraw();
+    auto *window = new ShelfWindow(m_form);
+    connect(window, &ShelfWindow::taken, this, &PosterKeeper::takeFromShelf);
+    window->show();
+}
+
+void PosterKeeper::takeFromShelf(const QString &path, bool starter)
+{
+    posterfile::Poster poster;
+    const posterfile::Read read = posterfile::ReadFile(path, poster);
+    if ((starter ? read != posterfile::Read::Sound : !IsSound(read, path)) || history::StepOf(m_form) != 1)
+        return;
+    // This run's poster so far stays on the shelf as it is; the one taken goes on in its own
+    // file, a starter's copy in a new one.
+    m_writer->writeNow();
+    m_writer->setPath(starter ? shelf::NewPosterPath() : path);
+    takeUp(poster);
+    m_shelfButton->setVisible(history::StepOf(m_form) == 1);
+}
+
+void PosterKeeper::takeUp(const posterfile::Poster &poster, const history::KeptPictures *kept)
+{
     platform::YieldingHandler handler;
     // Nothing of the window is painted until the poster is in place: neither the steps the moves
     // pass through nor the poster's step without its pictures.
@@ -138,11 +202,11 @@ void PosterKeeper::resume()
     // Through the wizard's own moves, so the step's controls are as after a child's moves.
     m_wizard.ForwardTo(poster.step);
     history::ApplySavedPoster(m_form, poster,
-                              [this](const QString &file) { return images::ThumbnailPicture(file, m_form); });
+                              [this](const QString &file) { return images::ThumbnailPicture(file, m_form); }, kept);
     m_form.setUpdatesEnabled(true);
     // With undo, the poster taken up is where taking back stops.
     if (history::PosterHistory *steps = history::PosterHistory::Of(m_form))
         steps->startStep();
-    m_writer->begin();
+    m_writer->begin(poster.sources);
     emit resumed();
 }

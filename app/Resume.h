@@ -12,15 +12,20 @@
 //
 // A file that cannot be read (damaged, cut short, of another version or made to harm) is set
 // aside under another name, never deleted, and the program starts fresh.
+//
+// With the setting shelf (app/Shelf.h) every run's poster is a file of its own on the shelf,
+// "つづきから" (with autosave) offers the newest of them, and the big button CommandShelf "たな"
+// under it opens the shelf; a poster taken from it comes back as "つづきから" brings one, and goes
+// on being kept in its own file.
 
 #include "history/PosterWriter.h"
+#include "history/SavedPoster.h"
 #include "posterfile/PosterFile.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <future>
-#include <utility>
 
 class Form1;
 class WizardController;
@@ -42,10 +47,14 @@ public:
     // The file the poster is kept in: autosave.poster in the user's data folder.
     static QString FilePath();
 
-    // Offers the poster an earlier run kept, when its file is sound.
+    // Offers the poster an earlier run kept, when its file is sound; with the shelf, the newest
+    // on it, and the shelf itself.
     void offer();
     // CommandResume: the kept poster back in its step.
     void resume();
+    // CommandShelf: the shelf's window; a poster taken from it comes back in its step.
+    void openShelf();
+    void takeFromShelf(const QString &path, bool starter);
 
     history::PosterWriter &writer() const { return *m_writer; }
 
@@ -57,15 +66,26 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void offerResume();
     void withdraw();
+    void takeUp(const posterfile::Poster &poster, const history::KeptPictures *kept = nullptr);
 
     Form1 &m_form;
     WizardController &m_wizard;
+    const bool m_shelf;
+    QString m_offered; // the file "つづきから" offers
+    QPointer<platform::CommandButton> m_shelfButton;
     QPointer<history::PosterWriter> m_writer; // a child of the main window
     QPointer<platform::CommandButton> m_resume;
     // The kept poster read whole and its images decoded on another thread while it is offered,
     // so that taking it up costs the click no decoding.
-    std::future<std::pair<posterfile::Read, posterfile::Poster>> m_reading;
+    struct Reading
+    {
+        posterfile::Read read = posterfile::Read::Missing;
+        posterfile::Poster poster;
+        history::KeptPictures kept; // its pictures whose files are gone, from the bytes it kept
+    };
+    std::future<Reading> m_reading;
     // And the thumbnails of its pictures into the picture cache.
     std::future<void> m_thumbnails;
 };

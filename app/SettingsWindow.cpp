@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SettingsWindow.h"
 
+#include "app/ShelfSettings.h"
 #include "base/Fonts.h"
 
 #include <QCheckBox>
@@ -56,6 +57,9 @@ const std::vector<SwitchText> &Switches()
          QStringLiteral("印刷も保存もしていないポスターがあるとき、「おわりに しますか？」とたずねます。")},
         {&settings::Settings::autosave, "autosave", QStringLiteral("作りかけのポスターを残す"),
          QStringLiteral("ポスターをいつも保存し、次に始めたとき「つづきから」で続きを作れます。")},
+        {&settings::Settings::shelf, "shelf", QStringLiteral("ポスターの「たな」"),
+         QStringLiteral("作ったポスターがみな「たな」に並び、絵を選んで続きを作れます。絵はポスターの中に"
+                        "しまわれるので、USB メモリーを抜いたあとやほかのパソコンでも開けます。")},
         {&settings::Settings::clickToCarry, "clickToCarry", QStringLiteral("クリックで運ぶ"),
          QStringLiteral("ボタンを押したまま動かさなくても、クリックで絵や文字を持ち、もう一度のクリックで置けます。"
                         "紙の上ではクリックで点をかき始め、もう一度のクリックで止めます。Esc で元にもどります。")},
@@ -205,6 +209,8 @@ SettingsWindow::SettingsWindow(const settings::Settings &shown, QWidget *parent)
                                   QStringLiteral("一つのボタンに光がとどまる時間です。最初のボタンでは 0.7 秒長くとどまります。"));
     m_scanLoops = AddChoiceRow(optionRows, QStringLiteral("光の回る回数"), "scanLoops", ScanLoopsChoices(),
                                QStringLiteral("スイッチ 1 つのとき、この回数だけ回ると光が休みます。次に押すとまた始まります。"));
+    // What the shelf of posters keeps, whether or not it is on.
+    optionRows->addWidget(new ShelfSettings);
     optionRows->addStretch(1);
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("Options"));

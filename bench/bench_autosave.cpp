@@ -4,7 +4,8 @@
 //    a whole write until the file is in place, in step 4 with dots drawn between writes;
 //  - the start of a new process with the kept poster: to the first paint with "つづきから"
 //    offered, and from its click to the first paint (in step 3, with how many of the ten photos
-//    on it that paint shows), and until every photo is sharp.
+//    on it that paint shows), and until every photo is sharp; then again with the photos' files
+//    gone, the photos coming from the bytes the poster's file keeps.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_autosave [--keep DIR]
 //
@@ -220,11 +221,24 @@ int main(int argc, char *argv[])
     writer.writeNow();
     std::printf("  %-52s %7.0f KiB\n", "the file", double(QFileInfo(keeper->writer().path()).size()) / 1024);
 
-    std::printf("the next start, in a new process:\n");
-    std::fflush(stdout);
-    QProcess next;
-    next.setProcessChannelMode(QProcess::ForwardedChannels);
-    next.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--resume")});
-    next.waitForFinished(120000);
-    return next.exitCode();
+    qint64 photoBytes = 0;
+    for (const QString &name : names)
+        photoBytes += QFileInfo(folder + QLatin1Char('/') + name).size();
+    std::printf("  %-52s %7.0f KiB\n", "the photos' own files", double(photoBytes) / 1024);
+
+    // Then again with the photos gone (the USB stick taken out): from the bytes the file keeps.
+    for (bool gone : {false, true}) {
+        if (gone)
+            QDir().rename(folder, folder + QStringLiteral(".gone"));
+        std::printf(gone ? "the next start, the photos' files gone:\n" : "the next start, in a new process:\n");
+        std::fflush(stdout);
+        QProcess next;
+        next.setProcessChannelMode(QProcess::ForwardedChannels);
+        next.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--resume")});
+        next.waitForFinished(120000);
+        if (next.exitCode() != 0)
+            return next.exitCode();
+    }
+    QDir().rename(folder + QStringLiteral(".gone"), folder);
+    return 0;
 }

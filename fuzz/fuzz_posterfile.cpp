@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file a poster is kept in between runs, as the program reads it at start (its images only
-// placed) and when the poster is taken up (its images decoded). The hash of the elements is made
+// placed), as the shelf reads it (its small picture decoded) and when the poster is taken up (its
+// images decoded). The hash of the elements is made
 // to match first, so that changed elements reach the reader instead of stopping at the hash.
 
 #include "fuzz/FuzzSupport.h"
@@ -29,9 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     posterfile::Poster poster;
     const bool placed = posterfile::Decode(bytes, poster, posterfile::Images::Skip);
+    const bool shelved = posterfile::Decode(bytes, poster, posterfile::Images::Thumbnail);
     const bool decoded = posterfile::Decode(bytes, poster, posterfile::Images::Decode);
-    // Whatever decodes whole also passes the first look.
-    if (decoded && !placed)
+    // Whatever decodes whole also passes the first look, and the shelf's.
+    if ((decoded && !(placed && shelved)) || (shelved && !placed))
         __builtin_trap();
     return 0;
 }

@@ -2,7 +2,9 @@
 #include "history/PosterWriter.h"
 
 #include "form/Form1.h"
+#include "history/PosterThumbnail.h"
 #include "history/SavedPoster.h"
+#include "pictures/Picture.h"
 #include "platform/EventLoop.h"
 #include "posterfile/PosterFile.h"
 
@@ -18,6 +20,9 @@ namespace {
 // While a handler yields (a move of the wizard in the middle of its work), the poster is not
 // taken: it is retried this much later.
 constexpr int RetryMs = 50;
+// The most of the pictures' files' bytes a poster's file holds: the rest of the file's bound
+// leaves room for its still pictures and dots.
+constexpr qint64 SourceBytes = posterfile::MaxFileBytes - 64 * 1024 * 1024;
 
 // The dots of a surface as the writer's own copy, or a null image when none is drawn. The copy
 // is made at once, so that a dot drawn meanwhile does not have the GUI thread copy the surface.
@@ -49,11 +54,36 @@ struct PosterWriter::Shared
     QMutex mutex; // one write at a time: the thread's, or the last one before the end
     posterfile::PngCache cache;
 
-    bool write(posterfile::Poster poster, const QString &path)
+    // The bytes of the pictures' files, read once each (kept while a slot names them, so that
+    // a file gone meanwhile, or the poster's file taken up, still gives them).
+    std::map<QString, QByteArray> sources;
+
+    bool write(posterfile::Poster poster, const ThumbnailScene &scene, const QString &path)
     {
         QMutexLocker lock(&mutex);
         poster.paper.dots = OwnDots(poster.paper.dots);
         poster.finished.dots = OwnDots(poster.finished.dots);
+        std::map<QString, QByteArray> inUse, named;
+        qint64 budget = SourceBytes;
+        for (const posterfile::PictureSlot &slot : poster.pictures) {
+            if (slot.source.isEmpty() || inUse.count(slot.source))
+                continue;
+            auto known = sources.find(slot.source);
+            if (known == sources.end()) {
+                const platform::FileContents read = platform::ReadPictureFile(slot.source);
+                if (!read.identity.isValid())
+                    continue;
+                known = sources.emplace(slot.source, read.bytes).first;
+            }
+            inUse.insert(*known);
+            // Files too large together for a poster's file are left to their paths.
+            budget -= known->second.size();
+            if (budget >= 0)
+                named.insert(*known);
+        }
+        sources = std::move(inUse);
+        poster.sources = std::move(named);
+        poster.thumbnail = DrawThumbnail(poster, scene);
         return posterfile::WriteFile(path, posterfile::Encode(poster, &cache));
     }
 };
@@ -83,6 +113,19 @@ PosterWriter::~PosterWriter()
 {
     m_thread.quit(); // after the writes posted before
     m_thread.wait();
+}
+
+void PosterWriter::begin(const std::map<QString, QByteArray> &sources)
+{
+    m_begun = true;
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->sources.insert(sources.begin(), sources.end());
+}
+
+void PosterWriter::setPath(const QString &path)
+{
+    // A write on its way goes to the path it was given.
+    m_path = path;
 }
 
 void PosterWriter::gestureEnded()
@@ -120,8 +163,9 @@ void PosterWriter::startWrite()
     m_writing = true;
     m_sinceLastWrite.start();
     posterfile::Poster poster = TakeSavedPoster(m_form);
-    QMetaObject::invokeMethod(m_worker, [this, shared = m_shared, poster = std::move(poster), path = m_path]() mutable {
-        const bool ok = shared->write(std::move(poster), path);
+    QMetaObject::invokeMethod(m_worker, [this, shared = m_shared, poster = std::move(poster), scene = TakeThumbnailScene(m_form),
+                                         path = m_path]() mutable {
+        const bool ok = shared->write(std::move(poster), scene, path);
         QMetaObject::invokeMethod(this, [this, ok] { finished(ok); }, Qt::QueuedConnection);
     }, Qt::QueuedConnection);
     m_lastGuiTimeNs = ThreadTimeNs() - start;
@@ -152,7 +196,7 @@ void PosterWriter::writeNow()
     m_pending = false;
     if (!m_begun)
         return;
-    const bool ok = m_shared->write(TakeSavedPoster(m_form), m_path);
+    const bool ok = m_shared->write(TakeSavedPoster(m_form), TakeThumbnailScene(m_form), m_path);
     ++m_writes;
     emit written(ok);
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Keeps the poster of the main window in its file (the setting autosave): after every gesture,
+// Keeps the poster of the main window in its file (the settings autosave and shelf), with the
+// bytes of its pictures' files and a small picture of it: after every gesture,
 // at most every two seconds, at every move of the wizard, and once more, waited for, before the
 // program ends. The GUI thread only takes the poster (a snapshot; the pixels shared, not
 // copied); a thread of the writer's own encodes it and writes the file whole (QSaveFile), so a
@@ -17,6 +18,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <map>
 #include <memory>
 
 class Form1;
@@ -44,8 +46,11 @@ public:
     void gestureEnded();
     // The wizard moved: the poster is written now, off the GUI thread.
     void stepMoved();
-    // The poster was taken up again from its file: it is this run's poster from now on.
-    void begin() { m_begun = true; }
+    // The poster was taken up again from its file: it is this run's poster from now on. sources:
+    // the bytes of its pictures' files the file kept, written again while slots name them.
+    void begin(const std::map<QString, QByteArray> &sources = {});
+    // The file the next writes go to.
+    void setPath(const QString &path);
     // Before the program ends: the poster is written now, and this returns once it is.
     void writeNow();
 

@@ -3,7 +3,12 @@
 
 #include "form/Form1.h"
 #include "history/PosterState.h"
+#include "base/Twips.h"
 #include "platform/SurfaceTiles.h"
+
+#include <QFileInfo>
+
+#include <future>
 
 namespace history {
 
@@ -36,6 +41,26 @@ void PutDots(platform::PictureBox &box, const QImage &dots)
 }
 
 } // namespace
+
+KeptPictures DecodeKeptPictures(const posterfile::Poster &poster)
+{
+    // Each as sharp as a capture of its slot wants and twice that, so that the picture may grow
+    // (no file sharpens it later); on threads of their own, all at once.
+    std::map<QString, std::future<platform::Picture>> decoding;
+    for (const posterfile::PictureSlot &slot : poster.pictures) {
+        const auto kept = poster.sources.find(slot.source);
+        if (kept == poster.sources.end() || decoding.count(slot.source) || QFileInfo(slot.source).size() == kept->second.size())
+            continue;
+        const int side = qBound(1, int(std::max(slot.width, slot.height) / 15 * platform::CaptureDensity * 2), platform::MaxDecodedSide);
+        decoding[slot.source] = std::async(std::launch::async, [bytes = kept->second, side] {
+            return platform::DecodePicture({bytes, platform::IdentityOf(bytes), 0}, QSize(side, side));
+        });
+    }
+    KeptPictures pictures;
+    for (auto &[path, picture] : decoding)
+        pictures[path] = picture.get();
+    return pictures;
+}
 
 int StepOf(const Form1 &form)
 {
@@ -81,14 +106,19 @@ posterfile::Poster TakeSavedPoster(const Form1 &form)
     return poster;
 }
 
-void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const PictureLoader &load)
+void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const PictureLoader &load, const KeptPictures *decoded)
 {
+    const KeptPictures kept = decoded ? KeptPictures() : DecodeKeptPictures(poster);
+    if (!decoded)
+        decoded = &kept;
     const PosterState now = TakeSnapshot(form);
     PosterState state = now;
     for (std::size_t i = 0; i < state.pictures.size(); ++i) {
         const posterfile::PictureSlot &saved = poster.pictures[i];
         PictureSlotState &slot = state.pictures[i];
-        const platform::Picture picture = saved.source.isEmpty() ? platform::Picture() : load(saved.source);
+        const platform::Picture picture = saved.source.isEmpty()           ? platform::Picture()
+                                          : decoded->count(saved.source) ? decoded->at(saved.source)
+                                                                         : load(saved.source);
         if (picture.isEmpty()) {
             // Left out: the slot stays as it is, in the place among the slots it was saved in.
             slot.stacking = saved.stacking;

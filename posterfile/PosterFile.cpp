@@ -2,6 +2,7 @@
 #include "posterfile/PosterFile.h"
 
 #include "pictures/Picture.h"
+#include "pictures/PictureFormats.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -32,7 +33,10 @@ constexpr qsizetype MaxElementBytes = 4 * 1024 * 1024;
 constexpr double MaxTwips = 1000000;
 constexpr int MaxTextChars = 100000;
 constexpr int MaxPathChars = 4096;
-constexpr int MaxImages = 8;
+// Five still pictures and dots, the small picture and the files of eleven slots.
+constexpr int MaxBlobs = 24;
+// The small picture, read alone for the shelf.
+constexpr qsizetype MaxThumbnailBytes = 1024 * 1024;
 constexpr int CachedPngs = 8;
 // The dot size bar's greatest value (0 is none).
 constexpr int MaxDotSize = 30;
@@ -73,6 +77,13 @@ public:
                 {"back", ColorValue(surface.back)},
                 {"picture", image(surface.picture)},
                 {"dots", image(surface.dots)}};
+    }
+
+    // A file's own bytes, as they are.
+    int bytes(const QByteArray &bytes)
+    {
+        m_blobs.push_back(bytes);
+        return int(m_blobs.size()) - 1;
     }
 
     const std::vector<QByteArray> &blobs() const { return m_blobs; }
@@ -180,7 +191,7 @@ public:
 
     // An image entry: null for none, or its blob, which must be a PNG file of that size.
     QImage image(const QJsonObject &object, const char *key, const std::vector<QByteArray> &blobs, std::vector<bool> &used,
-                 Images images)
+                 bool decode)
     {
         const QJsonValue value = object.value(QLatin1String(key));
         if (value.isNull())
@@ -199,7 +210,7 @@ public:
             return QImage();
         }
         used[std::size_t(blob)] = true;
-        if (images == Images::Skip)
+        if (!decode)
             return QImage();
         QByteArray bytes = blobs[std::size_t(blob)];
         QBuffer buffer(&bytes);
@@ -244,6 +255,15 @@ std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QB
     Poster poster;
     std::vector<bool> used(blobs.size(), false);
     poster.step = read.whole(root, "step", 1, 4);
+    // The small picture is the first blob, so that the shelf reads no more of the file.
+    if (version >= 3) {
+        const QJsonValue thumbnail = root.value(QLatin1String("thumbnail"));
+        if (!thumbnail.isNull() && thumbnail.toObject().value(QLatin1String("blob")) != QJsonValue(0))
+            return std::nullopt;
+        poster.thumbnail = read.image(root, "thumbnail", blobs, used, images != Images::Skip);
+        if (poster.thumbnail.width() > ThumbnailSize.width() || poster.thumbnail.height() > ThumbnailSize.height())
+            return std::nullopt;
+    }
 
     const QJsonArray pictures = root.value(QLatin1String("pictures")).toArray();
     const QJsonArray texts = root.value(QLatin1String("texts")).toArray();
@@ -271,14 +291,14 @@ std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QB
         const QJsonObject o = read.object(root, key);
         surface->shown = read.flag(o, "shown");
         surface->back = read.color(o, "back");
-        surface->picture = read.image(o, "picture", blobs, used, images);
-        surface->dots = read.image(o, "dots", blobs, used, images);
+        surface->picture = read.image(o, "picture", blobs, used, images == Images::Decode);
+        surface->dots = read.image(o, "dots", blobs, used, images == Images::Decode);
     }
     poster.paperButton = read.color(root, "paperButton");
     if (root.value(QLatin1String("still")) == QJsonValue(QStringLiteral("paper")))
         poster.still = poster.paper.picture;
     else
-        poster.still = read.image(root, "still", blobs, used, images);
+        poster.still = read.image(root, "still", blobs, used, images == Images::Decode);
     poster.selectedKind = read.whole(root, "selectedKind", 0, 2);
     poster.selectedIndex = read.whole(root, "selectedIndex", 0, PictureSlotCount - 1);
     poster.hasSelection = read.whole(root, "hasSelection", 0, 1);
@@ -286,6 +306,25 @@ std::optional<Poster> ReadElements(const QJsonObject &root, const std::vector<QB
         const QJsonObject pen = read.object(root, "pen");
         poster.pen = read.color(pen, "color");
         poster.dotSize = read.whole(pen, "dotSize", 0, MaxDotSize);
+    }
+    if (version >= 3) {
+        // The files' bytes: each a path some slot names, once, and a blob of its own.
+        const QJsonValue sources = root.value(QLatin1String("sources"));
+        if (!sources.isArray() || sources.toArray().size() > PictureSlotCount)
+            return std::nullopt;
+        for (const QJsonValue &value : sources.toArray()) {
+            const QJsonObject o = value.toObject();
+            const QString path = read.text(o, "path", MaxPathChars);
+            const int blob = read.whole(o, "blob", 0, int(blobs.size()) - 1);
+            const bool named = std::any_of(poster.pictures.begin(), poster.pictures.end(),
+                                           [&path](const PictureSlot &slot) { return slot.source == path; });
+            if (!read.ok || blobs.empty() || path.isEmpty() || !named || poster.sources.count(path)
+                || used[std::size_t(blob)] || blobs[std::size_t(blob)].size() > platform::formats::MaxPictureBytes)
+                return std::nullopt;
+            used[std::size_t(blob)] = true;
+            if (images == Images::Decode)
+                poster.sources[path] = blobs[std::size_t(blob)];
+        }
     }
     // Every image of the file belongs to one place.
     if (!read.ok || !IsOrder(poster.pictures) || !IsOrder(poster.texts)
@@ -336,6 +375,7 @@ QByteArray Encode(const Poster &poster, PngCache *cache)
                      {"selectedIndex", poster.selectedIndex},
                      {"hasSelection", poster.hasSelection},
                      {"pen", QJsonObject{{"color", ColorValue(poster.pen)}, {"dotSize", poster.dotSize}}}};
+    root.insert(QLatin1String("thumbnail"), writer.image(poster.thumbnail));
     root.insert(QLatin1String("paper"), writer.surface(poster.paper));
     root.insert(QLatin1String("finished"), writer.surface(poster.finished));
     // The still picture of steps 2 and 3 is, unless a clear took the paper's away, the paper's
@@ -343,6 +383,14 @@ QByteArray Encode(const Poster &poster, PngCache *cache)
     const bool stillIsPaper = !poster.still.isNull() && poster.still == poster.paper.picture
                               && poster.still.devicePixelRatio() == poster.paper.picture.devicePixelRatio();
     root.insert(QLatin1String("still"), stillIsPaper ? QJsonValue(QStringLiteral("paper")) : writer.image(poster.still));
+    QJsonArray sources;
+    for (const auto &[path, bytes] : poster.sources) {
+        const bool named = std::any_of(poster.pictures.begin(), poster.pictures.end(),
+                                       [&path](const PictureSlot &slot) { return slot.source == path; });
+        if (named && !path.isEmpty() && !bytes.isEmpty())
+            sources.append(QJsonObject{{"path", path}, {"blob", writer.bytes(bytes)}});
+    }
+    root.insert(QLatin1String("sources"), sources);
     QJsonArray lengths;
     for (const QByteArray &blob : writer.blobs())
         lengths.append(double(blob.size()));
@@ -391,7 +439,7 @@ bool DecodeFile(const QByteArray &bytes, qint64 total, Poster &poster, Images im
 
     // The images follow the elements, exactly filling the rest of the file.
     const QJsonArray lengths = root.value(QLatin1String("blobs")).toArray();
-    if (lengths.size() > MaxImages)
+    if (lengths.size() > MaxBlobs)
         return false;
     std::vector<QByteArray> blobs;
     qsizetype at = HeaderBytes + qsizetype(elementBytes);
@@ -399,16 +447,18 @@ bool DecodeFile(const QByteArray &bytes, qint64 total, Poster &poster, Images im
         const double n = length.toDouble(-1);
         if (!length.isDouble() || n < 1 || n != std::floor(n) || n > double(total - at))
             return false;
-        blobs.push_back(images == Images::Decode ? bytes.mid(at, qsizetype(n)) : QByteArray());
+        // Unless all is decoded, only the first blob (the small picture) is read, and of the
+        // others only their count and length matter.
+        // (A first blob that is no small picture may lie beyond what was read.)
+        const bool wanted = images == Images::Decode || (images == Images::Thumbnail && blobs.empty());
+        const bool read = wanted && at + qsizetype(n) <= bytes.size();
+        if (images == Images::Decode && !read)
+            return false;
+        blobs.push_back(read ? bytes.mid(at, qsizetype(n)) : QByteArray(1, '\0'));
         at += qsizetype(n);
     }
     if (at != total)
         return false;
-    if (images == Images::Skip) {
-        // Only their count matters then.
-        for (QByteArray &blob : blobs)
-            blob = QByteArray(1, '\0');
-    }
     std::optional<Poster> read = ReadElements(root, blobs, images, int(version));
     if (!read)
         return false;
@@ -447,11 +497,16 @@ Read ReadFile(const QString &path, Poster &poster, Images images)
         return Read::Damaged;
     const qint64 total = file.size();
     QByteArray bytes;
-    if (images == Images::Skip) {
-        // The header and the elements are enough to know the file sound but for its images.
+    if (images != Images::Decode) {
+        // The header and the elements are enough to know the file sound but for its images; the
+        // small picture follows them.
         bytes = file.read(HeaderBytes);
         if (bytes.size() == HeaderBytes)
             bytes += file.read(qMin<qint64>(qFromBigEndian<quint32>(bytes.constData() + 12), MaxElementBytes));
+        if (images == Images::Thumbnail && bytes.size() > HeaderBytes) {
+            const QJsonValue first = QJsonDocument::fromJson(bytes.mid(HeaderBytes)).object().value(QLatin1String("blobs"))[0];
+            bytes += file.read(qBound<qint64>(0, qint64(first.toDouble()), MaxThumbnailBytes));
+        }
     } else {
         bytes = file.read(MaxFileBytes + 1);
     }

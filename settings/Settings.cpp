@@ -30,13 +30,14 @@ constexpr double LongestScanInterval = 5;
 constexpr int MostScanLoops = 10;
 
 // Every on/off key (QSettings writes the file in the keys' alphabetical order).
-constexpr std::array<BoolKey, 14> BoolKeys{{
+constexpr std::array<BoolKey, 15> BoolKeys{{
     {"fullscreen", &Settings::fullscreen},
     {"bigCursor", &Settings::bigCursor},
     {"galleryButtons", &Settings::galleryButtons},
     {"wizardGuard", &Settings::wizardGuard},
     {"undo", &Settings::undo},
     {"autosave", &Settings::autosave},
+    {"shelf", &Settings::shelf},
     {"quitPrompt", &Settings::quitPrompt},
     {"speech", &Settings::speech},
     {"moreFormats", &Settings::moreFormats},

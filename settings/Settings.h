@@ -61,6 +61,9 @@ struct Settings
     // Options of features still to come: read and kept so that all share one file.
     bool undo = false;
     bool autosave = false;
+    // Every poster kept on a shelf ("たな") of its own file, taken up again from step 1; a
+    // teacher's starters on it too.
+    bool shelf = false;
     bool quitPrompt = false;
     bool moreFormats = false;
     bool builtinPictures = false;

@@ -284,7 +284,7 @@ private slots:
     void offChangesNothing();
     void takenUpAgainAsItWasEnded();
     void anyOtherActionKeepsTheFreshStart();
-    void aPictureWhoseFileHasGoneIsLeftOut();
+    void aPictureWhoseFileHasGoneOpensFromThePosterFile();
     void killedWhileWritingLeavesAWholeFile();
     void unreadableFilesAreSetAside_data();
     void unreadableFilesAreSetAside();
@@ -413,7 +413,7 @@ void TestAutosave::anyOtherActionKeepsTheFreshStart()
     QCOMPARE(poster.step, 2);
 }
 
-void TestAutosave::aPictureWhoseFileHasGoneIsLeftOut()
+void TestAutosave::aPictureWhoseFileHasGoneOpensFromThePosterFile()
 {
     QTemporaryDir pictures;
     const QStringList names = WritePictures(pictures.path());
@@ -425,14 +425,18 @@ void TestAutosave::aPictureWhoseFileHasGoneIsLeftOut()
     const auto inCell = [](int i) { return QPointF(images::CellLeft(i) + 900, images::CellTop(i) + 600); };
     Drag(form, inCell(0), {1500, 4000});
     Drag(form, inCell(1), {5200, 6000});
-    QRectF kept;
+    std::map<QString, QRectF> kept;
     for (platform::ImageControl *slot : form.Image3) {
-        if (slot->sourcePath() == pictures.filePath(names[0]) && slot->isVisible())
-            kept = {slot->twipsLeft(), slot->twipsTop(), slot->twipsWidth(), slot->twipsHeight()};
+        if (slot->isVisible())
+            kept[slot->sourcePath()] = {slot->twipsLeft(), slot->twipsTop(), slot->twipsWidth(), slot->twipsHeight()};
     }
-    QVERIFY(!kept.isEmpty());
+    QCOMPARE(kept.size(), std::size_t(2));
     Keeper()->writer().writeNow();
+    // The green photo gone (the USB stick taken out), the red and blue picture another file now.
     QVERIFY(QFile::remove(pictures.filePath(names[1])));
+    QImage other(40, 40, QImage::Format_RGB32);
+    other.fill(Qt::black);
+    QVERIFY(other.save(pictures.filePath(names[0])));
 
     StartWithAutosave(true);
     Form1 &again = *MainWindow();
@@ -440,21 +444,23 @@ void TestAutosave::aPictureWhoseFileHasGoneIsLeftOut()
     Paints paints(again);
     QTest::mouseClick(ResumeButton(), Qt::LeftButton);
     QCOMPARE(again.Label5->caption(), QStringLiteral("２．がぞうを　はります"));
-    // The first paint after step 1 shows the poster with its picture: no step on the way, nor the
+    // The first paint after step 1 shows the poster with its pictures: no step on the way, nor the
     // poster's step before its pictures are there.
     const QString stepOne = QStringLiteral("１．かみのいろを きめます0");
     QTRY_VERIFY(paints.seen.count(stepOne) < paints.seen.size());
     paints.seen.removeAll(stepOne);
-    QCOMPARE(paints.seen.first(), again.Label5->caption() + QLatin1Char('1'));
-    int shown = 0;
+    QCOMPARE(paints.seen.first(), again.Label5->caption() + QLatin1Char('2'));
+    // Both as they were placed, with their own pixels.
+    std::map<QString, QRectF> shown;
     for (platform::ImageControl *slot : again.Image3) {
-        if (slot->isVisible()) {
-            ++shown;
-            QCOMPARE(slot->sourcePath(), pictures.filePath(names[0]));
-            QCOMPARE(QRectF(slot->twipsLeft(), slot->twipsTop(), slot->twipsWidth(), slot->twipsHeight()), kept);
-        }
+        if (!slot->isVisible())
+            continue;
+        shown[slot->sourcePath()] = {slot->twipsLeft(), slot->twipsTop(), slot->twipsWidth(), slot->twipsHeight()};
+        const QImage pixels = slot->picture().image();
+        const QColor middle = pixels.pixelColor(pixels.width() / 4, pixels.height() / 2);
+        QVERIFY2(middle.red() > 200 || middle.green() > 150, qPrintable(middle.name()));
     }
-    QCOMPARE(shown, 1);
+    QCOMPARE(shown, kept);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -515,6 +521,9 @@ void TestAutosave::unreadableFilesAreSetAside_data()
         paper[QStringLiteral("picture")] = paper[QStringLiteral("dots")];
         root[QStringLiteral("paper")] = paper;
     }) << false;
+    QTest::newRow("bytes of a file no slot names") << WithElements(sound, [](QJsonObject &root) {
+        root[QStringLiteral("sources")] = QJsonArray{QJsonObject{{"path", "/elsewhere.bmp"}, {"blob", 0}}};
+    }) << false;
     QTest::newRow("a slot far away") << WithElements(sound, [](QJsonObject &root) {
         QJsonArray pictures = root[QStringLiteral("pictures")].toArray();
         QJsonObject slot = pictures[2].toObject();
@@ -557,10 +566,14 @@ void TestAutosave::regressionsAreReadWithoutHarm()
         const QByteArray bytes = file.readAll();
         posterfile::Poster poster;
         const bool placed = posterfile::Decode(bytes, poster, posterfile::Images::Skip);
+        QCOMPARE(posterfile::Decode(bytes, poster, posterfile::Images::Thumbnail), placed);
         QCOMPARE(posterfile::Decode(bytes, poster), placed);
         // Written before the pen was kept: read whole, without a pen.
         if (name == QLatin1String("step3-two-images.poster"))
             QVERIFY(placed && !poster.pen.isValid() && poster.dotSize == 0);
+        // With the bytes of its picture's file and its small picture.
+        if (name == QLatin1String("step3-two-images-v3.poster"))
+            QVERIFY(placed && poster.sources.size() == 1 && poster.thumbnail.size() == QSize(32, 23));
     }
 }
 

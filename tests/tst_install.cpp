@@ -83,6 +83,9 @@ QStringList ExpectedFiles()
     // The program's own pictures, as the build drew them.
     for (const QString &name : QDir(QStringLiteral(TOVIMARU_PICTURES_BUILD_DIR)).entryList(QDir::Files))
         files.append(PicturesDir + QLatin1Char('/') + name);
+    // And its own starters beside them.
+    for (const QString &name : QDir(QStringLiteral(TOVIMARU_STARTERS_BUILD_DIR)).entryList(QDir::Files))
+        files.append(QStringLiteral("share/tovimaru/starters/") + name);
     files.sort();
     return files;
 }

@@ -156,7 +156,7 @@ void TestSettings::readsTheFileAndTheCommandLine_data()
     Settings all;
     all.scale = 1.5;
     all.fullscreen = all.bigCursor = all.galleryButtons = all.wizardGuard = true;
-    all.undo = all.autosave = all.quitPrompt = all.speech = true;
+    all.undo = all.autosave = all.shelf = all.quitPrompt = all.speech = true;
     all.moreFormats = all.saveFormats = all.printPreview = all.builtinPictures = true;
     all.clickToCarry = all.keyboardPointer = true;
     all.dwell = 1.25;
@@ -170,7 +170,7 @@ void TestSettings::readsTheFileAndTheCommandLine_data()
 
     QTest::newRow("no file") << QByteArray() << QStringList() << Settings{} << 0;
     QTest::newRow("every key") << QByteArray("scale=1.5\nfullscreen=true\nbigCursor=yes\ngalleryButtons=1\n"
-                                             "wizardGuard=on\nundo=true\nautosave=true\nquitPrompt=true\n"
+                                             "wizardGuard=on\nundo=true\nautosave=true\nshelf=true\nquitPrompt=true\n"
                                              "speech=true\nmoreFormats=true\nsaveFormats=true\n"
                                              "printPreview=true\nbuiltinPictures=TRUE\nclickToCarry=true\n"
                                              "keyboardPointer=true\ndwell=1.25\nscan=2\nscanInterval=0.75\n"
@@ -320,7 +320,7 @@ void TestSettings::theWindowHasASwitchForEachOption_data()
 {
     QTest::addColumn<QString>("key");
     for (const char *key : {"fullscreen", "bigCursor", "galleryButtons", "wizardGuard", "saveFormats", "printPreview",
-                            "moreFormats", "builtinPictures", "speech", "undo", "quitPrompt", "autosave", "clickToCarry",
+                            "moreFormats", "builtinPictures", "speech", "undo", "quitPrompt", "autosave", "shelf", "clickToCarry",
                             "keyboardPointer"})
         QTest::newRow(key) << QString::fromLatin1(key);
 }
