@@ -10,6 +10,7 @@
 
 #include "access/Dwell.h"
 #include "access/KeyPointer.h"
+#include "access/ScreenReader.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "form/Form1.h"
@@ -21,6 +22,7 @@
 #include "registration/frmList.h"
 #include "settings/Settings.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QTextEdit>
 #include <QTemporaryDir>
@@ -87,6 +89,7 @@ private slots:
     void withTheOptionsOffAClickIsAClick();
     void tabWalksTheControls();
     void aFocusedTextBoxKeepsItsKeys();
+    void screenReadersPlaceAndTakeOff();
 
 private:
     void start(Way way);
@@ -364,6 +367,55 @@ void TestAccess::aFocusedTextBoxKeepsItsKeys()
     QTest::keyClick(text, Qt::Key_Right, Qt::ControlModifier);
     QCOMPARE(QCursor::pos(), m_form->client()->mapToGlobal(QPoint(300 + accessibility::KeyPointer::Step, 300)));
     QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("a "));
+}
+
+void TestAccess::screenReadersPlaceAndTakeOff()
+{
+    const auto actions = [](QWidget *control) {
+        QAccessibleActionInterface *face = QAccessible::queryAccessibleInterface(control)->actionInterface();
+        return face ? face->actionNames() : QStringList();
+    };
+    const auto act = [](QWidget *control, const QString &action) {
+        QAccessible::queryAccessibleInterface(control)->actionInterface()->doAction(action);
+    };
+    start(Way::Drag);
+    prepare(Gesture::GalleryOntoPoster);
+    carry(Way::Drag, ClientPixel(testing::InCell(0)), {-440, 40});
+    const QSize grown = m_form->Image3[0]->size();
+    start(Way::Drag);
+    prepare(Gesture::GalleryOntoPoster);
+    QVERIFY(!actions(m_form->Image3[0]).contains(accessibility::TakeOffAction));
+
+    // Two pictures: the top-left place of the paper, then the one right of it.
+    const QRect paper = m_form->Picture1->geometry();
+    const QPoint first = accessibility::PlacingPoint(*m_form);
+    for (int k = 0; k < 2; ++k) {
+        QVERIFY(actions(m_form->Image1[0]).contains(accessibility::PlaceAction));
+        act(m_form->Image1[0], accessibility::PlaceAction);
+        QTRY_VERIFY(m_form->Image3[k]->isVisible() && Poster::IsPlaced(*m_form->Image3[k]));
+        const QRect placed = m_form->Image3[k]->geometry();
+        QCOMPARE(placed.size(), grown);
+        QVERIFY(paper.contains(placed));
+        QCOMPARE(placed.top(), paper.top());
+        if (k == 0)
+            QCOMPARE(placed.left(), paper.left());
+        else
+            QVERIFY(qAbs(placed.center().x() - paper.center().x()) <= 1);
+    }
+    QVERIFY(actions(m_form->Image3[0]).contains(accessibility::TakeOffAction));
+    act(m_form->Image3[0], accessibility::TakeOffAction);
+    QTRY_VERIFY(!m_form->Image3[0]->isVisible());
+    QVERIFY(!Poster::IsPlaced(*m_form->Image3[0]));
+    // Its place is the first free one again.
+    QCOMPARE(accessibility::PlacingPoint(*m_form), first);
+
+    // A text carried onto the poster goes home.
+    QTest::mouseClick(m_form->Command6, Qt::LeftButton); // step 3
+    carry(Way::Drag, m_form->Text1[0]->geometry().center(), {-480, 80});
+    QVERIFY(Poster::IsPlaced(*m_form->Text1[0]));
+    act(m_form->Text1[0], accessibility::TakeOffAction);
+    QTRY_COMPARE(m_form->Text1[0]->twipsLeft(), Poster::TextHomeLeft);
+    QCOMPARE(m_form->Text1[0]->twipsTop(), Poster::TextHomeTop(0));
 }
 
 QTEST_MAIN(TestAccess)
