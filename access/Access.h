@@ -12,7 +12,8 @@ class QObject;
 
 namespace accessibility {
 
-// Installs what the settings ask for over the main window, and the screen reader's actions; the filters are children of parent.
+// Installs what the settings ask for over the main window, and the screen reader's actions; the
+// filters are children of parent.
 void Install(Form1 &form, QObject *parent);
 
 } // namespace accessibility

@@ -7,8 +7,9 @@
 // painted widgets, which a screen reader could see but not press. Each such class of control
 // gets an accessibility interface of its own: a role (keys, swatches and gallery cells are
 // buttons, slots and the paper are graphics), its caption as its name, and a press action that
-// does what a click of the mouse on it does. A control may offer further named actions, which the
-// layers above give it (what they do is theirs to know).
+// does what a click of the mouse on it does. The poster's text slots are seen as Qt sees its text
+// edits (their text read and edited), through an interface of ours so that they too can offer
+// further named actions, which the layers above give a control (what they do is theirs to know).
 
 #include <QString>
 

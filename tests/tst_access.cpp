@@ -419,6 +419,11 @@ void TestAccess::screenReadersPlaceAndTakeOff()
     act(m_form->Text1[0], accessibility::TakeOffAction);
     QTRY_COMPARE(m_form->Text1[0]->twipsLeft(), Poster::TextHomeLeft);
     QCOMPARE(m_form->Text1[0]->twipsTop(), Poster::TextHomeTop(0));
+    // It is still read and edited as a text.
+    m_form->Text1[0]->setText(QStringLiteral("はれ"));
+    QAccessibleInterface *text = QAccessible::queryAccessibleInterface(m_form->Text1[0]);
+    QVERIFY(text->textInterface() && text->editableTextInterface());
+    QCOMPARE(text->textInterface()->text(0, text->textInterface()->characterCount()), QStringLiteral("はれ"));
 }
 
 // What a screen reader does over the bus: confirms the registration window, goes to step 2 and
