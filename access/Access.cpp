@@ -5,6 +5,7 @@
 #include "access/Dwell.h"
 #include "access/KeyPointer.h"
 #include "access/Scan.h"
+#include "access/ScreenReader.h"
 #include "platform/Narrator.h"
 #include "settings/Settings.h"
 
@@ -12,6 +13,8 @@ namespace accessibility {
 
 void Install(Form1 &form, QObject *parent)
 {
+    // A screen reader's actions for what others drag, with every setting.
+    AddPlacingActions(form);
     // The keys make mouse events that the carrying then sees like any others.
     // Scanning picks up and puts down with the carrying's own code.
     CarryFilter *carry = nullptr;

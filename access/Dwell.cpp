@@ -138,7 +138,7 @@ void DwellClicker::moved(QPoint global, Qt::MouseButtons buttons)
     }
     m_restAt = global;
     m_rest.start();
-    m_frames.start();
+    m_frames.start(FrameMs);
     tick();
 }
 
@@ -153,6 +153,9 @@ void DwellClicker::tick()
         click();
         return;
     }
+    // The last frame ends when the time does, so that the click is not up to a frame late.
+    if (m_ms - elapsed < FrameMs)
+        m_frames.start(static_cast<int>(m_ms - elapsed));
     QWidget *under = QApplication::widgetAt(m_at);
     QWidget *window = under ? under->window() : nullptr;
     if (!window) {

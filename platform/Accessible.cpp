@@ -5,15 +5,71 @@
 #include "platform/ImageControl.h"
 #include "platform/Narrator.h"
 #include "platform/PictureBox.h"
+#include "platform/TextBoxes.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTimer>
 
 namespace platform {
 
 namespace {
+
+// The actions given to a control by AddAccessibleAction, kept in a child object of the control.
+class ExtraActions final : public QObject
+{
+public:
+    struct Action
+    {
+        QString name;
+        std::function<bool()> available;
+        std::function<void()> run;
+    };
+
+    static constexpr const char *Name = "qt_accessible_actions";
+
+    explicit ExtraActions(QWidget *control) : QObject(control) { setObjectName(QLatin1String(Name)); }
+
+    static ExtraActions *of(const QWidget *control)
+    {
+        return dynamic_cast<ExtraActions *>(
+            control->findChild<QObject *>(QLatin1String(Name), Qt::FindDirectChildrenOnly));
+    }
+
+    QList<Action> actions;
+};
+
+QStringList ExtraActionNames(const QWidget *control)
+{
+    QStringList names;
+    if (const ExtraActions *extra = ExtraActions::of(control)) {
+        for (const ExtraActions::Action &action : extra->actions) {
+            if (action.available())
+                names.append(action.name);
+        }
+    }
+    return names;
+}
+
+bool DoExtraAction(QWidget *control, const QString &name)
+{
+    if (const ExtraActions *extra = ExtraActions::of(control)) {
+        for (const ExtraActions::Action &action : extra->actions) {
+            if (action.name == name && action.available()) {
+                QTimer::singleShot(0, control, action.run);
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 // The interface of one control; its role, name and action follow the control as it stands,
 // since the interface is made once, perhaps before the control has its caption.
@@ -58,14 +114,16 @@ public:
         QStringList names = QAccessibleWidget::actionNames();
         if (pressable())
             names.prepend(pressAction());
-        return names;
+        return names + ExtraActionNames(widget());
     }
 
     void doAction(const QString &action) override
     {
-        if (action == pressAction() && pressable())
+        if (action == pressAction() && pressable()) {
             PressLikeMouse(widget());
-        else
+            return;
+        }
+        if (!DoExtraAction(widget(), action))
             QAccessibleWidget::doAction(action);
     }
 
@@ -112,6 +170,115 @@ private:
     Kind m_kind;
 };
 
+// A rich text box as Qt's own text edits are seen (its text read and edited through the text
+// interfaces), with the actions given to it.
+class TextBoxInterface final : public QAccessibleWidget,
+                               public QAccessibleTextInterface,
+                               public QAccessibleEditableTextInterface
+{
+public:
+    explicit TextBoxInterface(QTextEdit *box) : QAccessibleWidget(box, QAccessible::EditableText) {}
+
+    void *interface_cast(QAccessible::InterfaceType t) override
+    {
+        if (t == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        if (t == QAccessible::EditableTextInterface)
+            return static_cast<QAccessibleEditableTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State st = QAccessibleWidget::state();
+        st.editable = !box()->isReadOnly();
+        st.readOnly = box()->isReadOnly();
+        st.multiLine = true;
+        st.selectableText = true;
+        return st;
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        return t == QAccessible::Value ? box()->toPlainText() : QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override { return QAccessibleWidget::actionNames() + ExtraActionNames(widget()); }
+
+    void doAction(const QString &action) override
+    {
+        if (!DoExtraAction(widget(), action))
+            QAccessibleWidget::doAction(action);
+    }
+
+    // The text.
+    QString text(int start, int end) const override { return box()->toPlainText().mid(start, end - start); }
+    int characterCount() const override { return int(box()->toPlainText().size()); }
+    int cursorPosition() const override { return box()->textCursor().position(); }
+    void setCursorPosition(int position) override { setSelection(0, position, position); }
+    int selectionCount() const override { return box()->textCursor().hasSelection() ? 1 : 0; }
+    void selection(int selectionIndex, int *startOffset, int *endOffset) const override
+    {
+        const QTextCursor cursor = box()->textCursor();
+        const bool any = selectionIndex == 0 && cursor.hasSelection();
+        *startOffset = any ? cursor.selectionStart() : 0;
+        *endOffset = any ? cursor.selectionEnd() : 0;
+    }
+    void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
+    void removeSelection(int) override
+    {
+        QTextCursor cursor = box()->textCursor();
+        cursor.clearSelection();
+        box()->setTextCursor(cursor);
+    }
+    void setSelection(int, int startOffset, int endOffset) override
+    {
+        QTextCursor cursor = box()->textCursor();
+        cursor.setPosition(startOffset);
+        cursor.setPosition(endOffset, QTextCursor::KeepAnchor);
+        box()->setTextCursor(cursor);
+    }
+    QRect characterRect(int offset) const override
+    {
+        QTextCursor cursor(box()->document());
+        cursor.setPosition(offset);
+        const QRect at = box()->cursorRect(cursor);
+        const QFontMetrics metrics(cursor.charFormat().font());
+        const QChar c = offset < characterCount() ? box()->toPlainText().at(offset) : QChar(u' ');
+        return QRect(box()->viewport()->mapToGlobal(at.topLeft()), QSize(metrics.horizontalAdvance(c), at.height()));
+    }
+    int offsetAtPoint(const QPoint &point) const override
+    {
+        const QPoint local = box()->viewport()->mapFromGlobal(point);
+        return box()->viewport()->rect().contains(local) ? box()->cursorForPosition(local).position() : -1;
+    }
+    void scrollToSubstring(int startIndex, int) override
+    {
+        setCursorPosition(startIndex);
+        box()->ensureCursorVisible();
+    }
+    QString attributes(int offset, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = offset;
+        *endOffset = offset;
+        return {};
+    }
+
+    // Editing.
+    void deleteText(int startOffset, int endOffset) override { replaceText(startOffset, endOffset, {}); }
+    void insertText(int offset, const QString &text) override { replaceText(offset, offset, text); }
+    void replaceText(int startOffset, int endOffset, const QString &text) override
+    {
+        QTextCursor cursor(box()->document());
+        cursor.setPosition(startOffset);
+        cursor.setPosition(endOffset, QTextCursor::KeepAnchor);
+        cursor.insertText(text);
+    }
+
+private:
+    QTextEdit *box() const { return static_cast<QTextEdit *>(widget()); }
+};
+
 QAccessibleInterface *MakeInterface(const QString &, QObject *object)
 {
     auto *control = qobject_cast<QWidget *>(object);
@@ -123,6 +290,8 @@ QAccessibleInterface *MakeInterface(const QString &, QObject *object)
         return new ControlInterface(control, ControlInterface::Kind::Image);
     if (qobject_cast<PictureBox *>(control))
         return new ControlInterface(control, ControlInterface::Kind::Paper);
+    if (auto *box = qobject_cast<RichTextBox *>(control))
+        return new TextBoxInterface(box);
     return nullptr;
 }
 
@@ -132,6 +301,15 @@ void InstallAccessibleControls()
 {
     QAccessible::removeFactory(MakeInterface);
     QAccessible::installFactory(MakeInterface);
+}
+
+void AddAccessibleAction(QWidget *control, const QString &name, std::function<bool()> available,
+                         std::function<void()> run)
+{
+    ExtraActions *extra = ExtraActions::of(control);
+    if (!extra)
+        extra = new ExtraActions(control);
+    extra->actions.append({name, std::move(available), std::move(run)});
 }
 
 void PressLikeMouse(QWidget *control)

@@ -3,13 +3,16 @@
 // gesture done by two clicks (clickToCarry), by the keys (keyboardPointer) and by two rests of the
 // pointer (dwell, with clickToCarry) leaves the poster
 // exactly as the same gesture done by a drag, property for property and pixel for pixel; Escape
-// puts back what is carried; with the options off a click is only a click.
+// puts back what is carried; with the options off a click is only a click. A screen reader places
+// and takes off pictures and texts through their actions, also over the real accessibility bus.
 
 #include "PosterPointer.h"
 #include "TestSupport.h"
+#include "XServer.h"
 
 #include "access/Dwell.h"
 #include "access/KeyPointer.h"
+#include "access/ScreenReader.h"
 #include "app/Program.h"
 #include "app/Startup.h"
 #include "form/Form1.h"
@@ -21,6 +24,7 @@
 #include "registration/frmList.h"
 #include "settings/Settings.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QTextEdit>
 #include <QTemporaryDir>
@@ -87,6 +91,8 @@ private slots:
     void withTheOptionsOffAClickIsAClick();
     void tabWalksTheControls();
     void aFocusedTextBoxKeepsItsKeys();
+    void screenReadersPlaceAndTakeOff();
+    void aScreenReaderPlacesOverTheBus();
 
 private:
     void start(Way way);
@@ -364,6 +370,159 @@ void TestAccess::aFocusedTextBoxKeepsItsKeys()
     QTest::keyClick(text, Qt::Key_Right, Qt::ControlModifier);
     QCOMPARE(QCursor::pos(), m_form->client()->mapToGlobal(QPoint(300 + accessibility::KeyPointer::Step, 300)));
     QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("a "));
+}
+
+void TestAccess::screenReadersPlaceAndTakeOff()
+{
+    const auto actions = [](QWidget *control) {
+        QAccessibleActionInterface *face = QAccessible::queryAccessibleInterface(control)->actionInterface();
+        return face ? face->actionNames() : QStringList();
+    };
+    const auto act = [](QWidget *control, const QString &action) {
+        QAccessible::queryAccessibleInterface(control)->actionInterface()->doAction(action);
+    };
+    start(Way::Drag);
+    prepare(Gesture::GalleryOntoPoster);
+    carry(Way::Drag, ClientPixel(testing::InCell(0)), {-440, 40});
+    const QSize grown = m_form->Image3[0]->size();
+    start(Way::Drag);
+    prepare(Gesture::GalleryOntoPoster);
+    QVERIFY(!actions(m_form->Image3[0]).contains(accessibility::TakeOffAction));
+
+    // Two pictures: the top-left place of the paper, then the one right of it.
+    const QRect paper = m_form->Picture1->geometry();
+    const QPoint first = accessibility::PlacingPoint(*m_form);
+    for (int k = 0; k < 2; ++k) {
+        QVERIFY(actions(m_form->Image1[0]).contains(accessibility::PlaceAction));
+        act(m_form->Image1[0], accessibility::PlaceAction);
+        QTRY_VERIFY(m_form->Image3[k]->isVisible() && Poster::IsPlaced(*m_form->Image3[k]));
+        const QRect placed = m_form->Image3[k]->geometry();
+        QCOMPARE(placed.size(), grown);
+        QVERIFY(paper.contains(placed));
+        QCOMPARE(placed.top(), paper.top());
+        if (k == 0)
+            QCOMPARE(placed.left(), paper.left());
+        else
+            QVERIFY(qAbs(placed.center().x() - paper.center().x()) <= 1);
+    }
+    QVERIFY(actions(m_form->Image3[0]).contains(accessibility::TakeOffAction));
+    act(m_form->Image3[0], accessibility::TakeOffAction);
+    QTRY_VERIFY(!m_form->Image3[0]->isVisible());
+    QVERIFY(!Poster::IsPlaced(*m_form->Image3[0]));
+    // Its place is the first free one again.
+    QCOMPARE(accessibility::PlacingPoint(*m_form), first);
+
+    // A text carried onto the poster goes home.
+    QTest::mouseClick(m_form->Command6, Qt::LeftButton); // step 3
+    carry(Way::Drag, m_form->Text1[0]->geometry().center(), {-480, 80});
+    QVERIFY(Poster::IsPlaced(*m_form->Text1[0]));
+    act(m_form->Text1[0], accessibility::TakeOffAction);
+    QTRY_COMPARE(m_form->Text1[0]->twipsLeft(), Poster::TextHomeLeft);
+    QCOMPARE(m_form->Text1[0]->twipsTop(), Poster::TextHomeTop(0));
+    // It is still read and edited as a text.
+    m_form->Text1[0]->setText(QStringLiteral("はれ"));
+    QAccessibleInterface *text = QAccessible::queryAccessibleInterface(m_form->Text1[0]);
+    QVERIFY(text->textInterface() && text->editableTextInterface());
+    QCOMPARE(text->textInterface()->text(0, text->textInterface()->characterCount()), QStringLiteral("はれ"));
+}
+
+// What a screen reader does over the bus: confirms the registration window, goes to step 2 and
+// does "はる" on a gallery cell found by its name; the placed picture then lies on the paper.
+const char ScreenReader[] = R"(
+import sys, time, warnings
+warnings.simplefilter('ignore')
+import pyatspi
+
+def walk(a):
+    yield a
+    for i in range(a.childCount):
+        c = a.getChildAtIndex(i)
+        if c is not None:
+            yield from walk(c)
+
+def actions(a):
+    try:
+        act = a.queryAction()
+    except NotImplementedError:
+        return []
+    return [act.getName(i) for i in range(act.nActions)]
+
+def find(what, role, name, action=None):
+    end = time.time() + 30
+    while time.time() < end:
+        desk = pyatspi.Registry.getDesktop(0)
+        for app in (desk.getChildAtIndex(k) for k in range(desk.childCount)):
+            for a in walk(app) if app is not None and app.name == 'tovimaru' else ():
+                if a.getRoleName() == role and a.name == name and a.getState().contains(pyatspi.STATE_SHOWING) \
+                        and (action is None or action in actions(a)):
+                    return a
+        time.sleep(0.2)
+    sys.exit('not found over the bus: ' + what)
+
+def do(a, action):
+    a.queryAction().doAction(actions(a).index(action))
+
+def extents(a):
+    e = a.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return e.x, e.y, e.x + e.width, e.y + e.height
+
+do(find('"これでよし"', 'push button', 'これでよし', 'Press'), 'Press')
+do(find('"つぎへ"', 'push button', 'つぎへ', 'Press'), 'Press')
+do(find('a gallery cell', 'push button', 'え', 'はる'), 'はる')
+picture = extents(find('the placed picture', 'image', 'え', 'もどす'))
+paper = extents(find('the paper', 'image', 'かみ'))
+print('picture', picture, 'paper', paper)
+on = paper[0] <= picture[0] and paper[1] <= picture[1] and picture[2] <= paper[2] and picture[3] <= paper[3]
+sys.exit(0 if on else 'the picture is not on the paper')
+)";
+
+void TestAccess::aScreenReaderPlacesOverTheBus()
+{
+    if (qEnvironmentVariableIsSet("TOVIMARU_SANITIZED"))
+        QSKIP("not in the sanitized build: the program under X stops in libxkbcommon-x11 there");
+    const QString launcher = QStringLiteral("/usr/libexec/at-spi-bus-launcher");
+    const QString python = QStringLiteral("/usr/bin/python3"); // the Debian module, not another Python
+    if (testing::Tool(QStringLiteral("Xvfb")).isEmpty() || testing::Tool(QStringLiteral("dbus-daemon")).isEmpty()
+        || !QFileInfo(launcher).isExecutable()
+        || QProcess::execute(python, {"-c", "import pyatspi"}) != 0)
+        QSKIP("the accessibility bus needs xvfb, dbus-daemon, at-spi2-core and python3-pyatspi");
+
+    QProcess xvfb, bus, a11y, program, reader;
+    const auto end = qScopeGuard([&] { testing::EndProcesses({&reader, &program, &a11y, &bus, &xvfb}); });
+    const int display = testing::StartXvfb(xvfb);
+    QVERIFY2(display >= 0, "Xvfb did not start");
+    QProcessEnvironment env = testing::DisplayEnvironment(display, m_folder.filePath(QStringLiteral("home")));
+    // A session bus of its own, and the accessibility bus its launcher starts on it.
+    bus.setStandardErrorFile(QProcess::nullDevice());
+    bus.start(testing::Tool(QStringLiteral("dbus-daemon")), {"--session", "--nofork", "--print-address=1"});
+    QVERIFY(bus.waitForStarted());
+    QByteArray address;
+    while (!address.contains('\n') && bus.waitForReadyRead(10000))
+        address += bus.readAllStandardOutput();
+    QVERIFY2(address.contains('\n'), "the session bus did not start");
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLocal8Bit(address.trimmed()));
+    env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    a11y.setProcessEnvironment(env);
+    a11y.setStandardOutputFile(QProcess::nullDevice());
+    a11y.setStandardErrorFile(QProcess::nullDevice());
+    a11y.start(launcher, {"--launch-immediately"});
+    QVERIFY(a11y.waitForStarted());
+
+    program.setProcessEnvironment(env);
+    program.setStandardOutputFile(QProcess::nullDevice());
+    program.setStandardErrorFile(QProcess::nullDevice());
+    program.start(QStringLiteral(TOVIMARU_PROGRAM), {m_folder.path()});
+    QVERIFY(program.waitForStarted());
+
+    reader.setProcessEnvironment(env);
+    reader.setProcessChannelMode(QProcess::MergedChannels);
+    reader.start(python, {"-"});
+    reader.write(ScreenReader);
+    reader.closeWriteChannel();
+    QVERIFY(reader.waitForFinished(90000));
+    const QByteArray said = reader.readAll();
+    QVERIFY2(reader.exitCode() == 0, said.constData());
+    QCOMPARE(program.state(), QProcess::Running);
 }
 
 QTEST_MAIN(TestAccess)
