@@ -29,4 +29,8 @@ inline constexpr bool LimitAddressSpace = true;
 QString FindHelperProgram(const QString &name, const char *environmentVariable, const QString &installedDir,
                           const QString &buildPath);
 
+// A path inside the build tree the program was built in ("app/tovimaru-decoder"): where the
+// program run from that tree finds its helpers and its own pictures.
+QString BuildTreePath(const QString &relative);
+
 } // namespace helpers

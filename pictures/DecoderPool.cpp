@@ -252,7 +252,7 @@ int HelpersEnded()
 QString DecoderProgram()
 {
     return helpers::FindHelperProgram(ProgramName, "TOVIMARU_DECODER", QStringLiteral(TOVIMARU_DECODER_INSTALLED_DIR),
-                                      QStringLiteral(TOVIMARU_DECODER_BUILD_PATH));
+                                      helpers::BuildTreePath(QStringLiteral("app/tovimaru-decoder")));
 }
 
 std::optional<Decoded> DecodeInHelper(const FileContents &contents, const QSize &decodeBound, int use,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "registration/BuiltinPictures.h"
 
+#include "base/HelperPrograms.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -8,7 +10,7 @@
 QString BuiltinPicturesFolder()
 {
     const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/" TOVIMARU_PICTURES_FROM_BINDIR);
-    for (const QString &candidate : {installed, QStringLiteral(TOVIMARU_PICTURES_BUILD_DIR)}) {
+    for (const QString &candidate : {installed, helpers::BuildTreePath(QStringLiteral(TOVIMARU_INSTALL_PICTURESDIR))}) {
         if (QFileInfo(candidate).isDir())
             return QDir::cleanPath(QFileInfo(candidate).absoluteFilePath());
     }

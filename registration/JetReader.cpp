@@ -34,7 +34,7 @@ void LimitChild()
 QString JetReaderProgram()
 {
     return helpers::FindHelperProgram(ProgramName, "TOVIMARU_JET_READER", QStringLiteral(TOVIMARU_JET_READER_INSTALLED_DIR),
-                                      QStringLiteral(TOVIMARU_JET_READER_BUILD_PATH));
+                                      helpers::BuildTreePath(QStringLiteral("app/tovimaru-jet-reader")));
 }
 
 JetRow ReadFirstJetRow(const QString &path, const QString &table, const QStringList &columns)

@@ -6,6 +6,7 @@
 // (a dialog that takes no input) cannot be seen by tests that run without a display server.
 
 #include "TestPaths.h"
+#include "base/HelperPrograms.h"
 #include "PrivateCups.h"
 #include "TestSupport.h"
 #include "XServer.h"
@@ -103,7 +104,7 @@ void TestDesktop::initTestCase()
     m_prefix = m_work.filePath(QStringLiteral("prefix"));
     QProcess install;
     install.setProcessChannelMode(QProcess::MergedChannels);
-    install.start(QStringLiteral(TOVIMARU_CMAKE), {"--install", testing::BuildPath(), "--prefix", m_prefix});
+    install.start(QStringLiteral(TOVIMARU_CMAKE), {"--install", helpers::BuildTreePath({}), "--prefix", m_prefix});
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAll().constData());
 
