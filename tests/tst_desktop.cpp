@@ -111,6 +111,8 @@ private:
     void carryBy(Hand hand, QPoint from, QPoint to);
     void pointTo(Hand hand, QPoint at); // the pointer there, clicking nothing
     void shot(const QString &name);
+    // Starts the installed program; its main window and registration window.
+    void start(const QStringList &arguments, QString *form, QString *registration);
     QPoint m_pointer;   // where the keys have taken the pointer
     bool m_ctrl = false; // a text box has the keyboard focus: the pointer keys take Ctrl
     QString m_shots;    // TOVIMARU_DESKTOP_SHOTS: a folder for screenshots, or none
@@ -263,6 +265,23 @@ void TestDesktop::click(const QString &window, QPoint at)
     QTest::qWait(300);
 }
 
+void TestDesktop::start(const QStringList &arguments, QString *form, QString *registration)
+{
+    const QStringList before = windows();
+    m_program.setProcessEnvironment(m_env);
+    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_program.start(m_prefix + QStringLiteral("/bin/tovimaru"), arguments);
+    QVERIFY(m_program.waitForStarted());
+    // The main window and the registration window above it.
+    QVERIFY2(!waitForNewWindow(before).isEmpty(), "no window opened");
+    QTRY_VERIFY_WITH_TIMEOUT(!(*form = xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).section('\n', 0, 0)).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!(*registration = xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")})
+                                                   .section('\n', 0, 0))
+                                  .isEmpty(),
+                             10000);
+    QTest::qWait(500);
+}
+
 void TestDesktop::shot(const QString &name)
 {
     if (m_shots.isEmpty())
@@ -359,23 +378,13 @@ void TestDesktop::aWholePosterWithoutHoldingAButton()
 
     QElapsedTimer clock;
     clock.start();
-    const QStringList before = windows();
     QStringList arguments;
     for (const QString &option : options)
         arguments << QStringLiteral("--set") << option;
-    m_program.setProcessEnvironment(m_env);
-    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_program.start(m_prefix + QStringLiteral("/bin/tovimaru"), arguments << folder);
-    QVERIFY(m_program.waitForStarted());
-    QVERIFY2(!waitForNewWindow(before).isEmpty(), "no window opened");
-    QTRY_VERIFY_WITH_TIMEOUT(!xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).isEmpty(), 10000);
-    const QString form = xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).section('\n', 0, 0);
-    QString registration;
-    QTRY_VERIFY_WITH_TIMEOUT(!(registration = xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")})
-                                                  .section('\n', 0, 0))
-                                  .isEmpty(),
-                             10000);
-    QTest::qWait(500);
+    QString form, registration;
+    start(arguments << folder, &form, &registration);
+    if (QTest::currentTestFailed())
+        return;
     const QPoint at = origin(form);
     m_ctrl = false;
     if (hand == Hand::Keys) {
@@ -494,23 +503,10 @@ void TestDesktop::printAndSaveAsAPersonDoes()
     picture.fill(Green);
     QVERIFY(picture.save(folder + QStringLiteral("/GREEN.BMP"), "BMP"));
 
-    const QStringList before = windows();
-    m_program.setProcessEnvironment(m_env);
-    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_program.start(m_prefix + QStringLiteral("/bin/tovimaru"), {folder});
-    QVERIFY(m_program.waitForStarted());
-
-    // The main window and the registration window above it.
-    const QString main = waitForNewWindow(before);
-    QVERIFY2(!main.isEmpty(), "no window opened");
-    QTRY_VERIFY_WITH_TIMEOUT(!xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).isEmpty(), 10000);
-    const QString form = xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).section('\n', 0, 0);
-    QString registration;
-    QTRY_VERIFY_WITH_TIMEOUT(!(registration = xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")})
-                                                  .section('\n', 0, 0))
-                                  .isEmpty(),
-                             10000);
-    QTest::qWait(500);
+    QString form, registration;
+    start({folder}, &form, &registration);
+    if (QTest::currentTestFailed())
+        return;
     click(registration, m_places.confirm);
     QTRY_VERIFY_WITH_TIMEOUT(xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")}).isEmpty(), 10000);
 
