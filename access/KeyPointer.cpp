@@ -4,6 +4,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -58,9 +59,24 @@ QPoint Direction(const QKeyEvent *key)
     }
 }
 
+bool IsEnterKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 bool IsButtonKey(int key)
 {
-    return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    return key == Qt::Key_Space || IsEnterKey(key);
+}
+
+// Whether the keys go to one of Qt's dialogs (print, save, a message box): Enter is then the
+// dialog's own, its default button or the button with the focus.
+bool InDialog()
+{
+    QWidget *window = QApplication::activeModalWidget();
+    if (!window)
+        window = QApplication::activeWindow();
+    return qobject_cast<QDialog *>(window) != nullptr;
 }
 
 bool IsTabKey(int key)
@@ -142,6 +158,8 @@ bool KeyPointer::keyPressed(const QKeyEvent *key)
 {
     if (TypingHasFocus() && !(key->modifiers() & Qt::ControlModifier))
         return false;
+    if (IsEnterKey(key->key()) && InDialog())
+        return false;
     const bool shift = key->modifiers() & Qt::ShiftModifier;
     if (const QPoint way = Direction(key); !way.isNull()) {
         m_mouse.moveTo(m_mouse.pos() + way * (shift ? ShiftStep : Step));
@@ -171,6 +189,8 @@ bool KeyPointer::keyReleased(const QKeyEvent *key)
         return true;
     }
     if (TypingHasFocus() && !(key->modifiers() & Qt::ControlModifier))
+        return false;
+    if (IsEnterKey(key->key()) && InDialog())
         return false;
     return !Direction(key).isNull() || IsButtonKey(key->key()) || IsTabKey(key->key());
 }

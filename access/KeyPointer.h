@@ -10,7 +10,9 @@
 // right; each gallery cell and each key of the on-screen keyboard is a control of its own).
 //
 // While a text box has the keyboard focus these keys type and move the caret as they always do;
-// the pointer keys are then the same keys with Ctrl held.
+// the pointer keys are then the same keys with Ctrl held. In a dialog (print, save, a message
+// box: Qt's own, not the program's windows) Enter keeps its meaning there, the default button or
+// the button with the focus, and Space alone is the button.
 
 #include "access/SyntheticMouse.h"
 

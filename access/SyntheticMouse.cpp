@@ -7,6 +7,22 @@
 
 namespace accessibility {
 
+namespace {
+
+// Whether window is shown and belongs to owner (a window made for it, lying over it).
+bool IsWindowOf(const QWindow *window, const QWindow *owner)
+{
+    if (!window || window == owner || !window->isVisible())
+        return false;
+    for (const QWindow *up = window->transientParent(); up; up = up->transientParent()) {
+        if (up == owner)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 QPoint SyntheticMouse::pos() const
 {
     return m_known ? m_pos : QCursor::pos();
@@ -66,10 +82,12 @@ void SyntheticMouse::send(QEvent::Type type, Qt::MouseButton button, Qt::MouseBu
     // The active window first, where it lies under the pointer: the one the keys work in.
     QWindow *window = m_held ? m_pressedIn.data() : pressedIn;
     if (!window) {
-        // A window just hidden (the colour picker after "OK") may keep the focus a while.
+        // A window just hidden (the colour picker after "OK") may keep the focus a while. A
+        // window of the active one's own lying over it there (the colour picker, shown where no
+        // window manager makes it active) is the one under the pointer.
         QWindow *active = QGuiApplication::focusWindow();
-        window = active && active->isVisible() && active->geometry().contains(global) ? active
-                                                                                    : QGuiApplication::topLevelAt(global);
+        QWindow *top = QGuiApplication::topLevelAt(global);
+        window = active && active->isVisible() && active->geometry().contains(global) && !IsWindowOf(top, active) ? active : top;
     }
     // Where the desktop cannot tell (a hidden window still lies there for it), the last shown
     // window of the program there: a dialog is made after the window it belongs to.

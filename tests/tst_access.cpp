@@ -26,6 +26,7 @@
 #include "settings/Settings.h"
 
 #include <QAccessible>
+#include <QMessageBox>
 #include <QPainter>
 #include <QTextEdit>
 #include <QTemporaryDir>
@@ -92,6 +93,8 @@ private slots:
     void withTheOptionsOffAClickIsAClick();
     void tabWalksTheControls();
     void aFocusedTextBoxKeepsItsKeys();
+    void enterInADialogIsTheDialogs_data();
+    void enterInADialogIsTheDialogs();
     void screenReadersPlaceAndTakeOff();
     void aScreenReaderPlacesOverTheBus();
 
@@ -371,6 +374,35 @@ void TestAccess::aFocusedTextBoxKeepsItsKeys()
     QTest::keyClick(text, Qt::Key_Right, Qt::ControlModifier);
     QCOMPARE(QCursor::pos(), m_form->client()->mapToGlobal(QPoint(300 + accessibility::KeyPointer::Step, 300)));
     QCOMPARE(m_form->Text1[0]->text(), QStringLiteral("a "));
+}
+
+void TestAccess::enterInADialogIsTheDialogs_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<QMessageBox::StandardButton>("pressed");
+    QTest::newRow("Enter, the default button") << Qt::Key_Return << QMessageBox::Yes;
+    QTest::newRow("Space, the button under the pointer") << Qt::Key_Space << QMessageBox::No;
+}
+
+void TestAccess::enterInADialogIsTheDialogs()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(QMessageBox::StandardButton, pressed);
+    start(Way::Keys);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tovimaru"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No, m_form);
+    box.setDefaultButton(QMessageBox::Yes);
+    testing::OnNextModal<QMessageBox>([key](QMessageBox *shown) {
+        // The pointer on "No", the default button elsewhere.
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        QAbstractButton *no = shown->button(QMessageBox::No);
+        QTest::mouseMove(shown->windowHandle(), no->mapTo(shown, no->rect().center()) + QPoint(1, 0));
+        QTest::mouseMove(shown->windowHandle(), no->mapTo(shown, no->rect().center()));
+        QTest::keyClick(shown, key);
+        shown->hide(); // nothing pressed, if the key pressed nothing
+    });
+    box.exec();
+    QCOMPARE(box.standardButton(box.clickedButton()), pressed);
 }
 
 void TestAccess::screenReadersPlaceAndTakeOff()
