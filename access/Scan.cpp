@@ -4,6 +4,7 @@
 #include "access/Carry.h"
 #include "access/ScanLight.h"
 #include "form/Form1.h"
+#include "form/Poster.h"
 #include "platform/Narrator.h"
 #include "settings/Settings.h"
 
@@ -140,7 +141,13 @@ void Scanner::offerPlaces()
     m_window = &m_form;
     m_root = PlacesOn(PaperRect(m_form));
     m_path.clear();
-    offerOwn({{QStringLiteral("cancel"), QStringLiteral("やめる")}});
+    // What lies on the poster already, and a text, can be put down where it is: it is then the
+    // one the size buttons act on, as after a click on it. A picture from the gallery cannot.
+    const auto *picture = qobject_cast<const platform::ImageControl *>(m_carry.carried());
+    if (picture && !Poster::IsPlaced(*picture))
+        offerOwn({{QStringLiteral("cancel"), QStringLiteral("やめる")}});
+    else
+        offerOwn({{QStringLiteral("here"), QStringLiteral("このまま")}, {QStringLiteral("cancel"), QStringLiteral("やめる")}});
 }
 
 void Scanner::offerOwn(const QList<QPair<QString, QString>> &choices)
@@ -272,6 +279,13 @@ bool Scanner::eventFilter(QObject *watched, QEvent *event)
         else if (event->type() == QEvent::MouseButtonRelease)
             switchUp(Switch::Take);
         return true;
+    case QEvent::MouseMove:
+        // The desktop's pointer follows the scan's own and reports it: that move was made
+        // already, and made again it would drag what is carried by its grip.
+        if (watched->isWindowType() && event->spontaneous()
+            && m_mouse.isEcho(static_cast<QMouseEvent *>(event)->globalPosition().toPoint()))
+            return true;
+        break;
     case QEvent::WindowActivate:
         if (watched->isWidgetType())
             QTimer::singleShot(0, this, &Scanner::validate);
@@ -395,6 +409,8 @@ void Scanner::take()
     case ScanChoice::Kind::Own:
         if (choice->id == QLatin1String("again")) {
             startSweep(Phase::Across);
+        } else if (choice->id == QLatin1String("here")) {
+            putDown(m_mouse.pos());
         } else {
             if (choice->id == QLatin1String("cancel"))
                 m_carry.cancel();
@@ -447,8 +463,10 @@ void Scanner::click(const ScanChoice &choice)
 void Scanner::putDown(QPoint at)
 {
     rest();
+    // Where it was taken it is put down without a move: a move would drag it by the grip of the
+    // last pass over the gallery.
     const QPoint from = m_mouse.pos();
-    for (int k = 1; k <= CarrySteps; ++k)
+    for (int k = 1; k <= CarrySteps && at != from; ++k)
         m_mouse.moveTo(from + (at - from) * k / CarrySteps);
     m_mouse.press();
     m_mouse.release();

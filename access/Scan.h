@@ -11,11 +11,12 @@
 // Taking a group lights its choices; taking a control clicks its centre with the ordinary mouse
 // events, so that its own handlers do the work. Taking what can be carried picks it up (as a
 // click with clickToCarry does); the light then goes over the paper, a 3 x 3 grid of areas, then
-// the 3 x 3 places of the area taken, beside "やめる", and taking a place puts the element down
-// there as a release there would. Taking the paper starts a point scan: a line sweeps across the
-// paper until the switch stops it, then one sweeps down; a dot is drawn where they cross (a
-// stroke of one dot), and "もういちど" and "おわり" are offered. With speech, each lit choice's
-// caption is said.
+// the 3 x 3 places of the area taken, beside "このまま" (not for a picture from the gallery) and
+// "やめる"; taking a place puts the element down there as a release there would, and "このまま"
+// puts it down where it lies, which selects it for "ちいさく" and "おおきく" as a click does.
+// Taking the paper starts a point scan: a line sweeps across the paper until the switch stops
+// it, then one sweeps down; a dot is drawn where they cross (a stroke of one dot), and
+// "もういちど" and "おわり" are offered. With speech, each lit choice's caption is said.
 
 #include "access/ScanChoices.h"
 #include "access/SyntheticMouse.h"

@@ -69,6 +69,8 @@ private slots:
     void cancelPutsThePictureBack();
     void theSweepDrawsTheDotTheMouseDraws_data();
     void theSweepDrawsTheDotTheMouseDraws();
+    void anyPlacedPictureIsEnlargedAsByTheMouse_data();
+    void anyPlacedPictureIsEnlargedAsByTheMouse();
     void withScanOffTheKeysAreKeys();
     void aWholePosterAsByTheMouse();
     void withSpeechTheLitChoiceIsSaid();
@@ -79,6 +81,10 @@ private:
     // saved as BMP into path.
     void makePoster(int switches, const QString &path);
     Scanner *scanner() const { return CurrentProgram()->findChild<Scanner *>(); }
+    // Takes a control by the switch, or clicks it (m_switches 0).
+    void use(QWidget *control);
+    // Carries a control's element to place j of area k of the paper, by the switch or by a drag.
+    void carry(QWidget *control, int k, int j);
     // The switch's key, to where the keyboard's keys go.
     void press(Qt::Key key)
     {
@@ -87,6 +93,13 @@ private:
     }
     // Takes, level by level, the choice test names.
     void reach(const std::function<bool(const ScanChoice &)> &test);
+    // A press held long enough to go back up one level.
+    void holdBack()
+    {
+        QTest::keyPress(m_form, Qt::Key_Space);
+        QTest::qWait(Scanner::HoldMs + 100);
+        QTest::keyRelease(m_form, Qt::Key_Space);
+    }
     // Stops the sweeping line at step k.
     void stopAt(int k);
     bool isControl(const ScanChoice &choice, const QWidget *control) const { return choice.control == control; }
@@ -263,9 +276,7 @@ void TestScan::aHeldPressGoesBackUp()
     start(2);
     reach([](const ScanChoice &c) { return c.id == QLatin1String("moving"); });
     QVERIFY(scanner()->lit()->kind == ScanChoice::Kind::Control);
-    QTest::keyPress(m_form, Qt::Key_Space);
-    QTest::qWait(Scanner::HoldMs + 100);
-    QTest::keyRelease(m_form, Qt::Key_Space);
+    holdBack();
     QCOMPARE(scanner()->lit()->id, QStringLiteral("moving"));
 }
 
@@ -371,6 +382,45 @@ void TestScan::theSweepDrawsTheDotTheMouseDraws()
     QVERIFY(look().capture == scanned);
 }
 
+void TestScan::anyPlacedPictureIsEnlargedAsByTheMouse_data()
+{
+    QTest::addColumn<int>("switches");
+    QTest::newRow("one switch") << 1;
+    QTest::newRow("two switches") << 2;
+}
+
+void TestScan::anyPlacedPictureIsEnlargedAsByTheMouse()
+{
+    QFETCH(int, switches);
+    // Two pictures placed, then the first one (not the one placed last) made bigger.
+    QList<QRectF> placed;
+    QImage capture;
+    for (int by : {switches, 0}) {
+        start(by);
+        use(m_form->Command11);
+        QTRY_VERIFY(m_form->Image1[1]->isVisible());
+        carry(m_form->Image1[0], 1, 4);
+        carry(m_form->Image1[1], 3, 4);
+        const QList<QRectF> before = slotRects();
+        use(m_form->Image3[0]);
+        if (by != 0) {
+            // Picked up, and put down where it lies.
+            QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+            reach([](const ScanChoice &c) { return c.id == QLatin1String("here"); });
+            QCOMPARE(slotRects(), before);
+        }
+        use(m_form->Command2);
+        QVERIFY(slotRects()[0].width() > before[0].width());
+        QCOMPARE(slotRects()[1], before[1]);
+        if (by != 0) {
+            placed = slotRects();
+            capture = look().capture;
+        }
+    }
+    QCOMPARE(placed, slotRects());
+    QVERIFY(capture == look().capture);
+}
+
 void TestScan::withScanOffTheKeysAreKeys()
 {
     start(0);
@@ -382,34 +432,35 @@ void TestScan::withScanOffTheKeysAreKeys()
     QTRY_VERIFY(m_form->Image1[0]->isVisible());
 }
 
+void TestScan::use(QWidget *control)
+{
+    if (m_switches == 0)
+        testing::ClickThroughWindow(control);
+    else
+        reach([control](const ScanChoice &c) { return c.control == control; });
+}
+
+void TestScan::carry(QWidget *control, int k, int j)
+{
+    const ScanChoice place = accessibility::PlacesOn(accessibility::PaperRect(*m_form)).choices[k].choices[j];
+    if (m_switches != 0) {
+        use(control);
+        QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+        reach([&](const ScanChoice &c) { return c.id == place.id; });
+        return;
+    }
+    const QPoint from = control->mapToGlobal(control->rect().center());
+    const QPoint to = place.rect.center();
+    mouse(QEvent::MouseMove, from);
+    mouse(QEvent::MouseButtonPress, from);
+    for (int n = 1; n <= 8; ++n)
+        mouse(QEvent::MouseMove, from + (to - from) * n / 8);
+    mouse(QEvent::MouseButtonRelease, to);
+}
+
 void TestScan::makePoster(int switches, const QString &path)
 {
     start(switches, true);
-    // Takes a control by the switch, or clicks it.
-    const auto use = [&](QWidget *control) {
-        if (switches == 0)
-            testing::ClickThroughWindow(control);
-        else
-            reach([control](const ScanChoice &c) { return c.control == control; });
-    };
-    const QList<ScanChoice> areas = accessibility::PlacesOn(accessibility::PaperRect(*m_form)).choices;
-    // Carries a control's element to place j of area k.
-    const auto carry = [&](QWidget *control, int k, int j) {
-        const QPoint from = control->mapToGlobal(control->rect().center());
-        const QPoint to = areas[k].choices[j].rect.center();
-        if (switches != 0) {
-            use(control);
-            QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
-            reach([&](const ScanChoice &c) { return c.id == areas[k].choices[j].id; });
-            return;
-        }
-        mouse(QEvent::MouseMove, from);
-        mouse(QEvent::MouseButtonPress, from);
-        for (int n = 1; n <= 8; ++n)
-            mouse(QEvent::MouseMove, from + (to - from) * n / 8);
-        mouse(QEvent::MouseButtonRelease, to);
-    };
-
     // Step 1: a pale yellow paper, and a dot.
     use(m_form->Command12);
     QTRY_VERIFY(testing::TopLevel(QStringLiteral("Form2")) && testing::TopLevel(QStringLiteral("Form2"))->isVisible());
