@@ -9,7 +9,9 @@
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMouseEvent>
 #include <QScopeGuard>
 
@@ -114,7 +116,7 @@ QStringList Scanner::pathIds(qsizetype depth) const
     return ids;
 }
 
-void Scanner::offerControls(const QStringList &path)
+void Scanner::offerControls(const QStringList &path, const QString &lit)
 {
     clearOwn();
     m_offer = Offer::Controls;
@@ -131,7 +133,9 @@ void Scanner::offerControls(const QStringList &path)
         m_path.append(int(found - choices.begin()));
     }
     m_rounds = 0;
-    lightUp(0);
+    const QList<ScanChoice> &choices = level().choices;
+    const auto found = std::find_if(choices.begin(), choices.end(), [&](const ScanChoice &c) { return c.id == lit; });
+    lightUp(found == choices.end() ? 0 : int(found - choices.begin()));
 }
 
 void Scanner::offerPlaces()
@@ -397,6 +401,12 @@ void Scanner::take()
     case ScanChoice::Kind::Control:
         click(*choice);
         break;
+    case ScanChoice::Kind::Step:
+        takeStep(*choice);
+        break;
+    case ScanChoice::Kind::Item:
+        takeItem(*choice);
+        break;
     case ScanChoice::Kind::Paper:
         m_offer = Offer::Dots;
         m_window = &m_form;
@@ -440,7 +450,15 @@ void Scanner::click(const ScanChoice &choice)
 {
     // Afterwards the light comes back to the groups above the one the choice was in.
     const QStringList path = pathIds(m_path.size() - 1);
-    const QPoint at = choice.rect.center();
+    clickAt(choice.rect.center(), false);
+    if (m_carry.carried())
+        offerPlaces();
+    else
+        offerControls(path);
+}
+
+void Scanner::clickAt(QPoint at, bool twice)
+{
     rest();
     // A click may open a modal dialog and wait for it: the light goes there meanwhile.
     const int click = ++m_clicks;
@@ -450,14 +468,49 @@ void Scanner::click(const ScanChoice &choice)
             offerControls({});
     });
     m_mouse.moveTo(at);
-    m_mouse.press();
-    m_mouse.release();
+    if (twice) {
+        m_mouse.doubleClick();
+    } else {
+        m_mouse.press();
+        m_mouse.release();
+    }
     if (m_clicking == click)
         m_clicking = 0;
-    if (m_carry.carried())
-        offerPlaces();
-    else
-        offerControls(path);
+}
+
+void Scanner::takeStep(const ScanChoice &choice)
+{
+    // The bar's own action, as a click on its arrow or beside its handle makes; a drop-down
+    // list's own keys, which choose the item above or below as a click in its list does.
+    if (auto *bar = qobject_cast<QAbstractSlider *>(choice.control)) {
+        bar->triggerAction(QAbstractSlider::SliderAction(choice.value));
+    } else if (choice.control) {
+        const int key = choice.value < 0 ? Qt::Key_Up : Qt::Key_Down;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier), release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(choice.control, &press);
+        QCoreApplication::sendEvent(choice.control, &release);
+    }
+    // The light stays, for the next step the same way.
+    m_rounds = 0;
+    lightUp(m_lit);
+}
+
+void Scanner::takeItem(const ScanChoice &choice)
+{
+    auto *view = qobject_cast<QAbstractItemView *>(choice.control);
+    if (!view || !view->model())
+        return;
+    const auto *list = qobject_cast<QListView *>(view);
+    const QModelIndex index = view->model()->index(choice.value, list ? list->modelColumn() : 0, view->rootIndex());
+    // The list shows the item, as its keys would, and the item is clicked; the one selected is
+    // double-clicked.
+    view->scrollTo(index);
+    const bool again = view->currentIndex() == index && view->selectionModel() && view->selectionModel()->isSelected(index);
+    const QPoint at = view->viewport()->mapToGlobal(view->visualRect(index).center());
+    // Afterwards the light comes back to the item, or to the list's first where it went.
+    const QStringList path = pathIds(m_path.size());
+    clickAt(at, again);
+    offerControls(path, choice.id);
 }
 
 void Scanner::putDown(QPoint at)

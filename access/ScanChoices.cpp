@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QListView>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -54,6 +56,108 @@ ScanChoice ControlChoice(QWidget *control, ScanChoice::Kind kind = ScanChoice::K
     return choice;
 }
 
+// The most items a group of a list holds.
+constexpr qsizetype MostItems = 8;
+
+ScanChoice Group(const QString &id, const QString &caption, QList<ScanChoice> choices)
+{
+    ScanChoice group;
+    group.id = id;
+    group.caption = caption;
+    group.choices = std::move(choices);
+    for (const ScanChoice &choice : group.choices)
+        group.rect |= choice.rect;
+    return group;
+}
+
+// Steps lit over equal parts of a control, along it, in the order given (value, caption).
+ScanChoice Steps(QWidget *control, Qt::Orientation along, const QList<QPair<int, QString>> &steps)
+{
+    const ScanChoice whole = ControlChoice(control);
+    QList<ScanChoice> choices;
+    const QRect r = whole.rect;
+    const auto n = int(steps.size());
+    for (int k = 0; k < n; ++k) {
+        ScanChoice step;
+        step.kind = ScanChoice::Kind::Step;
+        step.control = control;
+        step.value = steps[k].first;
+        step.caption = steps[k].second;
+        step.id = QStringLiteral("%1:step:%2").arg(whole.id).arg(step.value);
+        step.rect = along == Qt::Horizontal
+                        ? QRect(QPoint(r.left() + r.width() * k / n, r.top()), QPoint(r.left() + r.width() * (k + 1) / n - 1, r.bottom()))
+                        : QRect(QPoint(r.left(), r.top() + r.height() * k / n), QPoint(r.right(), r.top() + r.height() * (k + 1) / n - 1));
+        choices.append(step);
+    }
+    return Group(whole.id, whole.caption, choices);
+}
+
+ScanChoice BarChoice(QScrollBar *bar)
+{
+    const bool across = bar->orientation() == Qt::Horizontal;
+    const QString back = across ? QStringLiteral("ひだりへ") : QStringLiteral("うえへ");
+    const QString on = across ? QStringLiteral("みぎへ") : QStringLiteral("したへ");
+    const QString much = QStringLiteral(" たくさん");
+    QList<QPair<int, QString>> steps{{QAbstractSlider::SliderSingleStepSub, back}, {QAbstractSlider::SliderSingleStepAdd, on}};
+    if (bar->pageStep() > bar->singleStep()) {
+        steps.prepend({QAbstractSlider::SliderPageStepSub, back + much});
+        steps.append({QAbstractSlider::SliderPageStepAdd, on + much});
+    }
+    return Steps(bar, bar->orientation(), steps);
+}
+
+// Items in groups of at most MostItems, those in groups of at most MostItems, and so on.
+QList<ScanChoice> InGroups(QList<ScanChoice> items, const QString &id)
+{
+    for (int level = 0; items.size() > MostItems; ++level) {
+        QList<ScanChoice> groups;
+        for (qsizetype k = 0; k < items.size(); k += MostItems) {
+            const QList<ScanChoice> part = items.mid(k, MostItems);
+            groups.append(Group(QStringLiteral("%1:%2:%3").arg(id).arg(level).arg(k), part.first().caption, part));
+        }
+        items = groups;
+    }
+    return items;
+}
+
+ScanChoice ItemsChoice(QAbstractItemView *view)
+{
+    const ScanChoice whole = ControlChoice(view);
+    const QRect shown(view->viewport()->mapToGlobal(QPoint(0, 0)), view->viewport()->size());
+    const auto *list = qobject_cast<QListView *>(view);
+    const int column = list ? list->modelColumn() : 0;
+    QList<ScanChoice> items;
+    const int rows = view->model() ? view->model()->rowCount(view->rootIndex()) : 0;
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = view->model()->index(row, column, view->rootIndex());
+        if ((list && list->isRowHidden(row)) || !(index.flags() & Qt::ItemIsEnabled))
+            continue;
+        ScanChoice item;
+        item.kind = ScanChoice::Kind::Item;
+        item.control = view;
+        item.value = row;
+        item.caption = index.data(Qt::DisplayRole).toString();
+        item.id = QStringLiteral("%1:item:%2").arg(whole.id, item.caption);
+        // An item scrolled out of sight is lit as the whole list.
+        const QRect at = QRect(view->viewport()->mapToGlobal(view->visualRect(index).topLeft()), view->visualRect(index).size()) & shown;
+        item.rect = at.isEmpty() ? shown : at;
+        items.append(item);
+    }
+    return Group(whole.id, whole.caption, InGroups(items, whole.id));
+}
+
+// A control as a choice: a scroll bar, a drop-down list and a list as groups.
+ScanChoice ChoiceOf(QWidget *control)
+{
+    if (auto *bar = qobject_cast<QScrollBar *>(control))
+        return BarChoice(bar);
+    if (auto *combo = qobject_cast<QComboBox *>(control))
+        return Steps(combo, Qt::Horizontal, {{-1, QStringLiteral("うえの もの")}, {1, QStringLiteral("したの もの")}});
+    if (auto *view = qobject_cast<QAbstractItemView *>(control))
+        return ItemsChoice(view);
+    return ControlChoice(control);
+}
+
 // A group of choices; a group of one is that choice, and a group of none is nothing.
 void AddGroup(QList<ScanChoice> &to, const QString &id, const QString &caption, QList<ScanChoice> choices)
 {
@@ -63,13 +167,16 @@ void AddGroup(QList<ScanChoice> &to, const QString &id, const QString &caption, 
         to.append(choices.first());
         return;
     }
-    ScanChoice group;
-    group.id = id;
-    group.caption = caption;
-    group.choices = std::move(choices);
-    for (const ScanChoice &choice : group.choices)
-        group.rect |= choice.rect;
-    to.append(group);
+    to.append(Group(id, caption, std::move(choices)));
+}
+
+// A choice, unless it is a group of nothing (an empty list); a group of one is that one.
+void Append(QList<ScanChoice> &to, const ScanChoice &choice)
+{
+    if (choice.kind != ScanChoice::Kind::Group)
+        to.append(choice);
+    else
+        AddGroup(to, choice.id, choice.caption, choice.choices);
 }
 
 // The controls in rows, top to bottom: a control starts a new row unless its middle lies
@@ -93,7 +200,7 @@ QList<ScanChoice> InRows(QList<QWidget *> controls, const QString &id, const QSt
                          [](const QWidget *a, const QWidget *b) { return GlobalRect(a).left() < GlobalRect(b).left(); });
         QList<ScanChoice> row;
         for (QWidget *control : rows[r])
-            row.append(ControlChoice(control));
+            Append(row, ChoiceOf(control));
         AddGroup(groups, QStringLiteral("%1:row:%2").arg(id).arg(r), caption, row);
     }
     return groups;
@@ -114,14 +221,14 @@ QList<ScanChoice> Choices(const QList<QWidget *> &controls)
 {
     QList<ScanChoice> choices;
     for (QWidget *control : controls)
-        choices.append(ControlChoice(control));
+        Append(choices, ChoiceOf(control));
     return choices;
 }
 
 ScanChoice MainWindowChoices(Form1 &f)
 {
     QList<ScanChoice> top;
-    QList<QWidget *> working{f.Command19, f.Command10, f.Command9, f.Command12, f.Command13, f.Command17,
+    QList<QWidget *> working{f.Command19, f.Command10, f.Command9, f.Command12, f.Command13, f.HScroll1, f.Command17,
                              f.Command18, f.Command1,  f.Command2, f.Command21, f.Check1,    f.Command20, f.Command14};
     AddGroup(top, QStringLiteral("working"), QStringLiteral("ボタン"), Choices(Shown(working)));
 
@@ -157,7 +264,7 @@ ScanChoice MainWindowChoices(Form1 &f)
     }
 
     QList<QWidget *> cells = Shown(f.Image1);
-    for (const char *name : {"CommandPageUp", "CommandPageDown"}) {
+    for (const char *name : {"CommandPageUp", "CommandPageDown", "VScroll1"}) {
         if (auto *button = f.client()->findChild<QWidget *>(QLatin1String(name)); Offered(button))
             cells.append(button);
     }
@@ -175,15 +282,15 @@ ScanChoice MainWindowChoices(Form1 &f)
     return root;
 }
 
-// Any other window: its buttons, and its other controls that do something when clicked (not the
-// labels, nor lists a click would only pick from or open: the light cannot go into them).
+// Any other window: its buttons, lists and scroll bars, and its other controls that do something
+// when clicked (not the labels).
 ScanChoice WindowChoices(QWidget *window)
 {
     QList<QWidget *> controls;
     for (QWidget *control : KeyPointer::ControlsInReadingOrder(window)) {
         const bool label = qobject_cast<QLabel *>(control) && !qobject_cast<platform::Label *>(control);
         const bool list = qobject_cast<QAbstractItemView *>(control) || qobject_cast<QComboBox *>(control);
-        if (!label && !list && !control->findChild<QAbstractButton *>())
+        if (!label && (list || !control->findChild<QAbstractButton *>()))
             controls.append(control);
     }
     // The colour picker's swatches are labels that are clicked; other windows' labels are captions.

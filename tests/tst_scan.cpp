@@ -71,6 +71,7 @@ private slots:
     void theSweepDrawsTheDotTheMouseDraws();
     void anyPlacedPictureIsEnlargedAsByTheMouse_data();
     void anyPlacedPictureIsEnlargedAsByTheMouse();
+    void aFolderIsTakenThenOpened();
     void withScanOffTheKeysAreKeys();
     void aWholePosterAsByTheMouse();
     void withSpeechTheLitChoiceIsSaid();
@@ -346,15 +347,35 @@ void TestScan::cancelPutsThePictureBack()
 void TestScan::theSweepDrawsTheDotTheMouseDraws_data()
 {
     QTest::addColumn<int>("switches");
-    QTest::newRow("one switch") << 1;
-    QTest::newRow("two switches") << 2;
+    // A step of the dot size bar taken first (0 none), and where the mouse clicks the bar for it
+    // (a fraction of its width).
+    QTest::addColumn<int>("step");
+    QTest::addColumn<double>("click");
+    QTest::newRow("one switch") << 1 << 0 << 0.0;
+    QTest::newRow("two switches") << 2 << 0 << 0.0;
+    QTest::newRow("one switch, a step smaller") << 1 << int(QAbstractSlider::SliderSingleStepSub) << 0.01;
+    QTest::newRow("two switches, a page bigger") << 2 << int(QAbstractSlider::SliderPageStepAdd) << 0.75;
 }
 
 void TestScan::theSweepDrawsTheDotTheMouseDraws()
 {
     QFETCH(int, switches);
+    QFETCH(int, step);
+    QFETCH(double, click);
     start(switches);
     const QImage blank = look().capture;
+    platform::ScrollBar *bar = m_form->HScroll1;
+    const int size = bar->value();
+    if (step != 0) {
+        // The light stays on the step; held presses go back up to the paper's level.
+        const QString stepId = QStringLiteral("HScroll1:step:%1").arg(step);
+        reach([&](const ScanChoice &c) { return c.id == stepId; });
+        QVERIFY(bar->value() != size);
+        QCOMPARE(scanner()->lit()->id, stepId);
+        holdBack();
+        holdBack();
+    }
+    const int scannedSize = bar->value();
     reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
     QCOMPARE(scanner()->phase(), Scanner::Phase::Across);
     QVERIFY(scanner()->light());
@@ -376,6 +397,10 @@ void TestScan::theSweepDrawsTheDotTheMouseDraws()
     const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
                     paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
     start(0);
+    if (step != 0)
+        QTest::mouseClick(m_form->HScroll1, Qt::LeftButton, {},
+                          QPoint(int(m_form->HScroll1->width() * click), m_form->HScroll1->height() / 2));
+    QCOMPARE(m_form->HScroll1->value(), scannedSize);
     mouse(QEvent::MouseMove, at);
     mouse(QEvent::MouseButtonPress, at);
     mouse(QEvent::MouseButtonRelease, at);
@@ -419,6 +444,25 @@ void TestScan::anyPlacedPictureIsEnlargedAsByTheMouse()
     }
     QCOMPARE(placed, slotRects());
     QVERIFY(capture == look().capture);
+}
+
+void TestScan::aFolderIsTakenThenOpened()
+{
+    QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("sub")));
+    start(2);
+    frmList *registration = CurrentProgram()->registration();
+    registration->show();
+    QVERIFY(QTest::qWaitFor([&] { return scanner()->light() && scanner()->light()->window() == registration; }));
+    const QString folder = registration->Dir1->path();
+    const auto sub = [&](const ScanChoice &c) { return c.control == registration->Dir1 && c.caption.trimmed() == QLatin1String("sub"); };
+    // Taken once, the folder is selected as a click selects it; the light stays on it.
+    reach(sub);
+    QCOMPARE(registration->Dir1->currentItem()->text().trimmed(), QStringLiteral("sub"));
+    QCOMPARE(registration->Dir1->path(), folder);
+    QVERIFY(sub(*scanner()->lit()));
+    // Taken again, it opens as a double click opens it.
+    press(Qt::Key_Return);
+    QCOMPARE(registration->Dir1->path(), folder + QStringLiteral("/sub"));
 }
 
 void TestScan::withScanOffTheKeysAreKeys()
