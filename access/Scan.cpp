@@ -122,6 +122,15 @@ void Scanner::offerControls(const QStringList &path, const QString &lit)
     m_offer = Offer::Controls;
     m_phase = Phase::Choices;
     m_window = currentWindow();
+    rebuild(path);
+    m_rounds = 0;
+    const QList<ScanChoice> &choices = level().choices;
+    const auto found = std::find_if(choices.begin(), choices.end(), [&](const ScanChoice &c) { return c.id == lit; });
+    lightUp(found == choices.end() ? 0 : int(found - choices.begin()));
+}
+
+void Scanner::rebuild(const QStringList &path)
+{
     m_root = ChoicesOf(m_window, m_form);
     // Back into the groups the path names, as far as the window still has them.
     m_path.clear();
@@ -132,10 +141,15 @@ void Scanner::offerControls(const QStringList &path, const QString &lit)
             break;
         m_path.append(int(found - choices.begin()));
     }
-    m_rounds = 0;
-    const QList<ScanChoice> &choices = level().choices;
-    const auto found = std::find_if(choices.begin(), choices.end(), [&](const ScanChoice &c) { return c.id == lit; });
-    lightUp(found == choices.end() ? 0 : int(found - choices.begin()));
+}
+
+void Scanner::startRound()
+{
+    // Among a window's controls each round offers them afresh: what came meanwhile (the items
+    // of a dialog's list, read a moment after it opened) is offered too.
+    if (m_offer == Offer::Controls && m_phase == Phase::Choices && m_window)
+        rebuild(pathIds(m_path.size()));
+    lightUp(0);
 }
 
 void Scanner::offerPlaces()
@@ -359,7 +373,7 @@ void Scanner::step()
     if (index + 1 < count) {
         lightUp(index + 1);
     } else if (++m_rounds < m_loops) {
-        lightUp(0);
+        startRound();
     } else {
         rest();
     }
@@ -369,7 +383,10 @@ void Scanner::move()
 {
     const int count = m_phase != Phase::Choices ? SweepSteps : int(level().choices.size());
     const int index = m_phase != Phase::Choices ? m_step : m_lit;
-    lightUp(m_resting || count == 0 ? 0 : (index + 1) % count);
+    if (m_resting || count == 0 || index + 1 == count)
+        startRound();
+    else
+        lightUp(index + 1);
 }
 
 void Scanner::take()
@@ -377,7 +394,7 @@ void Scanner::take()
     if (m_resting) {
         // The press that wakes the light takes nothing.
         m_rounds = 0;
-        lightUp(0);
+        startRound();
         return;
     }
     if (m_phase == Phase::Across) {
@@ -480,12 +497,13 @@ void Scanner::clickAt(QPoint at, bool twice)
 
 void Scanner::takeStep(const ScanChoice &choice)
 {
-    // The bar's own action, as a click on its arrow or beside its handle makes; a drop-down
-    // list's own keys, which choose the item above or below as a click in its list does.
+    // The bar's own action, as a click on its arrow or beside its handle makes; the key of a
+    // drop-down list or a number box, which chooses the item above or below as a click in its
+    // list does, or counts up or down as its arrows do.
     if (auto *bar = qobject_cast<QAbstractSlider *>(choice.control)) {
         bar->triggerAction(QAbstractSlider::SliderAction(choice.value));
     } else if (choice.control) {
-        const int key = choice.value < 0 ? Qt::Key_Up : Qt::Key_Down;
+        const int key = choice.value;
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier), release(QEvent::KeyRelease, key, Qt::NoModifier);
         QCoreApplication::sendEvent(choice.control, &press);
         QCoreApplication::sendEvent(choice.control, &release);

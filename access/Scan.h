@@ -10,15 +10,16 @@
 //
 // Taking a group lights its choices; taking a control clicks its centre with the ordinary mouse
 // events, so that its own handlers do the work. Taking a step of a scroll bar makes the bar's own
-// action (a drop-down list's, its own key) and the light stays on the step; taking an item of a
-// list clicks it, or double-clicks it where it is selected already. Taking what can be carried picks it up (as a
+// action (a drop-down list's or a number box's, its own key) and the light stays on the step;
+// taking an item of a list clicks it, or double-clicks it where it is selected already. Each round
+// of the light offers the window's controls afresh. Taking what can be carried picks it up (as a
 // click with clickToCarry does); the light then goes over the paper, a 3 x 3 grid of areas, then
 // the 3 x 3 places of the area taken, beside "このまま" (not for a picture from the gallery) and
-// "やめる"; taking a place puts the element down there as a release there would, and "このまま"
-// puts it down where it lies, which selects it for "ちいさく" and "おおきく" as a click does.
-// Taking the paper starts a point scan: a line sweeps across the paper until the switch stops
-// it, then one sweeps down; a dot is drawn where they cross (a stroke of one dot), and
-// "もういちど" and "おわり" are offered. With speech, each lit choice's caption is said.
+// "やめる"; taking a place puts the element down there as a release there would, and "このまま" puts it
+// down where it lies, which selects it for "ちいさく" and "おおきく" as a click does. Taking the paper
+// starts a point scan: a line sweeps across the paper until the switch stops it, then one sweeps
+// down; a dot is drawn where they cross (a stroke of one dot), and "もういちど" and "おわり" are offered.
+// With speech, each lit choice's caption is said.
 
 #include "access/ScanChoices.h"
 #include "access/SyntheticMouse.h"
@@ -83,6 +84,10 @@ private:
 
     // The window's choices, in the groups path names, lit on the choice lit names (else the first).
     void offerControls(const QStringList &path, const QString &lit = {});
+    // The window's choices made again, in the groups path names as far as they are still there.
+    void rebuild(const QStringList &path);
+    // The light on the first choice of its level, for a new round.
+    void startRound();
     void offerPlaces();
     void offerOwn(const QList<QPair<QString, QString>> &choices); // id, caption
     void startSweep(Phase phase);

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QListView>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QTabBar>
 
 #include <algorithm>
 
@@ -146,15 +148,40 @@ ScanChoice ItemsChoice(QAbstractItemView *view)
     return Group(whole.id, whole.caption, InGroups(items, whole.id));
 }
 
-// A control as a choice: a scroll bar, a drop-down list and a list as groups.
+// A control as a choice: a scroll bar, a drop-down list, a number box, a list and the tabs of a
+// page of tabs as groups.
 ScanChoice ChoiceOf(QWidget *control)
 {
     if (auto *bar = qobject_cast<QScrollBar *>(control))
         return BarChoice(bar);
-    if (auto *combo = qobject_cast<QComboBox *>(control))
-        return Steps(combo, Qt::Horizontal, {{-1, QStringLiteral("うえの もの")}, {1, QStringLiteral("したの もの")}});
+    if (auto *combo = qobject_cast<QComboBox *>(control)) {
+        if (combo->count() < 2)
+            return Group(combo->objectName(), {}, {}); // nothing to choose
+        ScanChoice steps = Steps(combo, Qt::Horizontal, {{Qt::Key_Up, QStringLiteral("うえの もの")}, {Qt::Key_Down, QStringLiteral("したの もの")}});
+        steps.caption = combo->currentText();
+        return steps;
+    }
+    if (auto *number = qobject_cast<QAbstractSpinBox *>(control)) {
+        if (number->isReadOnly())
+            return ControlChoice(control);
+        return Steps(number, Qt::Horizontal, {{Qt::Key_Down, QStringLiteral("へらす")}, {Qt::Key_Up, QStringLiteral("ふやす")}});
+    }
     if (auto *view = qobject_cast<QAbstractItemView *>(control))
         return ItemsChoice(view);
+    if (auto *tabs = qobject_cast<QTabBar *>(control)) {
+        // Each tab is clicked where it lies.
+        QList<ScanChoice> choices;
+        for (int k = 0; k < tabs->count(); ++k) {
+            if (!tabs->isTabVisible(k) || !tabs->isTabEnabled(k))
+                continue;
+            ScanChoice tab = ControlChoice(tabs);
+            tab.caption = tabs->tabText(k).remove(QLatin1Char('&'));
+            tab.id = QStringLiteral("tab:") + tab.caption;
+            tab.rect = QRect(tabs->mapToGlobal(tabs->tabRect(k).topLeft()), tabs->tabRect(k).size());
+            choices.append(tab);
+        }
+        return Group(QStringLiteral("tabs:") + tabs->window()->objectName(), {}, choices);
+    }
     return ControlChoice(control);
 }
 
@@ -297,10 +324,15 @@ ScanChoice WindowChoices(QWidget *window)
     if (window->objectName() != QLatin1String("Form2")) {
         controls.removeIf([](const QWidget *control) { return qobject_cast<const platform::Label *>(control); });
     }
-    // Buttons without a name: a message box's, a dialog's button box.
+    // Buttons without a name (a message box's, a dialog's button box), and the tabs of pages of
+    // tabs, which are Qt's own.
     for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
         if (button->window() == window && Offered(button) && !controls.contains(button))
             controls.append(button);
+    }
+    for (QTabBar *tabs : window->findChildren<QTabBar *>()) {
+        if (tabs->window() == window && Offered(tabs))
+            controls.append(tabs);
     }
     ScanChoice root;
     root.id = window->objectName();

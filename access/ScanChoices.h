@@ -16,8 +16,9 @@
 // A scroll bar is a group of its steps, lit over the quarters of the bar in order: a page back,
 // a step back, a step on, a page on (the page steps only where a page is more than a step). A
 // drop-down list is a group of two steps, to the item above and to the item below, lit over the
-// halves of the list, so that the child sees each value it takes. A list is a group of its items,
-// in groups of at most eight where there are more.
+// halves of the list, so that the child sees each value it takes (a number box likewise, down and
+// up). A list is a group of its items, in groups of at most eight where there are more; the tabs
+// of a page of tabs are a group of tabs.
 
 #include <QList>
 #include <QPointer>
@@ -39,8 +40,8 @@ struct ScanChoice
         Paper,   // a drawing surface: taking it starts the point scan
         Place,   // a place on the paper for what is carried
         Own,     // a choice of the scan's own ("このまま", "やめる", "もういちど", "おわり")
-        Step,    // a step of a scroll bar (value: the slider's action) or of a drop-down list
-                 // (value: -1 the item above, 1 the item below); the light stays on it
+        Step,    // a step of a scroll bar (value: the slider's action), of a drop-down list or
+                 // of a number box (value: its key, up or down); the light stays on it
         Item,    // an item of a list (value: its row): taking it clicks it, and taking the
                  // selected one again double-clicks it (a folder opens)
     };

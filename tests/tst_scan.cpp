@@ -24,6 +24,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSpinBox>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -72,6 +74,8 @@ private slots:
     void anyPlacedPictureIsEnlargedAsByTheMouse_data();
     void anyPlacedPictureIsEnlargedAsByTheMouse();
     void aFolderIsTakenThenOpened();
+    void aDialogIsWorkedBySwitches_data();
+    void aDialogIsWorkedBySwitches();
     void withScanOffTheKeysAreKeys();
     void aWholePosterAsByTheMouse();
     void withSpeechTheLitChoiceIsSaid();
@@ -463,6 +467,61 @@ void TestScan::aFolderIsTakenThenOpened()
     // Taken again, it opens as a double click opens it.
     press(Qt::Key_Return);
     QCOMPARE(registration->Dir1->path(), folder + QStringLiteral("/sub"));
+}
+
+void TestScan::aDialogIsWorkedBySwitches_data()
+{
+    QTest::addColumn<int>("switches");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("print, copies, one switch") << 1 << QStringLiteral("copies");
+    QTest::newRow("print, a tab, two switches") << 2 << QStringLiteral("tab");
+    QTest::newRow("save, a file, two switches") << 2 << QStringLiteral("file");
+}
+
+void TestScan::aDialogIsWorkedBySwitches()
+{
+    QFETCH(int, switches);
+    QFETCH(QString, what);
+    // A poster saved before in a folder of its own, listed in the save dialog a moment after the
+    // folder is opened.
+    QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("kept")));
+    QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(m_folder.filePath(QStringLiteral("kept/old.bmp"))));
+    const auto removed = qScopeGuard([&] { QDir(m_folder.filePath(QStringLiteral("kept"))).removeRecursively(); });
+    start(switches);
+    for (QWidget *next : {static_cast<QWidget *>(m_form->Command11), static_cast<QWidget *>(m_form->Command6),
+                          static_cast<QWidget *>(m_form->Command4)}) {
+        QTRY_VERIFY(next->isVisible());
+        use(next);
+    }
+    QTRY_VERIFY(m_form->Command20->isVisible());
+    bool done = false;
+    testing::OnNextModal<QDialog>([&](QDialog *dialog) {
+        // A failure leaves no dialog waiting.
+        const auto closed = qScopeGuard([dialog] { dialog->reject(); });
+        QVERIFY(QTest::qWaitFor([&] { return scanner()->light() && scanner()->light()->window() == dialog; }));
+        if (what == QLatin1String("file")) {
+            // The folder taken, then taken again, opens; the poster taken is the name to save
+            // under, as a click on it makes it.
+            const auto kept = [](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Item && c.caption == QLatin1String("kept"); };
+            reach(kept);
+            reach(kept);
+            reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Item && c.caption == QLatin1String("old.bmp"); });
+            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("old.bmp"));
+        } else {
+            reach([](const ScanChoice &c) { return c.caption.startsWith(QStringLiteral("オプション >")); });
+            if (what == QLatin1String("copies")) {
+                auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies"));
+                reach([&](const ScanChoice &c) { return c.control == copies && c.caption == QStringLiteral("ふやす"); });
+                QCOMPARE(copies->value(), 2);
+            } else {
+                reach([](const ScanChoice &c) { return c.caption == QStringLiteral("オプション"); });
+                QCOMPARE(dialog->findChild<QTabBar *>()->currentIndex(), 1);
+            }
+        }
+        done = true;
+    });
+    use(what == QLatin1String("file") ? m_form->Command20 : m_form->Command14);
+    QVERIFY(done);
 }
 
 void TestScan::withScanOffTheKeysAreKeys()
