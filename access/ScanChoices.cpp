@@ -310,14 +310,17 @@ ScanChoice MainWindowChoices(Form1 &f)
 }
 
 // Any other window: its buttons, lists and scroll bars, and its other controls that do something
-// when clicked (not the labels).
+// when clicked (not the labels, nor what takes no focus).
 ScanChoice WindowChoices(QWidget *window)
 {
     QList<QWidget *> controls;
     for (QWidget *control : KeyPointer::ControlsInReadingOrder(window)) {
         const bool label = qobject_cast<QLabel *>(control) && !qobject_cast<platform::Label *>(control);
         const bool list = qobject_cast<QAbstractItemView *>(control) || qobject_cast<QComboBox *>(control);
-        if (!label && (list || !control->findChild<QAbstractButton *>()))
+        // What takes no focus and is no button, bar or swatch only shows (a print dialog's page).
+        const bool shows = control->focusPolicy() == Qt::NoFocus && !qobject_cast<QAbstractButton *>(control)
+                           && !qobject_cast<QAbstractSlider *>(control) && !qobject_cast<platform::Label *>(control);
+        if (!label && !shows && (list || !control->findChild<QAbstractButton *>()))
             controls.append(control);
     }
     // The colour picker's swatches are labels that are clicked; other windows' labels are captions.

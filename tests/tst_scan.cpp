@@ -476,6 +476,7 @@ void TestScan::aDialogIsWorkedBySwitches_data()
     QTest::newRow("print, copies, one switch") << 1 << QStringLiteral("copies");
     QTest::newRow("print, a tab, two switches") << 2 << QStringLiteral("tab");
     QTest::newRow("save, a file, two switches") << 2 << QStringLiteral("file");
+    QTest::newRow("print, the page's margins, two switches") << 2 << QStringLiteral("margins");
 }
 
 void TestScan::aDialogIsWorkedBySwitches()
@@ -507,6 +508,26 @@ void TestScan::aDialogIsWorkedBySwitches()
             reach(kept);
             reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Item && c.caption == QLatin1String("old.bmp"); });
             QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("old.bmp"));
+        } else if (what == QLatin1String("margins")) {
+            bool properties = false;
+            testing::OnNextModal<QDialog>([&](QDialog *inner) {
+                const auto closedToo = qScopeGuard([inner] { inner->reject(); });
+                QVERIFY(QTest::qWaitFor([&] { return scanner()->light() && scanner()->light()->window() == inner; }));
+                // The page drawn beside the margins only shows them: it is not offered.
+                const QWidget *page = inner->findChild<QWidget *>(QStringLiteral("preview"));
+                QVERIFY(page && page->isVisible());
+                for (int k = 0; k < 12; ++k) {
+                    QVERIFY(!scanner()->lit()->holds([&](const ScanChoice &c) { return c.control == page; }));
+                    press(Qt::Key_Space);
+                }
+                auto *margin = inner->findChild<QDoubleSpinBox *>(QStringLiteral("leftMargin"));
+                const double before = margin->value();
+                reach([&](const ScanChoice &c) { return c.control == margin && c.caption == QStringLiteral("ふやす"); });
+                QVERIFY(margin->value() > before);
+                properties = true;
+            });
+            reach([](const ScanChoice &c) { return c.id == QLatin1String("properties"); });
+            QVERIFY(properties);
         } else {
             reach([](const ScanChoice &c) { return c.caption.startsWith(QStringLiteral("オプション >")); });
             if (what == QLatin1String("copies")) {
