@@ -96,6 +96,8 @@ ScanChoice Steps(QWidget *control, Qt::Orientation along, const QList<QPair<int,
 
 ScanChoice BarChoice(QScrollBar *bar)
 {
+    if (bar->minimum() == bar->maximum())
+        return Group(bar->objectName(), {}, {}); // nothing to move
     const bool across = bar->orientation() == Qt::Horizontal;
     const QString back = across ? QStringLiteral("ひだりへ") : QStringLiteral("うえへ");
     const QString on = across ? QStringLiteral("みぎへ") : QStringLiteral("したへ");
@@ -207,7 +209,7 @@ void Append(QList<ScanChoice> &to, const ScanChoice &choice)
 }
 
 // The controls in rows, top to bottom: a control starts a new row unless its middle lies
-// within the height of the row's first control.
+// within the height of the row's first control, and the first's middle within its height.
 QList<ScanChoice> InRows(QList<QWidget *> controls, const QString &id, const QString &caption)
 {
     std::stable_sort(controls.begin(), controls.end(), [](const QWidget *a, const QWidget *b) {
@@ -216,8 +218,10 @@ QList<ScanChoice> InRows(QList<QWidget *> controls, const QString &id, const QSt
     });
     QList<QList<QWidget *>> rows;
     for (QWidget *control : controls) {
-        const int middle = GlobalRect(control).center().y();
-        if (rows.isEmpty() || middle > GlobalRect(rows.last().first()).bottom())
+        const QRect at = GlobalRect(control);
+        // A list beside a column of text boxes is not a row of them.
+        const QRect first = rows.isEmpty() ? QRect() : GlobalRect(rows.last().first());
+        if (rows.isEmpty() || at.center().y() > first.bottom() || first.center().y() > at.bottom())
             rows.append(QList<QWidget *>{});
         rows.last().append(control);
     }
@@ -291,11 +295,15 @@ ScanChoice MainWindowChoices(Form1 &f)
     }
 
     QList<QWidget *> cells = Shown(f.Image1);
-    for (const char *name : {"CommandPageUp", "CommandPageDown", "VScroll1"}) {
+    for (const char *name : {"CommandPageUp", "CommandPageDown"}) {
         if (auto *button = f.client()->findChild<QWidget *>(QLatin1String(name)); Offered(button))
             cells.append(button);
     }
-    AddGroup(top, QStringLiteral("gallery"), QStringLiteral("え"), InRows(cells, QStringLiteral("gallery"), QStringLiteral("え")));
+    // The scroll bar beside the cells, as tall as all their rows, comes after them.
+    QList<ScanChoice> gallery = InRows(cells, QStringLiteral("gallery"), QStringLiteral("え"));
+    if (Offered(f.VScroll1))
+        Append(gallery, ChoiceOf(f.VScroll1));
+    AddGroup(top, QStringLiteral("gallery"), QStringLiteral("え"), gallery);
     AddGroup(top, QStringLiteral("texts"), QStringLiteral("もじ"), elements(waiting));
     AddGroup(top, QStringLiteral("keyboard"), QStringLiteral("キーボード"),
              InRows(Shown(f.Label1), QStringLiteral("keyboard"), QStringLiteral("キーボード")));

@@ -261,19 +261,43 @@ void TestScan::theLightGoesRoundAndRests()
 void TestScan::takingForwardGoesToStep2_data()
 {
     QTest::addColumn<int>("switches");
-    QTest::newRow("one switch") << 1;
-    QTest::newRow("two switches") << 2;
+    // Pictures enough for three pages of the gallery.
+    QTest::addColumn<bool>("pages");
+    QTest::newRow("one switch") << 1 << false;
+    QTest::newRow("two switches") << 2 << false;
+    QTest::newRow("two switches, three pages of pictures") << 2 << true;
 }
 
 void TestScan::takingForwardGoesToStep2()
 {
     QFETCH(int, switches);
+    QFETCH(bool, pages);
     start(switches);
+    if (pages) {
+        QStringList names;
+        for (int k = 0; k < 25; ++k)
+            names.append(k % 2 ? QStringLiteral("1.jpg") : QStringLiteral("0.jpg"));
+        CurrentProgram()->gallery().ScanImageFolder(names);
+    }
     reach([this](const ScanChoice &c) { return isControl(c, m_form->Command11); });
     QTRY_VERIFY(m_form->Image1[0]->isVisible()); // step 2
     // The light is back on the choices of step 2.
     QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
     QVERIFY(scanner()->lit()->holds([this](const ScanChoice &c) { return isControl(c, m_form->Command11); }) == false);
+    if (!pages)
+        return;
+    // The gallery: its rows of two cells, then its scroll bar, whose step a page down shows the
+    // next page.
+    reach([](const ScanChoice &c) { return c.id == QLatin1String("gallery"); });
+    QStringList rows;
+    for (int k = 0; k < 8; ++k) {
+        rows.append(QStringLiteral("%1 %2").arg(scanner()->lit()->id).arg(scanner()->lit()->choices.size()));
+        press(Qt::Key_Space);
+    }
+    QCOMPARE(rows.join(QLatin1Char(',')), QStringLiteral("gallery:row:0 2,gallery:row:1 2,gallery:row:2 2,gallery:row:3 2,"
+                                                         "gallery:row:4 2,VScroll1 4,gallery:row:0 2,gallery:row:1 2"));
+    reach([](const ScanChoice &c) { return c.id == QStringLiteral("VScroll1:step:%1").arg(QAbstractSlider::SliderPageStepAdd); });
+    QCOMPARE(m_form->VScroll1->value(), 10);
 }
 
 void TestScan::aHeldPressGoesBackUp()
@@ -458,6 +482,10 @@ void TestScan::aFolderIsTakenThenOpened()
     registration->show();
     QVERIFY(QTest::qWaitFor([&] { return scanner()->light() && scanner()->light()->window() == registration; }));
     const QString folder = registration->Dir1->path();
+    // The lists do not make one row with the phrase boxes beside them.
+    for (int k = 0; k < 20 && !scanner()->lit()->holds([&](const ScanChoice &c) { return c.control == registration->Dir1; }); ++k)
+        press(Qt::Key_Space);
+    QVERIFY(!scanner()->lit()->holds([&](const ScanChoice &c) { return c.control == registration->PhraseBox[0]; }));
     const auto sub = [&](const ScanChoice &c) { return c.control == registration->Dir1 && c.caption.trimmed() == QLatin1String("sub"); };
     // Taken once, the folder is selected as a click selects it; the light stays on it.
     reach(sub);
