@@ -112,6 +112,8 @@ private:
         QTest::qWait(Scanner::HoldMs + 100);
         QTest::keyRelease(m_form, Qt::Key_Space);
     }
+    // A dot where the lines stopped at across and down cross, by the switch or by a click there.
+    void dot(int across, int down);
     // Stops the sweeping line at step k.
     void stopAt(int k);
     bool isControl(const ScanChoice &choice, const QWidget *control) const { return choice.control == control; }
@@ -330,36 +332,19 @@ void TestScan::aPictureGoesOntoThePaperAsByTheMouse()
     QFETCH(int, switches);
     QFETCH(int, area);
     QFETCH(int, place);
-    start(switches);
-    reach([this](const ScanChoice &c) { return isControl(c, m_form->Command11); });
-    QTRY_VERIFY(m_form->Image1[0]->isVisible());
-    const QPoint from = m_form->Image1[0]->mapToGlobal(m_form->Image1[0]->rect().center());
-    reach([this](const ScanChoice &c) { return isControl(c, m_form->Image1[0]); });
-    // In the hand: the places on the paper and "やめる".
-    QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
-    QVERIFY(scanner()->lit()->id.startsWith(QLatin1String("area:")));
-    const QString placeId = QStringLiteral("place:%1:%2").arg(area).arg(place);
-    QPoint to;
-    reach([&](const ScanChoice &c) {
-        if (c.id != placeId)
-            return false;
-        to = c.rect.center();
-        return true;
-    });
-    QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() && scanner()->lit()->id == QLatin1String("working"); }));
-    const Look scanned = look();
-    QVERIFY(Poster::IsPlaced(*m_form->Image3[0]));
-
-    start(0);
-    QTest::mouseClick(m_form->Command11, Qt::LeftButton);
-    mouse(QEvent::MouseMove, from);
-    mouse(QEvent::MouseButtonPress, from);
-    for (int k = 1; k <= 8; ++k)
-        mouse(QEvent::MouseMove, from + (to - from) * k / 8);
-    mouse(QEvent::MouseButtonRelease, to);
-    const Look dragged = look();
-    QCOMPARE(scanned.slot, dragged.slot);
-    QVERIFY(scanned.capture == dragged.capture);
+    QList<Look> looks;
+    for (int by : {switches, 0}) {
+        start(by);
+        use(m_form->Command11);
+        QTRY_VERIFY(m_form->Image1[0]->isVisible());
+        carry(m_form->Image1[0], area, place);
+        if (by != 0)
+            QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() && scanner()->lit()->id == QLatin1String("working"); }));
+        QVERIFY(Poster::IsPlaced(*m_form->Image3[0]));
+        looks.append(look());
+    }
+    QCOMPARE(looks[0].slot, looks[1].slot);
+    QVERIFY(looks[0].capture == looks[1].capture);
 }
 
 void TestScan::cancelPutsThePictureBack()
@@ -427,18 +412,12 @@ void TestScan::theSweepDrawsTheDotTheMouseDraws()
     QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() && scanner()->lit()->id == QLatin1String("working"); }));
     QVERIFY(look().capture == scanned);
 
-    const QRect paper = QRect(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
-    // The lines lie in the middles of equal bands of the paper.
-    const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
-                    paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
     start(0);
     if (step != 0)
         QTest::mouseClick(m_form->HScroll1, Qt::LeftButton, {},
                           QPoint(int(m_form->HScroll1->width() * click), m_form->HScroll1->height() / 2));
     QCOMPARE(m_form->HScroll1->value(), scannedSize);
-    mouse(QEvent::MouseMove, at);
-    mouse(QEvent::MouseButtonPress, at);
-    mouse(QEvent::MouseButtonRelease, at);
+    dot(across, down);
     QVERIFY(look().capture == scanned);
 }
 
@@ -598,7 +577,9 @@ void TestScan::carry(QWidget *control, int k, int j)
     const ScanChoice place = accessibility::PlacesOn(accessibility::PaperRect(*m_form)).choices[k].choices[j];
     if (m_switches != 0) {
         use(control);
+        // In the hand: the places on the paper and "やめる".
         QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+        QVERIFY(scanner()->lit()->id.startsWith(QLatin1String("area:")));
         reach([&](const ScanChoice &c) { return c.id == place.id; });
         return;
     }
@@ -611,6 +592,23 @@ void TestScan::carry(QWidget *control, int k, int j)
     mouse(QEvent::MouseButtonRelease, to);
 }
 
+void TestScan::dot(int across, int down)
+{
+    if (m_switches != 0) {
+        reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
+        stopAt(across);
+        stopAt(down);
+        return;
+    }
+    // Where the lines cross: they lie in the middles of equal bands of the paper.
+    const QRect paper(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
+    const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
+                    paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
+    mouse(QEvent::MouseMove, at);
+    mouse(QEvent::MouseButtonPress, at);
+    mouse(QEvent::MouseButtonRelease, at);
+}
+
 void TestScan::makePoster(int switches, const QString &path)
 {
     start(switches, true);
@@ -621,20 +619,9 @@ void TestScan::makePoster(int switches, const QString &path)
     use(picker->findChild<QWidget *>(QStringLiteral("Label3(3)")));
     use(picker->findChild<QWidget *>(QStringLiteral("Command12")));
     QTRY_VERIFY(!picker->isVisible());
-    const QRect paper(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
-    const int across = 4, down = 6;
-    if (switches == 0) {
-        const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
-                        paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
-        mouse(QEvent::MouseMove, at);
-        mouse(QEvent::MouseButtonPress, at);
-        mouse(QEvent::MouseButtonRelease, at);
-    } else {
-        reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
-        stopAt(across);
-        stopAt(down);
+    dot(4, 6);
+    if (switches != 0)
         reach([](const ScanChoice &c) { return c.id == QLatin1String("done"); });
-    }
     // Step 2: two pictures, the second made bigger.
     use(m_form->Command11);
     QTRY_VERIFY(m_form->Image1[1]->isVisible());
