@@ -4,11 +4,14 @@
 #include "access/Carry.h"
 #include "access/ScanLight.h"
 #include "form/Form1.h"
+#include "form/Poster.h"
 #include "platform/Narrator.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QKeyEvent>
+#include <QListView>
 #include <QMouseEvent>
 #include <QScopeGuard>
 
@@ -113,12 +116,21 @@ QStringList Scanner::pathIds(qsizetype depth) const
     return ids;
 }
 
-void Scanner::offerControls(const QStringList &path)
+void Scanner::offerControls(const QStringList &path, const QString &lit)
 {
     clearOwn();
     m_offer = Offer::Controls;
     m_phase = Phase::Choices;
     m_window = currentWindow();
+    rebuild(path);
+    m_rounds = 0;
+    const QList<ScanChoice> &choices = level().choices;
+    const auto found = std::find_if(choices.begin(), choices.end(), [&](const ScanChoice &c) { return c.id == lit; });
+    lightUp(found == choices.end() ? 0 : int(found - choices.begin()));
+}
+
+void Scanner::rebuild(const QStringList &path)
+{
     m_root = ChoicesOf(m_window, m_form);
     // Back into the groups the path names, as far as the window still has them.
     m_path.clear();
@@ -129,7 +141,14 @@ void Scanner::offerControls(const QStringList &path)
             break;
         m_path.append(int(found - choices.begin()));
     }
-    m_rounds = 0;
+}
+
+void Scanner::startRound()
+{
+    // Among a window's controls each round offers them afresh: what came meanwhile (the items
+    // of a dialog's list, read a moment after it opened) is offered too.
+    if (m_offer == Offer::Controls && m_phase == Phase::Choices && m_window)
+        rebuild(pathIds(m_path.size()));
     lightUp(0);
 }
 
@@ -140,7 +159,13 @@ void Scanner::offerPlaces()
     m_window = &m_form;
     m_root = PlacesOn(PaperRect(m_form));
     m_path.clear();
-    offerOwn({{QStringLiteral("cancel"), QStringLiteral("やめる")}});
+    // What lies on the poster already, and a text, can be put down where it is: it is then the
+    // one the size buttons act on, as after a click on it. A picture from the gallery cannot.
+    const auto *picture = qobject_cast<const platform::ImageControl *>(m_carry.carried());
+    if (picture && !Poster::IsPlaced(*picture))
+        offerOwn({{QStringLiteral("cancel"), QStringLiteral("やめる")}});
+    else
+        offerOwn({{QStringLiteral("here"), QStringLiteral("このまま")}, {QStringLiteral("cancel"), QStringLiteral("やめる")}});
 }
 
 void Scanner::offerOwn(const QList<QPair<QString, QString>> &choices)
@@ -272,6 +297,13 @@ bool Scanner::eventFilter(QObject *watched, QEvent *event)
         else if (event->type() == QEvent::MouseButtonRelease)
             switchUp(Switch::Take);
         return true;
+    case QEvent::MouseMove:
+        // The desktop's pointer follows the scan's own and reports it: that move was made
+        // already, and made again it would drag what is carried by its grip.
+        if (watched->isWindowType() && event->spontaneous()
+            && m_mouse.isEcho(static_cast<QMouseEvent *>(event)->globalPosition().toPoint()))
+            return true;
+        break;
     case QEvent::WindowActivate:
         if (watched->isWidgetType())
             QTimer::singleShot(0, this, &Scanner::validate);
@@ -341,7 +373,7 @@ void Scanner::step()
     if (index + 1 < count) {
         lightUp(index + 1);
     } else if (++m_rounds < m_loops) {
-        lightUp(0);
+        startRound();
     } else {
         rest();
     }
@@ -351,7 +383,10 @@ void Scanner::move()
 {
     const int count = m_phase != Phase::Choices ? SweepSteps : int(level().choices.size());
     const int index = m_phase != Phase::Choices ? m_step : m_lit;
-    lightUp(m_resting || count == 0 ? 0 : (index + 1) % count);
+    if (m_resting || count == 0 || index + 1 == count)
+        startRound();
+    else
+        lightUp(index + 1);
 }
 
 void Scanner::take()
@@ -359,7 +394,7 @@ void Scanner::take()
     if (m_resting) {
         // The press that wakes the light takes nothing.
         m_rounds = 0;
-        lightUp(0);
+        startRound();
         return;
     }
     if (m_phase == Phase::Across) {
@@ -383,6 +418,12 @@ void Scanner::take()
     case ScanChoice::Kind::Control:
         click(*choice);
         break;
+    case ScanChoice::Kind::Step:
+        takeStep(*choice);
+        break;
+    case ScanChoice::Kind::Item:
+        takeItem(*choice);
+        break;
     case ScanChoice::Kind::Paper:
         m_offer = Offer::Dots;
         m_window = &m_form;
@@ -395,6 +436,8 @@ void Scanner::take()
     case ScanChoice::Kind::Own:
         if (choice->id == QLatin1String("again")) {
             startSweep(Phase::Across);
+        } else if (choice->id == QLatin1String("here")) {
+            putDown(m_mouse.pos());
         } else {
             if (choice->id == QLatin1String("cancel"))
                 m_carry.cancel();
@@ -424,7 +467,15 @@ void Scanner::click(const ScanChoice &choice)
 {
     // Afterwards the light comes back to the groups above the one the choice was in.
     const QStringList path = pathIds(m_path.size() - 1);
-    const QPoint at = choice.rect.center();
+    clickAt(choice.rect.center(), false);
+    if (m_carry.carried())
+        offerPlaces();
+    else
+        offerControls(path);
+}
+
+void Scanner::clickAt(QPoint at, bool twice)
+{
     rest();
     // A click may open a modal dialog and wait for it: the light goes there meanwhile.
     const int click = ++m_clicks;
@@ -434,21 +485,59 @@ void Scanner::click(const ScanChoice &choice)
             offerControls({});
     });
     m_mouse.moveTo(at);
-    m_mouse.press();
-    m_mouse.release();
+    if (twice) {
+        m_mouse.doubleClick();
+    } else {
+        m_mouse.press();
+        m_mouse.release();
+    }
     if (m_clicking == click)
         m_clicking = 0;
-    if (m_carry.carried())
-        offerPlaces();
-    else
-        offerControls(path);
+}
+
+void Scanner::takeStep(const ScanChoice &choice)
+{
+    // The bar's own action, as a click on its arrow or beside its handle makes; the key of a
+    // drop-down list or a number box, which chooses the item above or below as a click in its
+    // list does, or counts up or down as its arrows do.
+    if (auto *bar = qobject_cast<QAbstractSlider *>(choice.control)) {
+        bar->triggerAction(QAbstractSlider::SliderAction(choice.value));
+    } else if (choice.control) {
+        const int key = choice.value;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier), release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(choice.control, &press);
+        QCoreApplication::sendEvent(choice.control, &release);
+    }
+    // The light stays, for the next step the same way.
+    m_rounds = 0;
+    lightUp(m_lit);
+}
+
+void Scanner::takeItem(const ScanChoice &choice)
+{
+    auto *view = qobject_cast<QAbstractItemView *>(choice.control);
+    if (!view || !view->model())
+        return;
+    const auto *list = qobject_cast<QListView *>(view);
+    const QModelIndex index = view->model()->index(choice.value, list ? list->modelColumn() : 0, view->rootIndex());
+    // The list shows the item, as its keys would, and the item is clicked; the one selected is
+    // double-clicked.
+    view->scrollTo(index);
+    const bool again = view->currentIndex() == index && view->selectionModel() && view->selectionModel()->isSelected(index);
+    const QPoint at = view->viewport()->mapToGlobal(view->visualRect(index).center());
+    // Afterwards the light comes back to the item, or to the list's first where it went.
+    const QStringList path = pathIds(m_path.size());
+    clickAt(at, again);
+    offerControls(path, choice.id);
 }
 
 void Scanner::putDown(QPoint at)
 {
     rest();
+    // Where it was taken it is put down without a move: a move would drag it by the grip of the
+    // last pass over the gallery.
     const QPoint from = m_mouse.pos();
-    for (int k = 1; k <= CarrySteps; ++k)
+    for (int k = 1; k <= CarrySteps && at != from; ++k)
         m_mouse.moveTo(from + (at - from) * k / CarrySteps);
     m_mouse.press();
     m_mouse.release();

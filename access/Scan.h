@@ -9,13 +9,17 @@
 // goes back up one level (at the top the light rests).
 //
 // Taking a group lights its choices; taking a control clicks its centre with the ordinary mouse
-// events, so that its own handlers do the work. Taking what can be carried picks it up (as a
+// events, so that its own handlers do the work. Taking a step of a scroll bar makes the bar's own
+// action (a drop-down list's or a number box's, its own key) and the light stays on the step;
+// taking an item of a list clicks it, or double-clicks it where it is selected already. Each round
+// of the light offers the window's controls afresh. Taking what can be carried picks it up (as a
 // click with clickToCarry does); the light then goes over the paper, a 3 x 3 grid of areas, then
-// the 3 x 3 places of the area taken, beside "やめる", and taking a place puts the element down
-// there as a release there would. Taking the paper starts a point scan: a line sweeps across the
-// paper until the switch stops it, then one sweeps down; a dot is drawn where they cross (a
-// stroke of one dot), and "もういちど" and "おわり" are offered. With speech, each lit choice's
-// caption is said.
+// the 3 x 3 places of the area taken, beside "このまま" (not for a picture from the gallery) and
+// "やめる"; taking a place puts the element down there as a release there would, and "このまま" puts it
+// down where it lies, which selects it for "ちいさく" and "おおきく" as a click does. Taking the paper
+// starts a point scan: a line sweeps across the paper until the switch stops it, then one sweeps
+// down; a dot is drawn where they cross (a stroke of one dot), and "もういちど" and "おわり" are offered.
+// With speech, each lit choice's caption is said.
 
 #include "access/ScanChoices.h"
 #include "access/SyntheticMouse.h"
@@ -78,7 +82,12 @@ private:
     const ScanChoice &level() const;
     QStringList pathIds(qsizetype depth) const;
 
-    void offerControls(const QStringList &path);
+    // The window's choices, in the groups path names, lit on the choice lit names (else the first).
+    void offerControls(const QStringList &path, const QString &lit = {});
+    // The window's choices made again, in the groups path names as far as they are still there.
+    void rebuild(const QStringList &path);
+    // The light on the first choice of its level, for a new round.
+    void startRound();
     void offerPlaces();
     void offerOwn(const QList<QPair<QString, QString>> &choices); // id, caption
     void startSweep(Phase phase);
@@ -96,6 +105,10 @@ private:
     void validate();
 
     void click(const ScanChoice &choice);
+    // Clicks at a point of the screen, or double-clicks.
+    void clickAt(QPoint at, bool twice);
+    void takeStep(const ScanChoice &choice);
+    void takeItem(const ScanChoice &choice);
     void putDown(QPoint at);
     void drawDot();
     QRect lineRect() const;

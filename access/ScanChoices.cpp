@@ -12,6 +12,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QListView>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTabBar>
 
 #include <algorithm>
 
@@ -54,6 +58,135 @@ ScanChoice ControlChoice(QWidget *control, ScanChoice::Kind kind = ScanChoice::K
     return choice;
 }
 
+// The most items a group of a list holds.
+constexpr qsizetype MostItems = 8;
+
+ScanChoice Group(const QString &id, const QString &caption, QList<ScanChoice> choices)
+{
+    ScanChoice group;
+    group.id = id;
+    group.caption = caption;
+    group.choices = std::move(choices);
+    for (const ScanChoice &choice : group.choices)
+        group.rect |= choice.rect;
+    return group;
+}
+
+// Steps lit over equal parts of a control, along it, in the order given (value, caption).
+ScanChoice Steps(QWidget *control, Qt::Orientation along, const QList<QPair<int, QString>> &steps)
+{
+    const ScanChoice whole = ControlChoice(control);
+    QList<ScanChoice> choices;
+    const QRect r = whole.rect;
+    const auto n = int(steps.size());
+    for (int k = 0; k < n; ++k) {
+        ScanChoice step;
+        step.kind = ScanChoice::Kind::Step;
+        step.control = control;
+        step.value = steps[k].first;
+        step.caption = steps[k].second;
+        step.id = QStringLiteral("%1:step:%2").arg(whole.id).arg(step.value);
+        step.rect = along == Qt::Horizontal
+                        ? QRect(QPoint(r.left() + r.width() * k / n, r.top()), QPoint(r.left() + r.width() * (k + 1) / n - 1, r.bottom()))
+                        : QRect(QPoint(r.left(), r.top() + r.height() * k / n), QPoint(r.right(), r.top() + r.height() * (k + 1) / n - 1));
+        choices.append(step);
+    }
+    return Group(whole.id, whole.caption, choices);
+}
+
+ScanChoice BarChoice(QScrollBar *bar)
+{
+    if (bar->minimum() == bar->maximum())
+        return Group(bar->objectName(), {}, {}); // nothing to move
+    const bool across = bar->orientation() == Qt::Horizontal;
+    const QString back = across ? QStringLiteral("ひだりへ") : QStringLiteral("うえへ");
+    const QString on = across ? QStringLiteral("みぎへ") : QStringLiteral("したへ");
+    const QString much = QStringLiteral(" たくさん");
+    QList<QPair<int, QString>> steps{{QAbstractSlider::SliderSingleStepSub, back}, {QAbstractSlider::SliderSingleStepAdd, on}};
+    if (bar->pageStep() > bar->singleStep()) {
+        steps.prepend({QAbstractSlider::SliderPageStepSub, back + much});
+        steps.append({QAbstractSlider::SliderPageStepAdd, on + much});
+    }
+    return Steps(bar, bar->orientation(), steps);
+}
+
+// Items in groups of at most MostItems, those in groups of at most MostItems, and so on.
+QList<ScanChoice> InGroups(QList<ScanChoice> items, const QString &id)
+{
+    for (int level = 0; items.size() > MostItems; ++level) {
+        QList<ScanChoice> groups;
+        for (qsizetype k = 0; k < items.size(); k += MostItems) {
+            const QList<ScanChoice> part = items.mid(k, MostItems);
+            groups.append(Group(QStringLiteral("%1:%2:%3").arg(id).arg(level).arg(k), part.first().caption, part));
+        }
+        items = groups;
+    }
+    return items;
+}
+
+ScanChoice ItemsChoice(QAbstractItemView *view)
+{
+    const ScanChoice whole = ControlChoice(view);
+    const QRect shown(view->viewport()->mapToGlobal(QPoint(0, 0)), view->viewport()->size());
+    const auto *list = qobject_cast<QListView *>(view);
+    const int column = list ? list->modelColumn() : 0;
+    QList<ScanChoice> items;
+    const int rows = view->model() ? view->model()->rowCount(view->rootIndex()) : 0;
+    for (int row = 0; row < rows; ++row) {
+        const QModelIndex index = view->model()->index(row, column, view->rootIndex());
+        if ((list && list->isRowHidden(row)) || !(index.flags() & Qt::ItemIsEnabled))
+            continue;
+        ScanChoice item;
+        item.kind = ScanChoice::Kind::Item;
+        item.control = view;
+        item.value = row;
+        item.caption = index.data(Qt::DisplayRole).toString();
+        item.id = QStringLiteral("%1:item:%2").arg(whole.id, item.caption);
+        // An item scrolled out of sight is lit as the whole list.
+        const QRect at = QRect(view->viewport()->mapToGlobal(view->visualRect(index).topLeft()), view->visualRect(index).size()) & shown;
+        item.rect = at.isEmpty() ? shown : at;
+        items.append(item);
+    }
+    return Group(whole.id, whole.caption, InGroups(items, whole.id));
+}
+
+// A control as a choice: a scroll bar, a drop-down list, a number box, a list and the tabs of a
+// page of tabs as groups.
+ScanChoice ChoiceOf(QWidget *control)
+{
+    if (auto *bar = qobject_cast<QScrollBar *>(control))
+        return BarChoice(bar);
+    if (auto *combo = qobject_cast<QComboBox *>(control)) {
+        if (combo->count() < 2)
+            return Group(combo->objectName(), {}, {}); // nothing to choose
+        ScanChoice steps = Steps(combo, Qt::Horizontal, {{Qt::Key_Up, QStringLiteral("うえの もの")}, {Qt::Key_Down, QStringLiteral("したの もの")}});
+        steps.caption = combo->currentText();
+        return steps;
+    }
+    if (auto *number = qobject_cast<QAbstractSpinBox *>(control)) {
+        if (number->isReadOnly())
+            return ControlChoice(control);
+        return Steps(number, Qt::Horizontal, {{Qt::Key_Down, QStringLiteral("へらす")}, {Qt::Key_Up, QStringLiteral("ふやす")}});
+    }
+    if (auto *view = qobject_cast<QAbstractItemView *>(control))
+        return ItemsChoice(view);
+    if (auto *tabs = qobject_cast<QTabBar *>(control)) {
+        // Each tab is clicked where it lies.
+        QList<ScanChoice> choices;
+        for (int k = 0; k < tabs->count(); ++k) {
+            if (!tabs->isTabVisible(k) || !tabs->isTabEnabled(k))
+                continue;
+            ScanChoice tab = ControlChoice(tabs);
+            tab.caption = tabs->tabText(k).remove(QLatin1Char('&'));
+            tab.id = QStringLiteral("tab:") + tab.caption;
+            tab.rect = QRect(tabs->mapToGlobal(tabs->tabRect(k).topLeft()), tabs->tabRect(k).size());
+            choices.append(tab);
+        }
+        return Group(QStringLiteral("tabs:") + tabs->window()->objectName(), {}, choices);
+    }
+    return ControlChoice(control);
+}
+
 // A group of choices; a group of one is that choice, and a group of none is nothing.
 void AddGroup(QList<ScanChoice> &to, const QString &id, const QString &caption, QList<ScanChoice> choices)
 {
@@ -63,17 +196,20 @@ void AddGroup(QList<ScanChoice> &to, const QString &id, const QString &caption, 
         to.append(choices.first());
         return;
     }
-    ScanChoice group;
-    group.id = id;
-    group.caption = caption;
-    group.choices = std::move(choices);
-    for (const ScanChoice &choice : group.choices)
-        group.rect |= choice.rect;
-    to.append(group);
+    to.append(Group(id, caption, std::move(choices)));
+}
+
+// A choice, unless it is a group of nothing (an empty list); a group of one is that one.
+void Append(QList<ScanChoice> &to, const ScanChoice &choice)
+{
+    if (choice.kind != ScanChoice::Kind::Group)
+        to.append(choice);
+    else
+        AddGroup(to, choice.id, choice.caption, choice.choices);
 }
 
 // The controls in rows, top to bottom: a control starts a new row unless its middle lies
-// within the height of the row's first control.
+// within the height of the row's first control, and the first's middle within its height.
 QList<ScanChoice> InRows(QList<QWidget *> controls, const QString &id, const QString &caption)
 {
     std::stable_sort(controls.begin(), controls.end(), [](const QWidget *a, const QWidget *b) {
@@ -82,8 +218,10 @@ QList<ScanChoice> InRows(QList<QWidget *> controls, const QString &id, const QSt
     });
     QList<QList<QWidget *>> rows;
     for (QWidget *control : controls) {
-        const int middle = GlobalRect(control).center().y();
-        if (rows.isEmpty() || middle > GlobalRect(rows.last().first()).bottom())
+        const QRect at = GlobalRect(control);
+        // A list beside a column of text boxes is not a row of them.
+        const QRect first = rows.isEmpty() ? QRect() : GlobalRect(rows.last().first());
+        if (rows.isEmpty() || at.center().y() > first.bottom() || first.center().y() > at.bottom())
             rows.append(QList<QWidget *>{});
         rows.last().append(control);
     }
@@ -93,7 +231,7 @@ QList<ScanChoice> InRows(QList<QWidget *> controls, const QString &id, const QSt
                          [](const QWidget *a, const QWidget *b) { return GlobalRect(a).left() < GlobalRect(b).left(); });
         QList<ScanChoice> row;
         for (QWidget *control : rows[r])
-            row.append(ControlChoice(control));
+            Append(row, ChoiceOf(control));
         AddGroup(groups, QStringLiteral("%1:row:%2").arg(id).arg(r), caption, row);
     }
     return groups;
@@ -114,14 +252,14 @@ QList<ScanChoice> Choices(const QList<QWidget *> &controls)
 {
     QList<ScanChoice> choices;
     for (QWidget *control : controls)
-        choices.append(ControlChoice(control));
+        Append(choices, ChoiceOf(control));
     return choices;
 }
 
 ScanChoice MainWindowChoices(Form1 &f)
 {
     QList<ScanChoice> top;
-    QList<QWidget *> working{f.Command19, f.Command10, f.Command9, f.Command12, f.Command13, f.Command17,
+    QList<QWidget *> working{f.Command19, f.Command10, f.Command9, f.Command12, f.Command13, f.HScroll1, f.Command17,
                              f.Command18, f.Command1,  f.Command2, f.Command21, f.Check1,    f.Command20, f.Command14};
     AddGroup(top, QStringLiteral("working"), QStringLiteral("ボタン"), Choices(Shown(working)));
 
@@ -161,7 +299,11 @@ ScanChoice MainWindowChoices(Form1 &f)
         if (auto *button = f.client()->findChild<QWidget *>(QLatin1String(name)); Offered(button))
             cells.append(button);
     }
-    AddGroup(top, QStringLiteral("gallery"), QStringLiteral("え"), InRows(cells, QStringLiteral("gallery"), QStringLiteral("え")));
+    // The scroll bar beside the cells, as tall as all their rows, comes after them.
+    QList<ScanChoice> gallery = InRows(cells, QStringLiteral("gallery"), QStringLiteral("え"));
+    if (Offered(f.VScroll1))
+        Append(gallery, ChoiceOf(f.VScroll1));
+    AddGroup(top, QStringLiteral("gallery"), QStringLiteral("え"), gallery);
     AddGroup(top, QStringLiteral("texts"), QStringLiteral("もじ"), elements(waiting));
     AddGroup(top, QStringLiteral("keyboard"), QStringLiteral("キーボード"),
              InRows(Shown(f.Label1), QStringLiteral("keyboard"), QStringLiteral("キーボード")));
@@ -175,25 +317,33 @@ ScanChoice MainWindowChoices(Form1 &f)
     return root;
 }
 
-// Any other window: its buttons, and its other controls that do something when clicked (not the
-// labels, nor lists a click would only pick from or open: the light cannot go into them).
+// Any other window: its buttons, lists and scroll bars, and its other controls that do something
+// when clicked (not the labels, nor what takes no focus).
 ScanChoice WindowChoices(QWidget *window)
 {
     QList<QWidget *> controls;
     for (QWidget *control : KeyPointer::ControlsInReadingOrder(window)) {
         const bool label = qobject_cast<QLabel *>(control) && !qobject_cast<platform::Label *>(control);
         const bool list = qobject_cast<QAbstractItemView *>(control) || qobject_cast<QComboBox *>(control);
-        if (!label && !list && !control->findChild<QAbstractButton *>())
+        // What takes no focus and is no button, bar or swatch only shows (a print dialog's page).
+        const bool shows = control->focusPolicy() == Qt::NoFocus && !qobject_cast<QAbstractButton *>(control)
+                           && !qobject_cast<QAbstractSlider *>(control) && !qobject_cast<platform::Label *>(control);
+        if (!label && !shows && (list || !control->findChild<QAbstractButton *>()))
             controls.append(control);
     }
     // The colour picker's swatches are labels that are clicked; other windows' labels are captions.
     if (window->objectName() != QLatin1String("Form2")) {
         controls.removeIf([](const QWidget *control) { return qobject_cast<const platform::Label *>(control); });
     }
-    // Buttons without a name: a message box's, a dialog's button box.
+    // Buttons without a name (a message box's, a dialog's button box), and the tabs of pages of
+    // tabs, which are Qt's own.
     for (QAbstractButton *button : window->findChildren<QAbstractButton *>()) {
         if (button->window() == window && Offered(button) && !controls.contains(button))
             controls.append(button);
+    }
+    for (QTabBar *tabs : window->findChildren<QTabBar *>()) {
+        if (tabs->window() == window && Offered(tabs))
+            controls.append(tabs);
     }
     ScanChoice root;
     root.id = window->objectName();

@@ -7,10 +7,18 @@
 // In the main window the groups are, in this order: the working buttons of the step, the
 // pictures and texts on the poster, the paper (where dots are drawn), the gallery (a row, then
 // its cells), the texts waiting beside the poster, the on-screen keyboard (a row of keys, then its
-// keys) and the moving buttons ("つぎへ", "もどる", "おわり"). Any other window (the colour
+// keys) and the moving buttons ("つぎへ", "もどる", "おわり"); the dot size bar comes among the
+// working buttons, the gallery's scroll bar after its cells. Any other window (the colour
 // picker, the registration window, a dialog, a message box) offers its buttons and controls row
 // by row, top to bottom. A group of one is that one choice; only what is shown and enabled is
 // offered.
+//
+// A scroll bar is a group of its steps, lit over the quarters of the bar in order: a page back,
+// a step back, a step on, a page on (the page steps only where a page is more than a step). A
+// drop-down list is a group of two steps, to the item above and to the item below, lit over the
+// halves of the list, so that the child sees each value it takes (a number box likewise, down and
+// up). A list is a group of its items, in groups of at most eight where there are more; the tabs
+// of a page of tabs are a group of tabs.
 
 #include <QList>
 #include <QPointer>
@@ -31,7 +39,11 @@ struct ScanChoice
         Control, // a control: taking it clicks its centre
         Paper,   // a drawing surface: taking it starts the point scan
         Place,   // a place on the paper for what is carried
-        Own,     // a choice of the scan's own ("やめる", "もういちど", "おわり")
+        Own,     // a choice of the scan's own ("このまま", "やめる", "もういちど", "おわり")
+        Step,    // a step of a scroll bar (value: the slider's action), of a drop-down list or
+                 // of a number box (value: its key, up or down); the light stays on it
+        Item,    // an item of a list (value: its row): taking it clicks it, and taking the
+                 // selected one again double-clicks it (a folder opens)
     };
     Kind kind = Kind::Group;
     // The same for the same choice while the window keeps it, so that the scan can come back to it.
@@ -40,7 +52,8 @@ struct ScanChoice
     QString caption;
     // Where the light goes, in global coordinates.
     QRect rect;
-    QPointer<QWidget> control; // Control, Paper
+    QPointer<QWidget> control; // Control, Paper, Step, Item
+    int value = 0;             // Step, Item
     QList<ScanChoice> choices; // Group
 
     // Whether this choice is one that test holds, or holds one.

@@ -65,6 +65,15 @@ void SyntheticMouse::release()
     send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, pressedIn);
 }
 
+void SyntheticMouse::doubleClick()
+{
+    press();
+    release();
+    m_held = true;
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton);
+    release();
+}
+
 bool SyntheticMouse::isEcho(QPoint global)
 {
     // The desktop reports them in order: those before it will not come any more.
@@ -105,7 +114,7 @@ void SyntheticMouse::send(QEvent::Type type, Qt::MouseButton button, Qt::MouseBu
         if (!owner)
             return;
     }
-    if (type == QEvent::MouseButtonPress)
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
         m_pressedIn = window;
     const QPointF local = window->mapFromGlobal(QPointF(global));
     QMouseEvent mouse(type, local, local, QPointF(global), button, buttons, Qt::NoModifier);

@@ -26,6 +26,8 @@ public:
     // The left button down or up where the pointer is.
     void press();
     void release();
+    // A click and the double click that follows it, where the pointer is.
+    void doubleClick();
 
     // Whether a move the desktop reports is only the echo of a moveTo() (the desktop's own pointer
     // following it, perhaps after a few more keys); such a move has been delivered already.

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Switch scanning against the real main window, with one switch (Space alone, the light moving by
 // itself) and with two (Space moves, Enter takes): the light's groups, rounds and rest, a press
-// held to go back, a picture carried from the gallery onto the paper and a dot drawn by the point
-// scan, each leaving the poster as the mouse leaves it; with scan off the switch keys are keys.
+// held to go back, a picture carried from the gallery onto the paper, any placed picture made
+// bigger and a dot drawn by the point scan at a size set on its bar, each leaving the poster as
+// the mouse leaves it; the registration window's lists and the print and save dialogs worked by
+// the switch; with scan off the switch keys are keys.
 
 #include "PosterPointer.h"
 #include "TestSupport.h"
@@ -24,6 +26,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSpinBox>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -69,6 +73,11 @@ private slots:
     void cancelPutsThePictureBack();
     void theSweepDrawsTheDotTheMouseDraws_data();
     void theSweepDrawsTheDotTheMouseDraws();
+    void anyPlacedPictureIsEnlargedAsByTheMouse_data();
+    void anyPlacedPictureIsEnlargedAsByTheMouse();
+    void aFolderIsTakenThenOpened();
+    void aDialogIsWorkedBySwitches_data();
+    void aDialogIsWorkedBySwitches();
     void withScanOffTheKeysAreKeys();
     void aWholePosterAsByTheMouse();
     void withSpeechTheLitChoiceIsSaid();
@@ -79,6 +88,10 @@ private:
     // saved as BMP into path.
     void makePoster(int switches, const QString &path);
     Scanner *scanner() const { return CurrentProgram()->findChild<Scanner *>(); }
+    // Takes a control by the switch, or clicks it (m_switches 0).
+    void use(QWidget *control);
+    // Carries a control's element to place j of area k of the paper, by the switch or by a drag.
+    void carry(QWidget *control, int k, int j);
     // The switch's key, to where the keyboard's keys go.
     void press(Qt::Key key)
     {
@@ -87,6 +100,20 @@ private:
     }
     // Takes, level by level, the choice test names.
     void reach(const std::function<bool(const ScanChoice &)> &test);
+    bool lightIn(const QWidget *window) const { return scanner()->light() && scanner()->light()->window() == window; }
+    static std::function<bool(const ScanChoice &)> item(const QString &caption)
+    {
+        return [caption](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Item && c.caption.trimmed() == caption; };
+    }
+    // A press held long enough to go back up one level.
+    void holdBack()
+    {
+        QTest::keyPress(m_form, Qt::Key_Space);
+        QTest::qWait(Scanner::HoldMs + 100);
+        QTest::keyRelease(m_form, Qt::Key_Space);
+    }
+    // A dot where the lines stopped at across and down cross, by the switch or by a click there.
+    void dot(int across, int down);
     // Stops the sweeping line at step k.
     void stopAt(int k);
     bool isControl(const ScanChoice &choice, const QWidget *control) const { return choice.control == control; }
@@ -154,7 +181,7 @@ void TestScan::start(int switches, bool saveFormats, bool speech)
     if (switches != 0) {
         QVERIFY(scanner());
         scanner()->setTimes(StepMs, StepMs);
-        QVERIFY(QTest::qWaitFor([this] { return scanner()->light() && scanner()->light()->window() == m_form; }));
+        QVERIFY(QTest::qWaitFor([this] { return lightIn(m_form); }));
     }
 }
 
@@ -243,19 +270,43 @@ void TestScan::theLightGoesRoundAndRests()
 void TestScan::takingForwardGoesToStep2_data()
 {
     QTest::addColumn<int>("switches");
-    QTest::newRow("one switch") << 1;
-    QTest::newRow("two switches") << 2;
+    // Pictures enough for three pages of the gallery.
+    QTest::addColumn<bool>("pages");
+    QTest::newRow("one switch") << 1 << false;
+    QTest::newRow("two switches") << 2 << false;
+    QTest::newRow("two switches, three pages of pictures") << 2 << true;
 }
 
 void TestScan::takingForwardGoesToStep2()
 {
     QFETCH(int, switches);
+    QFETCH(bool, pages);
     start(switches);
+    if (pages) {
+        QStringList names;
+        for (int k = 0; k < 25; ++k)
+            names.append(k % 2 ? QStringLiteral("1.jpg") : QStringLiteral("0.jpg"));
+        CurrentProgram()->gallery().ScanImageFolder(names);
+    }
     reach([this](const ScanChoice &c) { return isControl(c, m_form->Command11); });
     QTRY_VERIFY(m_form->Image1[0]->isVisible()); // step 2
     // The light is back on the choices of step 2.
     QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
     QVERIFY(scanner()->lit()->holds([this](const ScanChoice &c) { return isControl(c, m_form->Command11); }) == false);
+    if (!pages)
+        return;
+    // The gallery: its rows of two cells, then its scroll bar, whose step a page down shows the
+    // next page.
+    reach([](const ScanChoice &c) { return c.id == QLatin1String("gallery"); });
+    QStringList rows;
+    for (int k = 0; k < 8; ++k) {
+        rows.append(QStringLiteral("%1 %2").arg(scanner()->lit()->id).arg(scanner()->lit()->choices.size()));
+        press(Qt::Key_Space);
+    }
+    QCOMPARE(rows.join(QLatin1Char(',')), QStringLiteral("gallery:row:0 2,gallery:row:1 2,gallery:row:2 2,gallery:row:3 2,"
+                                                         "gallery:row:4 2,VScroll1 4,gallery:row:0 2,gallery:row:1 2"));
+    reach([](const ScanChoice &c) { return c.id == QStringLiteral("VScroll1:step:%1").arg(QAbstractSlider::SliderPageStepAdd); });
+    QCOMPARE(m_form->VScroll1->value(), 10);
 }
 
 void TestScan::aHeldPressGoesBackUp()
@@ -263,9 +314,7 @@ void TestScan::aHeldPressGoesBackUp()
     start(2);
     reach([](const ScanChoice &c) { return c.id == QLatin1String("moving"); });
     QVERIFY(scanner()->lit()->kind == ScanChoice::Kind::Control);
-    QTest::keyPress(m_form, Qt::Key_Space);
-    QTest::qWait(Scanner::HoldMs + 100);
-    QTest::keyRelease(m_form, Qt::Key_Space);
+    holdBack();
     QCOMPARE(scanner()->lit()->id, QStringLiteral("moving"));
 }
 
@@ -283,36 +332,19 @@ void TestScan::aPictureGoesOntoThePaperAsByTheMouse()
     QFETCH(int, switches);
     QFETCH(int, area);
     QFETCH(int, place);
-    start(switches);
-    reach([this](const ScanChoice &c) { return isControl(c, m_form->Command11); });
-    QTRY_VERIFY(m_form->Image1[0]->isVisible());
-    const QPoint from = m_form->Image1[0]->mapToGlobal(m_form->Image1[0]->rect().center());
-    reach([this](const ScanChoice &c) { return isControl(c, m_form->Image1[0]); });
-    // In the hand: the places on the paper and "やめる".
-    QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
-    QVERIFY(scanner()->lit()->id.startsWith(QLatin1String("area:")));
-    const QString placeId = QStringLiteral("place:%1:%2").arg(area).arg(place);
-    QPoint to;
-    reach([&](const ScanChoice &c) {
-        if (c.id != placeId)
-            return false;
-        to = c.rect.center();
-        return true;
-    });
-    QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() && scanner()->lit()->id == QLatin1String("working"); }));
-    const Look scanned = look();
-    QVERIFY(Poster::IsPlaced(*m_form->Image3[0]));
-
-    start(0);
-    QTest::mouseClick(m_form->Command11, Qt::LeftButton);
-    mouse(QEvent::MouseMove, from);
-    mouse(QEvent::MouseButtonPress, from);
-    for (int k = 1; k <= 8; ++k)
-        mouse(QEvent::MouseMove, from + (to - from) * k / 8);
-    mouse(QEvent::MouseButtonRelease, to);
-    const Look dragged = look();
-    QCOMPARE(scanned.slot, dragged.slot);
-    QVERIFY(scanned.capture == dragged.capture);
+    QList<Look> looks;
+    for (int by : {switches, 0}) {
+        start(by);
+        use(m_form->Command11);
+        QTRY_VERIFY(m_form->Image1[0]->isVisible());
+        carry(m_form->Image1[0], area, place);
+        if (by != 0)
+            QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() && scanner()->lit()->id == QLatin1String("working"); }));
+        QVERIFY(Poster::IsPlaced(*m_form->Image3[0]));
+        looks.append(look());
+    }
+    QCOMPARE(looks[0].slot, looks[1].slot);
+    QVERIFY(looks[0].capture == looks[1].capture);
 }
 
 void TestScan::cancelPutsThePictureBack()
@@ -335,15 +367,35 @@ void TestScan::cancelPutsThePictureBack()
 void TestScan::theSweepDrawsTheDotTheMouseDraws_data()
 {
     QTest::addColumn<int>("switches");
-    QTest::newRow("one switch") << 1;
-    QTest::newRow("two switches") << 2;
+    // A step of the dot size bar taken first (0 none), and where the mouse clicks the bar for it
+    // (a fraction of its width).
+    QTest::addColumn<int>("step");
+    QTest::addColumn<double>("click");
+    QTest::newRow("one switch") << 1 << 0 << 0.0;
+    QTest::newRow("two switches") << 2 << 0 << 0.0;
+    QTest::newRow("one switch, a step smaller") << 1 << int(QAbstractSlider::SliderSingleStepSub) << 0.01;
+    QTest::newRow("two switches, a page bigger") << 2 << int(QAbstractSlider::SliderPageStepAdd) << 0.75;
 }
 
 void TestScan::theSweepDrawsTheDotTheMouseDraws()
 {
     QFETCH(int, switches);
+    QFETCH(int, step);
+    QFETCH(double, click);
     start(switches);
     const QImage blank = look().capture;
+    platform::ScrollBar *bar = m_form->HScroll1;
+    const int size = bar->value();
+    if (step != 0) {
+        // The light stays on the step; held presses go back up to the paper's level.
+        const QString stepId = QStringLiteral("HScroll1:step:%1").arg(step);
+        reach([&](const ScanChoice &c) { return c.id == stepId; });
+        QVERIFY(bar->value() != size);
+        QCOMPARE(scanner()->lit()->id, stepId);
+        holdBack();
+        holdBack();
+    }
+    const int scannedSize = bar->value();
     reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
     QCOMPARE(scanner()->phase(), Scanner::Phase::Across);
     QVERIFY(scanner()->light());
@@ -360,15 +412,145 @@ void TestScan::theSweepDrawsTheDotTheMouseDraws()
     QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() && scanner()->lit()->id == QLatin1String("working"); }));
     QVERIFY(look().capture == scanned);
 
-    const QRect paper = QRect(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
-    // The lines lie in the middles of equal bands of the paper.
-    const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
-                    paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
     start(0);
-    mouse(QEvent::MouseMove, at);
-    mouse(QEvent::MouseButtonPress, at);
-    mouse(QEvent::MouseButtonRelease, at);
+    if (step != 0)
+        QTest::mouseClick(m_form->HScroll1, Qt::LeftButton, {},
+                          QPoint(int(m_form->HScroll1->width() * click), m_form->HScroll1->height() / 2));
+    QCOMPARE(m_form->HScroll1->value(), scannedSize);
+    dot(across, down);
     QVERIFY(look().capture == scanned);
+}
+
+void TestScan::anyPlacedPictureIsEnlargedAsByTheMouse_data()
+{
+    QTest::addColumn<int>("switches");
+    QTest::newRow("one switch") << 1;
+    QTest::newRow("two switches") << 2;
+}
+
+void TestScan::anyPlacedPictureIsEnlargedAsByTheMouse()
+{
+    QFETCH(int, switches);
+    // Two pictures placed, then the first one (not the one placed last) made bigger.
+    QList<QRectF> placed;
+    QImage capture;
+    for (int by : {switches, 0}) {
+        start(by);
+        use(m_form->Command11);
+        QTRY_VERIFY(m_form->Image1[1]->isVisible());
+        carry(m_form->Image1[0], 1, 4);
+        carry(m_form->Image1[1], 3, 4);
+        const QList<QRectF> before = slotRects();
+        use(m_form->Image3[0]);
+        if (by != 0) {
+            // Picked up, and put down where it lies.
+            QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+            reach([](const ScanChoice &c) { return c.id == QLatin1String("here"); });
+            QCOMPARE(slotRects(), before);
+        }
+        use(m_form->Command2);
+        QVERIFY(slotRects()[0].width() > before[0].width());
+        QCOMPARE(slotRects()[1], before[1]);
+        if (by != 0) {
+            placed = slotRects();
+            capture = look().capture;
+        }
+    }
+    QCOMPARE(placed, slotRects());
+    QVERIFY(capture == look().capture);
+}
+
+void TestScan::aFolderIsTakenThenOpened()
+{
+    QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("sub")));
+    start(2);
+    frmList *registration = CurrentProgram()->registration();
+    registration->show();
+    QVERIFY(QTest::qWaitFor([&] { return lightIn(registration); }));
+    const QString folder = registration->Dir1->path();
+    // The lists do not make one row with the phrase boxes beside them.
+    for (int k = 0; k < 20 && !scanner()->lit()->holds([&](const ScanChoice &c) { return c.control == registration->Dir1; }); ++k)
+        press(Qt::Key_Space);
+    QVERIFY(!scanner()->lit()->holds([&](const ScanChoice &c) { return c.control == registration->PhraseBox[0]; }));
+    // Taken once, the folder is selected as a click selects it; the light stays on it.
+    reach(item(QStringLiteral("sub")));
+    QCOMPARE(registration->Dir1->currentItem()->text().trimmed(), QStringLiteral("sub"));
+    QCOMPARE(registration->Dir1->path(), folder);
+    QVERIFY(item(QStringLiteral("sub"))(*scanner()->lit()));
+    // Taken again, it opens as a double click opens it.
+    press(Qt::Key_Return);
+    QCOMPARE(registration->Dir1->path(), folder + QStringLiteral("/sub"));
+}
+
+void TestScan::aDialogIsWorkedBySwitches_data()
+{
+    QTest::addColumn<int>("switches");
+    QTest::addColumn<QString>("what");
+    QTest::newRow("print, copies, one switch") << 1 << QStringLiteral("copies");
+    QTest::newRow("print, a tab, two switches") << 2 << QStringLiteral("tab");
+    QTest::newRow("save, a file, two switches") << 2 << QStringLiteral("file");
+    QTest::newRow("print, the page's margins, two switches") << 2 << QStringLiteral("margins");
+}
+
+void TestScan::aDialogIsWorkedBySwitches()
+{
+    QFETCH(int, switches);
+    QFETCH(QString, what);
+    // A poster saved before in a folder of its own, listed in the save dialog a moment after the
+    // folder is opened.
+    QVERIFY(QDir(m_folder.path()).mkpath(QStringLiteral("kept")));
+    QVERIFY(QImage(8, 8, QImage::Format_RGB32).save(m_folder.filePath(QStringLiteral("kept/old.bmp"))));
+    const auto removed = qScopeGuard([&] { QDir(m_folder.filePath(QStringLiteral("kept"))).removeRecursively(); });
+    start(switches);
+    for (QWidget *next : QList<QWidget *>{m_form->Command11, m_form->Command6, m_form->Command4, m_form->Command20}) {
+        QTRY_VERIFY(next->isVisible());
+        if (next != m_form->Command20)
+            use(next);
+    }
+    bool done = false;
+    testing::OnNextModal<QDialog>([&](QDialog *dialog) {
+        // A failure leaves no dialog waiting.
+        const auto closed = qScopeGuard([dialog] { dialog->reject(); });
+        QVERIFY(QTest::qWaitFor([&] { return lightIn(dialog); }));
+        if (what == QLatin1String("file")) {
+            // The folder taken, then taken again, opens; the poster taken is the name to save
+            // under, as a click on it makes it.
+            for (const char *name : {"kept", "kept", "old.bmp"})
+                reach(item(QLatin1String(name)));
+            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text(), QStringLiteral("old.bmp"));
+        } else if (what == QLatin1String("margins")) {
+            bool properties = false;
+            testing::OnNextModal<QDialog>([&](QDialog *inner) {
+                const auto closedToo = qScopeGuard([inner] { inner->reject(); });
+                QVERIFY(QTest::qWaitFor([&] { return lightIn(inner); }));
+                // The page drawn beside the margins only shows them: it is not offered.
+                const QWidget *page = inner->findChild<QWidget *>(QStringLiteral("preview"));
+                QVERIFY(page && page->isVisible());
+                for (int k = 0; k < 12; ++k, press(Qt::Key_Space))
+                    QVERIFY(!scanner()->lit()->holds([&](const ScanChoice &c) { return c.control == page; }));
+                auto *margin = inner->findChild<QDoubleSpinBox *>(QStringLiteral("leftMargin"));
+                const double before = margin->value();
+                reach([&](const ScanChoice &c) { return c.control == margin && c.caption == QStringLiteral("ふやす"); });
+                QVERIFY(margin->value() > before);
+                properties = true;
+            });
+            reach([](const ScanChoice &c) { return c.id == QLatin1String("properties"); });
+            QVERIFY(properties);
+        } else {
+            reach([](const ScanChoice &c) { return c.caption.startsWith(QStringLiteral("オプション >")); });
+            if (what == QLatin1String("copies")) {
+                auto *copies = dialog->findChild<QSpinBox *>(QStringLiteral("copies"));
+                reach([&](const ScanChoice &c) { return c.control == copies && c.caption == QStringLiteral("ふやす"); });
+                QCOMPARE(copies->value(), 2);
+            } else {
+                reach([](const ScanChoice &c) { return c.caption == QStringLiteral("オプション"); });
+                QCOMPARE(dialog->findChild<QTabBar *>()->currentIndex(), 1);
+            }
+        }
+        done = true;
+    });
+    use(what == QLatin1String("file") ? m_form->Command20 : m_form->Command14);
+    QVERIFY(done);
 }
 
 void TestScan::withScanOffTheKeysAreKeys()
@@ -382,34 +564,54 @@ void TestScan::withScanOffTheKeysAreKeys()
     QTRY_VERIFY(m_form->Image1[0]->isVisible());
 }
 
+void TestScan::use(QWidget *control)
+{
+    if (m_switches == 0)
+        testing::ClickThroughWindow(control);
+    else
+        reach([control](const ScanChoice &c) { return c.control == control; });
+}
+
+void TestScan::carry(QWidget *control, int k, int j)
+{
+    const ScanChoice place = accessibility::PlacesOn(accessibility::PaperRect(*m_form)).choices[k].choices[j];
+    if (m_switches != 0) {
+        use(control);
+        // In the hand: the places on the paper and "やめる".
+        QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
+        QVERIFY(scanner()->lit()->id.startsWith(QLatin1String("area:")));
+        reach([&](const ScanChoice &c) { return c.id == place.id; });
+        return;
+    }
+    const QPoint from = control->mapToGlobal(control->rect().center());
+    const QPoint to = place.rect.center();
+    mouse(QEvent::MouseMove, from);
+    mouse(QEvent::MouseButtonPress, from);
+    for (int n = 1; n <= 8; ++n)
+        mouse(QEvent::MouseMove, from + (to - from) * n / 8);
+    mouse(QEvent::MouseButtonRelease, to);
+}
+
+void TestScan::dot(int across, int down)
+{
+    if (m_switches != 0) {
+        reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
+        stopAt(across);
+        stopAt(down);
+        return;
+    }
+    // Where the lines cross: they lie in the middles of equal bands of the paper.
+    const QRect paper(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
+    const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
+                    paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
+    mouse(QEvent::MouseMove, at);
+    mouse(QEvent::MouseButtonPress, at);
+    mouse(QEvent::MouseButtonRelease, at);
+}
+
 void TestScan::makePoster(int switches, const QString &path)
 {
     start(switches, true);
-    // Takes a control by the switch, or clicks it.
-    const auto use = [&](QWidget *control) {
-        if (switches == 0)
-            testing::ClickThroughWindow(control);
-        else
-            reach([control](const ScanChoice &c) { return c.control == control; });
-    };
-    const QList<ScanChoice> areas = accessibility::PlacesOn(accessibility::PaperRect(*m_form)).choices;
-    // Carries a control's element to place j of area k.
-    const auto carry = [&](QWidget *control, int k, int j) {
-        const QPoint from = control->mapToGlobal(control->rect().center());
-        const QPoint to = areas[k].choices[j].rect.center();
-        if (switches != 0) {
-            use(control);
-            QVERIFY(QTest::qWaitFor([this] { return scanner()->lit() != nullptr; }));
-            reach([&](const ScanChoice &c) { return c.id == areas[k].choices[j].id; });
-            return;
-        }
-        mouse(QEvent::MouseMove, from);
-        mouse(QEvent::MouseButtonPress, from);
-        for (int n = 1; n <= 8; ++n)
-            mouse(QEvent::MouseMove, from + (to - from) * n / 8);
-        mouse(QEvent::MouseButtonRelease, to);
-    };
-
     // Step 1: a pale yellow paper, and a dot.
     use(m_form->Command12);
     QTRY_VERIFY(testing::TopLevel(QStringLiteral("Form2")) && testing::TopLevel(QStringLiteral("Form2"))->isVisible());
@@ -417,20 +619,9 @@ void TestScan::makePoster(int switches, const QString &path)
     use(picker->findChild<QWidget *>(QStringLiteral("Label3(3)")));
     use(picker->findChild<QWidget *>(QStringLiteral("Command12")));
     QTRY_VERIFY(!picker->isVisible());
-    const QRect paper(m_form->Picture1->mapToGlobal(QPoint(0, 0)), m_form->Picture1->size());
-    const int across = 4, down = 6;
-    if (switches == 0) {
-        const QPoint at(paper.left() + paper.width() * (2 * across + 1) / (2 * Scanner::SweepSteps),
-                        paper.top() + paper.height() * (2 * down + 1) / (2 * Scanner::SweepSteps));
-        mouse(QEvent::MouseMove, at);
-        mouse(QEvent::MouseButtonPress, at);
-        mouse(QEvent::MouseButtonRelease, at);
-    } else {
-        reach([](const ScanChoice &c) { return c.kind == ScanChoice::Kind::Paper; });
-        stopAt(across);
-        stopAt(down);
+    dot(4, 6);
+    if (switches != 0)
         reach([](const ScanChoice &c) { return c.id == QLatin1String("done"); });
-    }
     // Step 2: two pictures, the second made bigger.
     use(m_form->Command11);
     QTRY_VERIFY(m_form->Image1[1]->isVisible());
