@@ -16,7 +16,6 @@
 #include "settings/Settings.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -307,9 +306,7 @@ void TestShelf::theSettingsWindowCopiesKeepsAndEmpties()
     };
     // A file dialog takes its time to open on a busy machine.
     constexpr int Tries = 3000;
-    const auto choose = [](const QString &path) {
-        testing::AnswerNextModal([path](QDialog *dialog) { static_cast<QFileDialog *>(dialog)->selectFile(path); }, Tries);
-    };
+    const auto choose = [](const QString &path) { testing::ChooseInNextFileDialog(path, Tries); };
     // To the stick and back: the shelf's poster as a single file; what is no poster stays out.
     choose(stick.path());
     click("CommandCopyOut");
