@@ -4,14 +4,23 @@
 // picture onto the poster, goes to step 4, prints through the print dialog to a PDF queue of a
 // private print server, and saves through the save dialog by typing a name. Faults of this kind
 // (a dialog that takes no input) cannot be seen by tests that run without a display server.
+// With the shelf on, a poster made and ended is taken from the shelf in the next run, continued
+// and printed; TOVIMARU_SHOTS names a folder for screenshots of each stage, to be looked at.
 
 #include "PrivateCups.h"
 #include "TestSupport.h"
 #include "XServer.h"
 
 #include "form/Form1.h"
+#include "app/Shelf.h"
 #include "app/Startup.h"
 #include "images/Gallery.h"
+#include "settings/Settings.h"
+
+#include <QDialogButtonBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 
 #include <QtTest>
 
@@ -50,6 +59,10 @@ struct Places
     QPoint cell0;         // the first gallery cell
     QPoint poster;        // a point on the poster
     QPoint print, save;   // "いんさつ" and "ほぞん"
+    QPoint end;           // "おわり"
+    QPoint shelf;         // "たな", with the shelf on
+    QPoint shelved;       // the first poster on the shelf's page
+    QPoint printButton;   // the print dialog's own "Print"
 };
 
 QPoint Centre(QWidget *control)
@@ -67,8 +80,16 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void printAndSaveAsAPersonDoes();
+    void aPosterFromTheShelfIsPrinted();
 
 private:
+    // Starts the installed program with arguments and confirms its registration window: the main
+    // window's id, or "".
+    QString startProgram(const QStringList &arguments);
+    // Carries the first gallery cell's picture onto the poster, in step 2.
+    void carryPicture(const QString &form);
+    // A screenshot of the whole screen into TOVIMARU_SHOTS, when it names a folder.
+    void shoot(const QString &name);
     QString xdo(const QStringList &arguments) { return Output(QStringLiteral("xdotool"), arguments, m_env); }
     // The visible top-level windows of the display, by X id.
     QStringList windows() { return xdo({"search", "--onlyvisible", "--name", ""}).split('\n', Qt::SkipEmptyParts); }
@@ -128,6 +149,84 @@ void TestDesktop::initTestCase()
     m_places.poster = twips(3000, 3000);
     m_places.print = Centre(form->Command14);
     m_places.save = Centre(form->Command20);
+    m_places.end = Centre(form->Command3);
+    {
+        QPrinter printer;
+        QPrintDialog print(&printer, form);
+        print.show();
+        QDialogButtonBox *answers = print.findChild<QDialogButtonBox *>();
+        QVERIFY(answers && answers->button(QDialogButtonBox::Ok));
+        m_places.printButton = Centre(answers->button(QDialogButtonBox::Ok));
+    }
+
+    // With the shelf on: its button, and the first poster of its page (after the starters' rows).
+    settings::Settings shelfOn;
+    shelfOn.shelf = true;
+    settings::SetCurrent(shelfOn);
+    StartTovimaru();
+    form = qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
+    auto *shelf = form->client()->findChild<QPushButton *>(QStringLiteral("CommandShelf"));
+    QVERIFY(shelf);
+    m_places.shelf = Centre(shelf);
+    QVERIFY(!shelf::Starters().isEmpty() && QDir().mkpath(shelf::Folder()));
+    QVERIFY(QFile::copy(shelf::Starters().value(0), shelf::Folder() + QStringLiteral("/one.poster")));
+    {
+        ShelfWindow page(*form);
+        QVERIFY(page.posterButtons().size() == 1);
+        m_places.shelved = Centre(page.posterButtons().value(0));
+    }
+    settings::SetCurrent(settings::Settings{});
+}
+
+void TestDesktop::shoot(const QString &name)
+{
+    const QString folder = qEnvironmentVariable("TOVIMARU_SHOTS");
+    if (!folder.isEmpty() && !Tool(QStringLiteral("import")).isEmpty())
+        Output(QStringLiteral("import"), {"-window", "root", folder + QLatin1Char('/') + name + QStringLiteral(".png")}, m_env);
+}
+
+QString TestDesktop::startProgram(const QStringList &arguments)
+{
+    const QStringList before = windows();
+    m_program.setProcessEnvironment(m_env);
+    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_program.start(m_prefix + QStringLiteral("/bin/tovimaru"), arguments);
+    if (!m_program.waitForStarted() || waitForNewWindow(before).isEmpty())
+        return {};
+    // The main window and the registration window above it.
+    QString form, registration;
+    QElapsedTimer clock;
+    clock.start();
+    while ((form.isEmpty() || registration.isEmpty()) && clock.elapsed() < 10000) {
+        QTest::qWait(100);
+        form = xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).section('\n', 0, 0);
+        registration = xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")}).section('\n', 0, 0);
+    }
+    if (registration.isEmpty())
+        return {};
+    QTest::qWait(500);
+    click(registration, m_places.confirm);
+    for (clock.start(); clock.elapsed() < 10000; QTest::qWait(100)) {
+        if (xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")}).isEmpty())
+            return form;
+    }
+    return {};
+}
+
+void TestDesktop::carryPicture(const QString &form)
+{
+    const QPoint cell = origin(form) + m_places.cell0;
+    const QPoint poster = origin(form) + m_places.poster;
+    xdo({"mousemove", QString::number(cell.x()), QString::number(cell.y())});
+    QTest::qWait(400);
+    xdo({"mousedown", "1"});
+    for (int k = 1; k <= 8; ++k) {
+        const QPoint p = cell + (poster - cell) * k / 8;
+        xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        QTest::qWait(50);
+    }
+    xdo({"mouseup", "1"});
+    QTest::qWait(300);
 }
 
 void TestDesktop::cleanupTestCase()
@@ -202,40 +301,12 @@ void TestDesktop::printAndSaveAsAPersonDoes()
     picture.fill(Green);
     QVERIFY(picture.save(folder + QStringLiteral("/GREEN.BMP"), "BMP"));
 
-    const QStringList before = windows();
-    m_program.setProcessEnvironment(m_env);
-    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_program.start(m_prefix + QStringLiteral("/bin/tovimaru"), {folder});
-    QVERIFY(m_program.waitForStarted());
-
-    // The main window and the registration window above it.
-    const QString main = waitForNewWindow(before);
-    QVERIFY2(!main.isEmpty(), "no window opened");
-    QTRY_VERIFY_WITH_TIMEOUT(!xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).isEmpty(), 10000);
-    const QString form = xdo({"search", "--onlyvisible", "--name", "^Tovimaru$"}).section('\n', 0, 0);
-    QString registration;
-    QTRY_VERIFY_WITH_TIMEOUT(!(registration = xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")})
-                                                  .section('\n', 0, 0))
-                                  .isEmpty(),
-                             10000);
-    QTest::qWait(500);
-    click(registration, m_places.confirm);
-    QTRY_VERIFY_WITH_TIMEOUT(xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")}).isEmpty(), 10000);
+    const QString form = startProgram({folder});
+    QVERIFY2(!form.isEmpty(), "the program's windows did not open");
 
     // Step 1 to step 2, and the picture carried from its cell onto the poster.
     click(form, m_places.next1);
-    const QPoint cell = origin(form) + m_places.cell0;
-    const QPoint poster = origin(form) + m_places.poster;
-    xdo({"mousemove", QString::number(cell.x()), QString::number(cell.y())});
-    QTest::qWait(400);
-    xdo({"mousedown", "1"});
-    for (int k = 1; k <= 8; ++k) {
-        const QPoint p = cell + (poster - cell) * k / 8;
-        xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        QTest::qWait(50);
-    }
-    xdo({"mouseup", "1"});
-    QTest::qWait(300);
+    carryPicture(form);
     click(form, m_places.next2);
     click(form, m_places.next3);
 
@@ -264,6 +335,66 @@ void TestDesktop::printAndSaveAsAPersonDoes()
     QTRY_VERIFY_WITH_TIMEOUT(QImage(bmp).size() == QSize(707, 499), 5000);
     const QImage saved(bmp);
     QVERIFY2(GreenPixels(saved, 4) > 100, "the saved poster does not show the picture");
+    QCOMPARE(m_program.state(), QProcess::Running);
+}
+
+void TestDesktop::aPosterFromTheShelfIsPrinted()
+{
+    testing::EndProcesses({&m_program});
+    const QString folder = m_work.filePath(QStringLiteral("shelf pictures"));
+    QVERIFY(QDir().mkpath(folder));
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Green);
+    QVERIFY(picture.save(folder + QStringLiteral("/GREEN.BMP"), "BMP"));
+    const QStringList shelfOn{"--set", "shelf=true", folder};
+
+    // A poster made, and "おわり".
+    const QString form = startProgram(shelfOn);
+    QVERIFY2(!form.isEmpty(), "the program's windows did not open");
+    shoot(QStringLiteral("1-start"));
+    click(form, m_places.next1);
+    carryPicture(form);
+    shoot(QStringLiteral("2-made"));
+    click(form, m_places.end);
+    QTRY_COMPARE_WITH_TIMEOUT(m_program.state(), QProcess::NotRunning, 10000);
+    // Its picture's file gone (the USB stick taken out): the poster's file keeps its bytes.
+    QVERIFY(QFile::remove(folder + QStringLiteral("/GREEN.BMP")));
+    picture.fill(Qt::white);
+    QVERIFY(picture.save(folder + QStringLiteral("/WHITE.BMP"), "BMP"));
+
+    // The next run: "たな", the poster taken, carried on to step 4.
+    const QString again = startProgram(shelfOn);
+    QVERIFY2(!again.isEmpty(), "the program's windows did not open again");
+    shoot(QStringLiteral("3-again"));
+    const QStringList before = windows();
+    click(again, m_places.shelf);
+    const QString shelf = waitForNewWindow(before);
+    QVERIFY2(!shelf.isEmpty(), "no shelf opened");
+    QTest::qWait(500);
+    shoot(QStringLiteral("4-shelf"));
+    click(shelf, m_places.shelved);
+    QTRY_VERIFY_WITH_TIMEOUT(!windows().contains(shelf), 5000);
+    shoot(QStringLiteral("5-taken"));
+    click(again, m_places.next2);
+    click(again, m_places.next3);
+    shoot(QStringLiteral("6-step4"));
+
+    // Printed through the print dialog's own button: the page shows the picture kept.
+    const QDir out(m_cups.out());
+    const QStringList printed = out.entryList({"*.pdf"}, QDir::Files);
+    const QString dialog = openDialog(again, m_places.print);
+    QVERIFY2(!dialog.isEmpty(), "no print dialog with the keyboard");
+    shoot(QStringLiteral("7-print"));
+    click(dialog, m_places.printButton);
+    QTRY_VERIFY_WITH_TIMEOUT(out.entryList({"*.pdf"}, QDir::Files).size() > printed.size(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(testing::PrivateCups::output(QStringLiteral("lpstat"), {"-o", Queue}).trimmed().isEmpty(), 30000);
+    shoot(QStringLiteral("8-printed"));
+    QString pdf;
+    for (const QString &name : out.entryList({"*.pdf"}, QDir::Files))
+        pdf = printed.contains(name) ? pdf : out.filePath(name);
+    Output(QStringLiteral("pdftoppm"), {"-r", "36", "-png", "-singlefile", pdf, pdf + QStringLiteral(".page")});
+    const int green = GreenPixels(QImage(pdf + QStringLiteral(".page.png")));
+    QVERIFY2(green > 100, qPrintable(QStringLiteral("%1 green pixels on the page").arg(green)));
     QCOMPARE(m_program.state(), QProcess::Running);
 }
 
