@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QtTest>
 
 namespace {
@@ -166,6 +167,9 @@ void TestShelf::twoChildrenBothOnTheShelf()
     QCOMPARE(posters[0]->text(), QString());
     QCOMPARE(PictureColour(posters[0]), QColor(0x80, 0xFF, 0xFF));
     QCOMPARE(PictureColour(posters[1]), QColor(0xFF, 0xFF, 0x80));
+    // The newest wholly on the first page, under the program's five starters.
+    auto *page = shelfWindow->findChild<QScrollArea *>(QStringLiteral("ShelfPage"));
+    QVERIFY(page->viewport()->rect().contains(QRect(posters[0]->mapTo(page->viewport(), QPoint()), posters[0]->size())));
     // With the picture on it, though the last write came after the windows went.
     QVERIFY(Shows(posters[0], Qt::blue) && Shows(posters[1], Qt::red));
     const QString older = posters[1]->property("path").toString();
