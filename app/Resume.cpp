@@ -119,8 +119,6 @@ void PosterKeeper::offerResume()
     m_reading = std::async(std::launch::async, [path] {
         Reading reading;
         reading.read = posterfile::ReadFile(path, reading.poster);
-        if (reading.read == posterfile::Read::Sound)
-            reading.kept = history::DecodeKeptPictures(reading.poster);
         return reading;
     });
     // Meanwhile the pictures' thumbnails, as the gallery keeps them, into the picture cache: the
@@ -168,7 +166,7 @@ void PosterKeeper::resume()
         return;
     if (m_shelf)
         m_writer->setPath(path);
-    takeUp(reading.poster, &reading.kept);
+    takeUp(reading.poster);
 }
 
 void PosterKeeper::openShelf()
@@ -193,7 +191,7 @@ void PosterKeeper::takeFromShelf(const QString &path, bool starter)
     m_shelfButton->setVisible(history::StepOf(m_form) == 1);
 }
 
-void PosterKeeper::takeUp(const posterfile::Poster &poster, const history::KeptPictures *kept)
+void PosterKeeper::takeUp(const posterfile::Poster &poster)
 {
     platform::YieldingHandler handler;
     // Nothing of the window is painted until the poster is in place: neither the steps the moves
@@ -202,7 +200,7 @@ void PosterKeeper::takeUp(const posterfile::Poster &poster, const history::KeptP
     // Through the wizard's own moves, so the step's controls are as after a child's moves.
     m_wizard.ForwardTo(poster.step);
     history::ApplySavedPoster(m_form, poster,
-                              [this](const QString &file) { return images::ThumbnailPicture(file, m_form); }, kept);
+                              [this](const QString &file) { return images::ThumbnailPicture(file, m_form); });
     m_form.setUpdatesEnabled(true);
     // With undo, the poster taken up is where taking back stops.
     if (history::PosterHistory *steps = history::PosterHistory::Of(m_form))

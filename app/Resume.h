@@ -6,8 +6,9 @@
 // and at start a poster an earlier run kept is offered with the big button CommandResume
 // "つづきから" in the side panel of step 1, under the dot size bar, where step 1 has no control.
 // Taking it brings the poster back in its step, and the first paint after the click shows it:
-// its pictures from their thumbnails, read into the picture cache while the poster is offered,
-// sharpened after as any placed picture is. Any other action in the main window withdraws
+// its pictures from their thumbnails, read into the picture cache while the poster is offered
+// (those whose files are gone from the poster's own small picture), sharpened after as any
+// placed picture is. Any other action in the main window withdraws
 // the offer and the fresh start stays, the file kept until this run's poster replaces it.
 //
 // A file that cannot be read (damaged, cut short, of another version or made to harm) is set
@@ -68,7 +69,7 @@ protected:
 private:
     void offerResume();
     void withdraw();
-    void takeUp(const posterfile::Poster &poster, const history::KeptPictures *kept = nullptr);
+    void takeUp(const posterfile::Poster &poster);
 
     Form1 &m_form;
     WizardController &m_wizard;
@@ -78,12 +79,12 @@ private:
     QPointer<history::PosterWriter> m_writer; // a child of the main window
     QPointer<platform::CommandButton> m_resume;
     // The kept poster read whole and its images decoded on another thread while it is offered,
-    // so that taking it up costs the click no decoding.
+    // so that taking it up costs the click no decoding. The pictures whose files are gone show
+    // from the poster's small picture first and are decoded sharp after (history::ApplySavedPoster).
     struct Reading
     {
         posterfile::Read read = posterfile::Read::Missing;
         posterfile::Poster poster;
-        history::KeptPictures kept; // its pictures whose files are gone, from the bytes it kept
     };
     std::future<Reading> m_reading;
     // And the thumbnails of its pictures into the picture cache.

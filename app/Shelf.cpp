@@ -167,6 +167,15 @@ Shelved ReadShelved(const QString &path, bool starter = false)
     return {poster.thumbnail, true};
 }
 
+// A poster's button in a column of that width, its small picture within it and never larger
+// than it is kept.
+QSize TileFor(int column)
+{
+    const QSize picture = posterfile::ThumbnailSize.scaled(std::min(posterfile::ThumbnailSize.width(), column - Gap - Frame),
+                                                           posterfile::ThumbnailSize.height(), Qt::KeepAspectRatio);
+    return picture + QSize(Frame, Frame);
+}
+
 QPushButton *BigButton(const QString &caption, const char *name, QRgb back)
 {
     auto *button = new QPushButton(caption);
@@ -196,13 +205,13 @@ ShelfWindow::ShelfWindow(QWidget &over)
     setGeometry(over.geometry());
     // Three columns in the page's width (less the window's margins and a scroll bar), the small
     // pictures made smaller if need be; more when they fit at their own size.
+    // The starters, smaller, five where the posters stand three: the program's own five keep to
+    // a row of their own, and the child's posters show from the first page on.
     const int room = width() - 60 - Gap;
     const QSize largest = posterfile::ThumbnailSize + QSize(Frame, Frame);
-    m_columns = std::max(Columns, room / (largest.width() + Gap));
-    const QSize picture = posterfile::ThumbnailSize.scaled(
-        std::min(posterfile::ThumbnailSize.width(), room / m_columns - Gap - Frame), posterfile::ThumbnailSize.height(),
-        Qt::KeepAspectRatio);
-    m_tile = picture + QSize(Frame, Frame);
+    const int columns = std::max(Columns, room / (largest.width() + Gap));
+    m_posterGrid = {columns, TileFor(room / columns)};
+    m_starterGrid = {columns * 5 / 3, TileFor(room / (columns * 5 / 3))};
     setStyleSheet(QStringLiteral("ShelfWindow { background: #F0E8D8; }"));
     setAttribute(Qt::WA_StyledBackground);
 
@@ -270,8 +279,9 @@ QPushButton *ShelfWindow::addPoster(QList<QPushButton *> &row, const QString &pa
     poster->setProperty("path", path);
     // Nothing to read on the shelf; a screen reader says what it is.
     poster->setAccessibleName(QStringLiteral("ぽすたー"));
-    poster->setIconSize(m_tile - QSize(Frame, Frame));
-    poster->setFixedSize(m_tile);
+    const QSize tile = (&row == &m_posters ? m_posterGrid : m_starterGrid).tile;
+    poster->setIconSize(tile - QSize(Frame, Frame));
+    poster->setFixedSize(tile);
     if (!picture.isNull())
         poster->setIcon(QPixmap::fromImage(picture));
     connect(poster, &QPushButton::clicked, this, [this, poster] { take(poster); });
@@ -282,12 +292,13 @@ QPushButton *ShelfWindow::addPoster(QList<QPushButton *> &row, const QString &pa
 void ShelfWindow::arrange()
 {
     int top = Gap;
-    for (const QList<QPushButton *> *row : {&m_starters, &m_posters}) {
+    for (const auto &[row, grid] : {std::pair{&m_starters, m_starterGrid}, std::pair{&m_posters, m_posterGrid}}) {
+        const QSize step = grid.tile + QSize(Gap, Gap);
         for (int i = 0; i < row->size(); ++i)
-            (*row)[i]->move(Gap + i % m_columns * (m_tile.width() + Gap), top + i / m_columns * (m_tile.height() + Gap));
-        top += int((row->size() + m_columns - 1) / m_columns) * (m_tile.height() + Gap);
+            (*row)[i]->move(Gap + i % grid.columns * step.width(), top + i / grid.columns * step.height());
+        top += int((row->size() + grid.columns - 1) / grid.columns) * step.height();
     }
-    m_page->setMinimumSize(Gap + m_columns * (m_tile.width() + Gap), top);
+    m_page->setMinimumSize(Gap + m_posterGrid.columns * (m_posterGrid.tile.width() + Gap), top);
 }
 
 void ShelfWindow::showPicture(const QString &path, const QImage &picture, bool sound)

@@ -74,8 +74,13 @@ private:
     void take(QPushButton *poster);
 
     QWidget *m_page; // the posters' page, in a scroll area
-    int m_columns;   // three, or as many as the window's width holds at the small pictures' size
-    QSize m_tile;    // a poster's button
+    struct Grid
+    {
+        int columns = 0;
+        QSize tile; // a poster's button
+    };
+    Grid m_posterGrid;  // three columns, or as many as the window's width holds at the small pictures' size
+    Grid m_starterGrid; // five where the posters stand three, smaller
     QPushButton *m_bin;
     QList<QPushButton *> m_posters;
     QList<QPushButton *> m_starters;

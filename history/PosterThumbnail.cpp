@@ -19,7 +19,8 @@ ThumbnailScene TakeThumbnailScene(const Form1 &form)
     ThumbnailScene scene;
     scene.area = {paper.twipsLeft(), paper.twipsTop(), paper.twipsWidth(), paper.twipsHeight()};
     for (std::size_t i = 0; i < scene.pictures.size(); ++i) {
-        if (form.Image3[i]->isVisible())
+        // Shown on the poster, though the window itself may be gone (the last write, at the end).
+        if (!form.Image3[i]->isHidden())
             scene.pictures[i] = form.Image3[i]->picture();
     }
     return scene;

@@ -4,11 +4,14 @@
 #include "form/Form1.h"
 #include "history/PosterState.h"
 #include "base/Twips.h"
+#include "pictures/DecodeCost.h"
+#include "pictures/SharpDecode.h"
 #include "platform/SurfaceTiles.h"
 
 #include <QFileInfo>
 
-#include <future>
+#include <map>
+#include <vector>
 
 namespace history {
 
@@ -40,27 +43,37 @@ void PutDots(platform::PictureBox &box, const QImage &dots)
         box.exchangeTiles(tiles);
 }
 
-} // namespace
-
-KeptPictures DecodeKeptPictures(const posterfile::Poster &poster)
+// A slot's picture from the bytes the poster's file kept of its file. Where the slot keeps its
+// picture sharp: a preview at once, the poster's own small picture where the slot lies on it (a
+// stand-in drawing elsewhere), decoded sharp after by the slot; otherwise decoded now, as sharp as
+// a capture of the slot wants and twice that, so that it may grow.
+platform::Picture KeptPicture(const posterfile::Poster &poster, const posterfile::PictureSlot &slot,
+                              const platform::FileContents &contents, const QRectF &area)
 {
-    // Each as sharp as a capture of its slot wants and twice that, so that the picture may grow
-    // (no file sharpens it later); on threads of their own, all at once.
-    std::map<QString, std::future<platform::Picture>> decoding;
-    for (const posterfile::PictureSlot &slot : poster.pictures) {
-        const auto kept = poster.sources.find(slot.source);
-        if (kept == poster.sources.end() || decoding.count(slot.source) || QFileInfo(slot.source).size() == kept->second.size())
-            continue;
-        const int side = qBound(1, int(std::max(slot.width, slot.height) / 15 * platform::CaptureDensity * 2), platform::MaxDecodedSide);
-        decoding[slot.source] = std::async(std::launch::async, [bytes = kept->second, side] {
-            return platform::DecodePicture({bytes, platform::IdentityOf(bytes), 0}, QSize(side, side));
-        });
+    if (slot.keepsSharp) {
+        const QImage &small = poster.thumbnail;
+        QImage pixels;
+        // The small picture shows the slots in steps 2 and 3 alone, over the poster area.
+        if (slot.shown && (poster.step == 2 || poster.step == 3) && !small.isNull() && area.width() > 0) {
+            const double scale = small.width() / area.width();
+            const QRect at = QRectF((slot.left - area.left()) * scale, (slot.top - area.top()) * scale,
+                                    slot.width * scale, slot.height * scale)
+                                     .toAlignedRect();
+            if (!at.isEmpty() && small.rect().contains(at))
+                pixels = small.copy(at);
+        }
+        if (pixels.isNull()) {
+            const QSizeF shape = QSizeF(slot.width, slot.height).scaled(64, 64, Qt::KeepAspectRatio);
+            pixels = platform::formats::StandInImage(shape.toSize().expandedTo(QSize(1, 1)));
+        }
+        if (const platform::Picture preview = platform::PreviewPicture(contents, pixels); !preview.isEmpty())
+            return preview;
     }
-    KeptPictures pictures;
-    for (auto &[path, picture] : decoding)
-        pictures[path] = picture.get();
-    return pictures;
+    const int side = qBound(1, int(std::max(slot.width, slot.height) / 15 * platform::CaptureDensity * 2), platform::MaxDecodedSide);
+    return platform::DecodePicture(contents, QSize(side, side));
 }
+
+} // namespace
 
 int StepOf(const Form1 &form)
 {
@@ -106,18 +119,28 @@ posterfile::Poster TakeSavedPoster(const Form1 &form)
     return poster;
 }
 
-void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const PictureLoader &load, const KeptPictures *decoded)
+void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const PictureLoader &load)
 {
-    const KeptPictures kept = decoded ? KeptPictures() : DecodeKeptPictures(poster);
-    if (!decoded)
-        decoded = &kept;
+    // The pictures whose files are gone or are other files now, from the bytes kept of them.
+    const platform::PictureBox &paper = *form.Picture1;
+    const QRectF area(paper.twipsLeft(), paper.twipsTop(), paper.twipsWidth(), paper.twipsHeight());
+    std::map<QString, platform::Picture> kept;
+    std::vector<platform::FileContents> held;
+    for (const posterfile::PictureSlot &slot : poster.pictures) {
+        const auto bytes = poster.sources.find(slot.source);
+        if (bytes == poster.sources.end() || kept.count(slot.source) || QFileInfo(slot.source).size() == bytes->second.size())
+            continue;
+        held.push_back({bytes->second, platform::IdentityOf(bytes->second), 0});
+        kept[slot.source] = KeptPicture(poster, slot, held.back(), area);
+    }
+    platform::HoldFileContents(std::move(held));
     const PosterState now = TakeSnapshot(form);
     PosterState state = now;
     for (std::size_t i = 0; i < state.pictures.size(); ++i) {
         const posterfile::PictureSlot &saved = poster.pictures[i];
         PictureSlotState &slot = state.pictures[i];
         const platform::Picture picture = saved.source.isEmpty()           ? platform::Picture()
-                                          : decoded->count(saved.source) ? decoded->at(saved.source)
+                                          : kept.count(saved.source) ? kept.at(saved.source)
                                                                          : load(saved.source);
         if (picture.isEmpty()) {
             // Left out: the slot stays as it is, in the place among the slots it was saved in.

@@ -8,7 +8,6 @@
 #include "posterfile/PosterFile.h"
 
 #include <functional>
-#include <map>
 
 class Form1;
 
@@ -24,18 +23,13 @@ posterfile::Poster TakeSavedPoster(const Form1 &form);
 // Reads a slot's picture from its file again; the empty picture when the file is gone.
 using PictureLoader = std::function<platform::Picture(const QString &path)>;
 
-// The pictures of the slots whose files are gone or are other files now (another PC, the USB
-// stick taken out), decoded from the bytes the poster's file kept of them, by path. Safe on any
-// thread.
-using KeptPictures = std::map<QString, platform::Picture>;
-KeptPictures DecodeKeptPictures(const posterfile::Poster &poster);
-
 // Puts a poster read from its file back into the main window, which already shows the poster's
 // step. A picture slot whose file has gone, or is another file now, shows the picture from the
-// bytes the poster's file kept of it; one with no bytes kept either is left as it stands (at
-// start: empty and hidden), and so is the pen when the file kept none.
-// decoded: DecodeKeptPictures(poster) made ahead, or nullptr to have it made here.
-void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const PictureLoader &load,
-                      const KeptPictures *decoded = nullptr);
+// bytes the poster's file kept of it, which the program holds for it (HoldFileContents): at once
+// from the poster's own small picture where the slot keeps its picture sharp, then decoded sharp
+// off the GUI thread as any preview on the poster is (a capture waits for it); a slot with no
+// bytes kept either is left as it stands (at start: empty and hidden), and so is the pen when the
+// file kept none.
+void ApplySavedPoster(Form1 &form, const posterfile::Poster &poster, const PictureLoader &load);
 
 } // namespace history

@@ -555,6 +555,23 @@ Picture DecodePicture(const FileContents &contents, const QSize &decodeBound)
     return Picture(decodeContents(contents, decodeBound, Use::Full, QString()));
 }
 
+Picture PreviewPicture(const FileContents &contents, const QImage &pixels)
+{
+    QSize natural;
+    const Format format = formats::sniffFormat(contents.bytes);
+    if (format == Format::Heif) {
+        const HeifPicture file(contents.bytes);
+        natural = file.isValid() ? file.natural() : QSize();
+    } else if (format != Format::PlaceableWmf && format != Format::Unknown) {
+        const RasterFile file(format, contents.bytes);
+        natural = file.isValid() ? file.natural() : QSize();
+    }
+    std::shared_ptr<Picture::Data> data = natural.isEmpty() ? nullptr : rasterData(pixels, natural, true);
+    if (data)
+        data->source = contents.identity;
+    return Picture(std::move(data));
+}
+
 Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use, const QString &path)
 {
     return Picture(decodeContents(contents, decodeBound, use, path));

@@ -94,6 +94,7 @@ private:
     explicit Picture(std::shared_ptr<const Data> data);
     friend Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use);
     friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound);
+    friend Picture PreviewPicture(const FileContents &contents, const QImage &pixels);
     friend Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use,
                                      const QString &path);
 
@@ -123,6 +124,12 @@ FileContents ReadPictureFile(const QString &path);
 // The picture of contents read by ReadPictureFile: what LoadPicture(path, decodeBound) gives for
 // a file holding those bytes, with their identity.
 Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize());
+
+// The picture of contents shown from pixels of it found elsewhere (a poster's own small picture
+// of itself) until they are decoded: a preview (isPreview()) of the picture's natural size with
+// the contents' identity, which an image control keeping it sharp decodes (SharpDecode.h). Only
+// the header is read. The empty picture for contents that are no raster picture of a format read.
+Picture PreviewPicture(const FileContents &contents, const QImage &pixels);
 
 // What LoadPicture makes of contents read from path, decoded in this very process whatever the
 // format: for the decoding helper (DecoderPool.h), which is where the program has the formats

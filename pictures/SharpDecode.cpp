@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QThreadPool>
 
+#include <mutex>
+
 namespace platform {
 
 namespace {
@@ -21,7 +23,38 @@ QThreadPool &DecodingThreads()
     return *pool;
 }
 
+struct Held
+{
+    std::mutex mutex;
+    std::vector<FileContents> contents;
+};
+
+Held &HeldContents()
+{
+    static Held held;
+    return held;
+}
+
+// The contents held of that identity, or nothing.
+FileContents HeldOf(const ContentIdentity &identity)
+{
+    Held &held = HeldContents();
+    const std::lock_guard lock(held.mutex);
+    for (const FileContents &contents : held.contents) {
+        if (contents.identity == identity)
+            return contents;
+    }
+    return {};
+}
+
 } // namespace
+
+void HoldFileContents(std::vector<FileContents> contents)
+{
+    Held &held = HeldContents();
+    const std::lock_guard lock(held.mutex);
+    held.contents.swap(contents);
+} // the contents held before go outside the lock
 
 SharpDecode::SharpDecode(const QString &path, const Picture &shown, const QSize &target)
     : m_path(path),
@@ -50,7 +83,9 @@ void SharpDecode::decode()
     {
         // Checked and decoded from one read: a file rewritten while it is read cannot give a
         // picture made of two.
-        const FileContents contents = ReadPictureFile(m_path);
+        FileContents contents = ReadPictureFile(m_path);
+        if (!m_standIn && m_identity.isValid() && contents.identity != m_identity)
+            contents = HeldOf(m_identity);
         // A stand-in was no picture of the file's: whatever picture of that size it holds now.
         if (m_standIn || (m_identity.isValid() && contents.identity == m_identity))
             decoded = DecodePicture(contents, CoveringDecodeBound(m_natural, m_target));

@@ -10,8 +10,10 @@
 // The file is decoded again only while it still holds the picture shown: it is read once, and
 // decoded from those very bytes only when their identity is the one the picture was decoded from.
 // A file that was written over, replaced, cut or removed since, or that is being rewritten while
-// it is read, gives no result, and the control keeps the picture it shows. A stand-in, which is
-// no picture of the file's, gives way to whatever picture of its size the file holds.
+// it is read, gives no result, and the control keeps the picture it shows, unless the program
+// holds the bytes the picture came from elsewhere (HoldFileContents below): then from those. A
+// stand-in, which is no picture of the file's, gives way to whatever picture of its size the
+// file holds.
 
 #include "pictures/Picture.h"
 
@@ -22,6 +24,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -56,6 +59,12 @@ private:
     QPromise<Picture> m_promise;
     QFuture<Picture> m_future;
 };
+
+// The bytes of pictures' files that the program holds elsewhere (a poster's file keeps those of
+// its pictures): a picture decoded from them, or shown from a preview of them, is decoded again
+// from them once its file no longer holds it (gone with a USB stick, or another file now).
+// Replaces those held before. Safe on any thread.
+void HoldFileContents(std::vector<FileContents> contents);
 
 // The pixels a picture shown at shownPixels logical pixels should hold to be sharp in a capture:
 // CaptureDensity device pixels per logical pixel, never more than the picture's own pixels, nor

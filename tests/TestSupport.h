@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -122,7 +124,8 @@ T *Control(const QString &window, const QString &name)
 }
 
 // Answers the next modal dialog once it is open: inspect() sees it, then it is accepted.
-// Polls every 10 ms for at most two seconds, so a test never hangs on a dialog.
+// Polls every 10 ms for at most two seconds, so a test never hangs on a dialog; one that will
+// not be accepted as it stands (a file dialog with no file named) is cancelled.
 inline void AnswerNextModal(std::function<void(QDialog *)> inspect, int tries = 200)
 {
     QTimer::singleShot(10, [inspect, tries] {
@@ -130,11 +133,28 @@ inline void AnswerNextModal(std::function<void(QDialog *)> inspect, int tries = 
             if (inspect)
                 inspect(dialog);
             dialog->accept();
+            if (dialog->isVisible())
+                dialog->reject();
             return;
         }
         if (tries > 0)
             AnswerNextModal(inspect, tries - 1);
     });
+}
+
+// Chooses path (a file or a folder) in the next file dialog as a person types it into the name
+// box, and accepts it. selectFile() alone leaves the name box as it is while the box has the
+// keyboard's focus, which it may already have on a busy machine: the dialog then names no file.
+inline void ChooseInNextFileDialog(const QString &path, int tries = 200)
+{
+    AnswerNextModal([path](QDialog *dialog) {
+        auto *files = qobject_cast<QFileDialog *>(dialog);
+        QVERIFY(files);
+        files->selectFile(path);
+        auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
+    }, tries);
 }
 
 } // namespace testing

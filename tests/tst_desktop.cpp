@@ -6,6 +6,8 @@
 // (a dialog that takes no input) cannot be seen by tests that run without a display server.
 // Then whole posters made without holding a button (clickToCarry by clicks, dwell by resting the
 // pointer, keyboardPointer by keys), each printed to PDF through the print dialog.
+// With the shelf on, a poster made and ended is taken from the shelf in the next run, continued
+// and printed. TOVIMARU_DESKTOP_SHOTS names a folder for screenshots of each stage, to be looked at.
 
 #include "TestPaths.h"
 #include "base/HelperPrograms.h"
@@ -14,12 +16,15 @@
 #include "XServer.h"
 
 #include "form/Form1.h"
+#include "app/Shelf.h"
 #include "app/Startup.h"
 #include "images/Gallery.h"
+#include "settings/Settings.h"
 
 #include <QDialogButtonBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QtTest>
 
 #include <csignal>
@@ -75,6 +80,10 @@ struct Places
     QPoint edit;                   // "もじ の へんしゅう"
     QList<QPoint> keys;            // さ く ら ＯＫ on the on-screen keyboard
     QPoint printFromCorner;        // the print dialog's Print button, from its bottom-right corner
+    QPoint end;           // "おわり"
+    QPoint shelf;         // "たな", with the shelf on
+    QPoint shelved;       // the first poster on the shelf's page
+    QPoint printButton;   // the print dialog's own "Print"
 };
 
 QPoint Centre(QWidget *control)
@@ -94,8 +103,14 @@ private slots:
     void printAndSaveAsAPersonDoes();
     void aWholePosterWithoutHoldingAButton_data();
     void aWholePosterWithoutHoldingAButton();
+    void aPosterFromTheShelfIsPrinted();
 
 private:
+    // Starts the installed program with arguments and confirms its registration window: the main
+    // window's id, or "".
+    QString startProgram(const QStringList &arguments);
+    // Carries the first gallery cell's picture onto the poster, in step 2.
+    void carryPicture(const QString &form);
     QString xdo(const QStringList &arguments) { return Output(QStringLiteral("xdotool"), arguments, m_env); }
     // The visible top-level windows of the display, by X id.
     QStringList windows() { return xdo({"search", "--onlyvisible", "--name", ""}).split('\n', Qt::SkipEmptyParts); }
@@ -202,6 +217,64 @@ void TestDesktop::initTestCase()
     QVERIFY(!m_places.printFromCorner.isNull());
     dialog.hide();
     m_shots = qEnvironmentVariable("TOVIMARU_DESKTOP_SHOTS");
+    m_places.end = Centre(form->Command3);
+    {
+        QPrinter printer;
+        QPrintDialog print(&printer, form);
+        print.show();
+        QDialogButtonBox *answers = print.findChild<QDialogButtonBox *>();
+        QVERIFY(answers && answers->button(QDialogButtonBox::Ok));
+        m_places.printButton = Centre(answers->button(QDialogButtonBox::Ok));
+    }
+
+    // With the shelf on: its button, and the first poster of its page (after the starters' rows).
+    settings::Settings shelfOn;
+    shelfOn.shelf = true;
+    settings::SetCurrent(shelfOn);
+    StartTovimaru();
+    form = qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
+    auto *shelf = form->client()->findChild<QPushButton *>(QStringLiteral("CommandShelf"));
+    QVERIFY(shelf);
+    m_places.shelf = Centre(shelf);
+    QVERIFY(!shelf::Starters().isEmpty() && QDir().mkpath(shelf::Folder()));
+    QVERIFY(QFile::copy(shelf::Starters().value(0), shelf::Folder() + QStringLiteral("/one.poster")));
+    {
+        ShelfWindow page(*form);
+        QVERIFY(page.posterButtons().size() == 1);
+        m_places.shelved = Centre(page.posterButtons().value(0));
+    }
+    settings::SetCurrent(settings::Settings{});
+}
+
+QString TestDesktop::startProgram(const QStringList &arguments)
+{
+    QString form, registration;
+    start(arguments, &form, &registration);
+    if (QTest::currentTestFailed() || registration.isEmpty())
+        return {};
+    click(registration, m_places.confirm);
+    QElapsedTimer clock;
+    for (clock.start(); clock.elapsed() < 10000; QTest::qWait(100)) {
+        if (xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")}).isEmpty())
+            return form;
+    }
+    return {};
+}
+
+void TestDesktop::carryPicture(const QString &form)
+{
+    const QPoint cell = origin(form) + m_places.cell0;
+    const QPoint poster = origin(form) + m_places.poster;
+    xdo({"mousemove", QString::number(cell.x()), QString::number(cell.y())});
+    QTest::qWait(400);
+    xdo({"mousedown", "1"});
+    for (int k = 1; k <= 8; ++k) {
+        const QPoint p = cell + (poster - cell) * k / 8;
+        xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
+        QTest::qWait(50);
+    }
+    xdo({"mouseup", "1"});
+    QTest::qWait(300);
 }
 
 void TestDesktop::cleanupTestCase()
@@ -505,27 +578,12 @@ void TestDesktop::printAndSaveAsAPersonDoes()
     picture.fill(Green);
     QVERIFY(picture.save(folder + QStringLiteral("/GREEN.BMP"), "BMP"));
 
-    QString form, registration;
-    start({folder}, &form, &registration);
-    if (QTest::currentTestFailed())
-        return;
-    click(registration, m_places.confirm);
-    QTRY_VERIFY_WITH_TIMEOUT(xdo({"search", "--onlyvisible", "--name", QStringLiteral("データの登録")}).isEmpty(), 10000);
+    const QString form = startProgram({folder});
+    QVERIFY2(!form.isEmpty(), "the program's windows did not open");
 
     // Step 1 to step 2, and the picture carried from its cell onto the poster.
     click(form, m_places.next1);
-    const QPoint cell = origin(form) + m_places.cell0;
-    const QPoint poster = origin(form) + m_places.poster;
-    xdo({"mousemove", QString::number(cell.x()), QString::number(cell.y())});
-    QTest::qWait(400);
-    xdo({"mousedown", "1"});
-    for (int k = 1; k <= 8; ++k) {
-        const QPoint p = cell + (poster - cell) * k / 8;
-        xdo({"mousemove", QString::number(p.x()), QString::number(p.y())});
-        QTest::qWait(50);
-    }
-    xdo({"mouseup", "1"});
-    QTest::qWait(300);
+    carryPicture(form);
     click(form, m_places.next2);
     click(form, m_places.next3);
 
@@ -554,6 +612,66 @@ void TestDesktop::printAndSaveAsAPersonDoes()
     QTRY_VERIFY_WITH_TIMEOUT(QImage(bmp).size() == QSize(707, 499), 5000);
     const QImage saved(bmp);
     QVERIFY2(GreenPixels(saved, 4) > 100, "the saved poster does not show the picture");
+    QCOMPARE(m_program.state(), QProcess::Running);
+}
+
+void TestDesktop::aPosterFromTheShelfIsPrinted()
+{
+    testing::EndProcesses({&m_program});
+    const QString folder = m_work.filePath(QStringLiteral("shelf pictures"));
+    QVERIFY(QDir().mkpath(folder));
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Green);
+    QVERIFY(picture.save(folder + QStringLiteral("/GREEN.BMP"), "BMP"));
+    const QStringList shelfOn{"--set", "shelf=true", folder};
+
+    // A poster made, and "おわり".
+    const QString form = startProgram(shelfOn);
+    QVERIFY2(!form.isEmpty(), "the program's windows did not open");
+    shot(QStringLiteral("1-start"));
+    click(form, m_places.next1);
+    carryPicture(form);
+    shot(QStringLiteral("2-made"));
+    click(form, m_places.end);
+    QTRY_COMPARE_WITH_TIMEOUT(m_program.state(), QProcess::NotRunning, 10000);
+    // Its picture's file gone (the USB stick taken out): the poster's file keeps its bytes.
+    QVERIFY(QFile::remove(folder + QStringLiteral("/GREEN.BMP")));
+    picture.fill(Qt::white);
+    QVERIFY(picture.save(folder + QStringLiteral("/WHITE.BMP"), "BMP"));
+
+    // The next run: "たな", the poster taken, carried on to step 4.
+    const QString again = startProgram(shelfOn);
+    QVERIFY2(!again.isEmpty(), "the program's windows did not open again");
+    shot(QStringLiteral("3-again"));
+    const QStringList before = windows();
+    click(again, m_places.shelf);
+    const QString shelf = waitForNewWindow(before);
+    QVERIFY2(!shelf.isEmpty(), "no shelf opened");
+    QTest::qWait(500);
+    shot(QStringLiteral("4-shelf"));
+    click(shelf, m_places.shelved);
+    QTRY_VERIFY_WITH_TIMEOUT(!windows().contains(shelf), 5000);
+    shot(QStringLiteral("5-taken"));
+    click(again, m_places.next2);
+    click(again, m_places.next3);
+    shot(QStringLiteral("6-step4"));
+
+    // Printed through the print dialog's own button: the page shows the picture kept.
+    const QDir out(m_cups.out());
+    const QStringList printed = out.entryList({"*.pdf"}, QDir::Files);
+    const QString dialog = openDialog(again, m_places.print);
+    QVERIFY2(!dialog.isEmpty(), "no print dialog with the keyboard");
+    shot(QStringLiteral("7-print"));
+    click(dialog, m_places.printButton);
+    QTRY_VERIFY_WITH_TIMEOUT(out.entryList({"*.pdf"}, QDir::Files).size() > printed.size(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(testing::PrivateCups::output(QStringLiteral("lpstat"), {"-o", Queue}).trimmed().isEmpty(), 30000);
+    shot(QStringLiteral("8-printed"));
+    QString pdf;
+    for (const QString &name : out.entryList({"*.pdf"}, QDir::Files))
+        pdf = printed.contains(name) ? pdf : out.filePath(name);
+    Output(QStringLiteral("pdftoppm"), {"-r", "36", "-png", "-singlefile", pdf, pdf + QStringLiteral(".page")});
+    const int green = GreenPixels(QImage(pdf + QStringLiteral(".page.png")));
+    QVERIFY2(green > 100, qPrintable(QStringLiteral("%1 green pixels on the page").arg(green)));
     QCOMPARE(m_program.state(), QProcess::Running);
 }
 

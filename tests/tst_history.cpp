@@ -468,7 +468,7 @@ void TestHistory::theCaptureForSavingJoinsTheStepBefore()
     const Look second = LookAt(*form);
     // Saving captures the poster with its dots into the finished poster's picture.
     const QString file = m_folder.filePath(QStringLiteral("captured.bmp"));
-    testing::AnswerNextModal([file](QDialog *dialog) { static_cast<QFileDialog *>(dialog)->selectFile(file); });
+    testing::ChooseInNextFileDialog(file);
     Click(form->Command20);
     QVERIFY(QFileInfo::exists(file));
     QCOMPARE(history().steps(), 2);
@@ -594,7 +594,7 @@ void TestHistory::quitAsksOnlyAboutAnUnsavedPoster()
     }
     if (poster.startsWith(QLatin1String("saved"))) {
         const QString file = m_folder.filePath(QString(poster).replace(QLatin1Char(' '), QLatin1Char('_')) + QStringLiteral(".bmp"));
-        testing::AnswerNextModal([file](QDialog *dialog) { static_cast<QFileDialog *>(dialog)->selectFile(file); });
+        testing::ChooseInNextFileDialog(file);
         Click(form->Command20);
         QVERIFY(QFileInfo::exists(file));
     }

@@ -16,9 +16,9 @@
 #include "settings/Settings.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QtTest>
 
 namespace {
@@ -79,7 +79,23 @@ void MakePoster(const QColor &paper, const QString &picture)
     for (int k = 1; k <= 4; ++k)
         QTest::mouseMove(form.windowHandle(), cell + (paperPoint - cell) * k / 4);
     QTest::mouseRelease(form.windowHandle(), Qt::LeftButton, {}, paperPoint);
+    // "おわり": the windows go, then the last write as the event loop ends.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        window->hide();
     Keeper()->writer().writeNow();
+}
+
+// Whether a poster button's picture shows some of the colour.
+bool Shows(QPushButton *poster, const QColor &colour)
+{
+    const QImage picture = poster->icon().pixmap(posterfile::ThumbnailSize).toImage();
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (picture.pixelColor(x, y) == colour)
+                return true;
+        }
+    }
+    return false;
 }
 
 QStringList Names(const QString &folder)
@@ -151,6 +167,11 @@ void TestShelf::twoChildrenBothOnTheShelf()
     QCOMPARE(posters[0]->text(), QString());
     QCOMPARE(PictureColour(posters[0]), QColor(0x80, 0xFF, 0xFF));
     QCOMPARE(PictureColour(posters[1]), QColor(0xFF, 0xFF, 0x80));
+    // The newest wholly on the first page, under the program's five starters.
+    auto *page = shelfWindow->findChild<QScrollArea *>(QStringLiteral("ShelfPage"));
+    QVERIFY(page->viewport()->rect().contains(QRect(posters[0]->mapTo(page->viewport(), QPoint()), posters[0]->size())));
+    // With the picture on it, though the last write came after the windows went.
+    QVERIFY(Shows(posters[0], Qt::blue) && Shows(posters[1], Qt::red));
     const QString older = posters[1]->property("path").toString();
     QTest::mouseClick(posters[1], Qt::LeftButton);
     QTRY_VERIFY(!testing::TopLevel(QStringLiteral("ShelfWindow")));
@@ -307,9 +328,7 @@ void TestShelf::theSettingsWindowCopiesKeepsAndEmpties()
     };
     // A file dialog takes its time to open on a busy machine.
     constexpr int Tries = 3000;
-    const auto choose = [](const QString &path) {
-        testing::AnswerNextModal([path](QDialog *dialog) { static_cast<QFileDialog *>(dialog)->selectFile(path); }, Tries);
-    };
+    const auto choose = [](const QString &path) { testing::ChooseInNextFileDialog(path, Tries); };
     // To the stick and back: the shelf's poster as a single file; what is no poster stays out.
     choose(stick.path());
     click("CommandCopyOut");
