@@ -550,9 +550,9 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use)
     return Picture(decodeContents(ReadPictureFile(path), decodeBound, use, path));
 }
 
-Picture DecodePicture(const FileContents &contents, const QSize &decodeBound)
+Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path)
 {
-    return Picture(decodeContents(contents, decodeBound, Use::Full, QString()));
+    return Picture(decodeContents(contents, decodeBound, Use::Full, path));
 }
 
 Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use, const QString &path)

@@ -93,7 +93,7 @@ public:
 private:
     explicit Picture(std::shared_ptr<const Data> data);
     friend Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use);
-    friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound);
+    friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path);
     friend Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use,
                                      const QString &path);
 
@@ -121,8 +121,9 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize(), Use
 FileContents ReadPictureFile(const QString &path);
 
 // The picture of contents read by ReadPictureFile: what LoadPicture(path, decodeBound) gives for
-// a file holding those bytes, with their identity.
-Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize());
+// a file holding those bytes, with their identity. path, when given, names the file they were
+// read from to the decoding helper.
+Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize(), const QString &path = QString());
 
 // What LoadPicture makes of contents read from path, decoded in this very process whatever the
 // format: for the decoding helper (DecoderPool.h), which is where the program has the formats
