@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QPainter;
 class QRectF;
@@ -94,6 +95,7 @@ private:
     explicit Picture(std::shared_ptr<const Data> data);
     friend Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use);
     friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path);
+    friend std::optional<Picture> StandInWhileDecoding(const QString &path, const QSize &decodeBound);
     friend Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use,
                                      const QString &path);
 
@@ -116,6 +118,12 @@ private:
 // mirroring say (HeifDecode.h): its pixels and its natural size alike. Transparent pixels (PNG,
 // WebP, HEIF with alpha, GIF) stay transparent.
 Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
+
+// Where the file at path is of a format a decoding helper decodes (DecoderPool.h), the stand-in
+// (Picture::isStandIn()) its picture is shown as until decoded at decodeBound, made from the
+// file's first bytes at once: of the natural size its header states, or of the bound's where
+// it states none. Nothing for other files, which are decoded in this process.
+std::optional<Picture> StandInWhileDecoding(const QString &path, const QSize &decodeBound);
 
 // A picture file read as LoadPicture reads it: whole, within the cap of one picture.
 FileContents ReadPictureFile(const QString &path);
