@@ -575,7 +575,7 @@ void TestMoreFormats::aHangingDecodeHoldsUpOnlyTheCapture()
     QTest::mouseClick(Registration()->Command12, Qt::LeftButton);
     QTRY_VERIFY(!Registration());
     QTest::mouseClick(form->Command11, Qt::LeftButton); // step 2
-    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
 
     // The longest the event loop goes without turning from here to the capture.
     qint64 last = clock.elapsed(), longest = 0;
@@ -609,7 +609,9 @@ void TestMoreFormats::aHangingDecodeHoldsUpOnlyTheCapture()
     QTRY_VERIFY(good.isSettled());
     QCOMPARE(good.picture().image().size(), QSize(200, 150));
     QVERIFY(!hanging.isSettled());
-    QVERIFY2(longest < 300, qPrintable(QString::number(longest)));
+    // Some 50 ms here; the helper spins for seconds. A sanitized build is slower throughout.
+    const qint64 bound = qEnvironmentVariableIsSet("TOVIMARU_SANITIZED") ? 1000 : 300;
+    QVERIFY2(longest < bound, qPrintable(QString::number(longest)));
 
     // The capture for print waits for the hanging decode, the pointer busy, until its helper is
     // ended; the picture stays as it was shown.
