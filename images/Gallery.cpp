@@ -72,14 +72,11 @@ QSize ThumbnailBound(const QWidget &widget)
                  qCeil(platform::TwipsToPixels(CellHeight) * ratio));
 }
 
-platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget)
-{
-    return ThumbnailPicture(path, ThumbnailBound(widget));
-}
+namespace {
 
-platform::Picture ThumbnailPicture(const QString &path, const QSize &bound)
+// The thumbnail as the cell shows it: a stand-in gives way to its slow decode once it is there.
+platform::Picture ShownThumbnail(const QString &path, const QSize &bound, const platform::Picture &thumbnail)
 {
-    const platform::Picture thumbnail = platform::CachedPicture(path, bound, platform::Use::Thumbnail);
     if (thumbnail.isStandIn()) {
         const std::optional<platform::Picture> decoded =
                 platform::SharedPictureCache().cached(path, bound, platform::Use::SlowThumbnail);
@@ -87,6 +84,32 @@ platform::Picture ThumbnailPicture(const QString &path, const QSize &bound)
             return *decoded;
     }
     return thumbnail;
+}
+
+} // namespace
+
+platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget)
+{
+    return ThumbnailPicture(path, widget, std::chrono::steady_clock::now() + HelperWait);
+}
+
+platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget,
+                                   std::chrono::steady_clock::time_point deadline)
+{
+    const QSize bound = ThumbnailBound(widget);
+    platform::PictureCache &cache = platform::SharedPictureCache();
+    if (const std::optional<platform::Picture> cached = cache.cached(path, bound, platform::Use::Thumbnail))
+        return ShownThumbnail(path, bound, *cached);
+    const std::optional<platform::Picture> standIn = platform::StandInWhileDecoding(path, bound);
+    if (!standIn)
+        return ThumbnailPicture(path, bound);
+    const std::optional<platform::Picture> decoded = cache.pictureBy(path, bound, platform::Use::Thumbnail, deadline);
+    return decoded ? ShownThumbnail(path, bound, *decoded) : *standIn;
+}
+
+platform::Picture ThumbnailPicture(const QString &path, const QSize &bound)
+{
+    return ShownThumbnail(path, bound, platform::CachedPicture(path, bound, platform::Use::Thumbnail));
 }
 
 platform::Picture BrokenCard(const QWidget &widget)
@@ -101,6 +124,8 @@ GalleryController::GalleryController(Form1 &form, QObject *parent)
       m_form(form)
 {
     connect(form.VScroll1, &platform::ScrollBar::change, this, &GalleryController::PageChange);
+    m_waitedCheck.setInterval(std::chrono::milliseconds(50));
+    connect(&m_waitedCheck, &QTimer::timeout, this, &GalleryController::ShowWaited);
 }
 
 GalleryController::~GalleryController()
@@ -115,6 +140,7 @@ GalleryController::~GalleryController()
 void GalleryController::ScanImageFolder(const QStringList &fileNames)
 {
     Form1 &f = m_form;
+    const auto deadline = std::chrono::steady_clock::now() + HelperWait;
 
     // 1. Nothing of an earlier, longer folder survives.
     Module1::ImageFiles.assign(Module1::MaxImageFiles, QString());
@@ -152,7 +178,7 @@ void GalleryController::ScanImageFolder(const QStringList &fileNames)
         platform::ImageControl &cell = *f.Image1[i];
         cell.setTwipsWidth(CellWidth);
         cell.setTwipsHeight(CellHeight);
-        if (!FillCell(i, Module1::ImageFiles[i]))
+        if (!FillCell(i, Module1::ImageFiles[i], deadline))
             continue;
         if (f.VScroll1->isVisibleTo(&f))
             cell.show();
@@ -170,6 +196,7 @@ void GalleryController::PageChange()
 {
     Form1 &f = m_form;
     const int v = f.VScroll1->value();
+    const auto deadline = std::chrono::steady_clock::now() + HelperWait;
     StartDecodingPage(v);
 
     // 1. Every cell back at its place on the grid.
@@ -185,7 +212,7 @@ void GalleryController::PageChange()
         cell.show();
         // A copy the pointer laid over a thumbnail of the page left behind.
         HideIfNotPlaced(i);
-        if (!FillCell(i, ImageFileAt(v + i))) {
+        if (!FillCell(i, ImageFileAt(v + i), deadline)) {
             cell.hide(); // it keeps the picture of the page before, unseen
             if (platform::formats::MoreFormats())
                 cell.setPicture(platform::Picture()); // which the wizard would show again
@@ -211,12 +238,12 @@ void GalleryController::PutCellsBack()
 // it was, when there is no picture of a size: an empty slot, or a file that is missing or cannot
 // be decoded (treated alike, so later cells still fill and count). With today's formats, such a
 // file shows the card of a file that cannot be read instead, and counts.
-bool GalleryController::FillCell(int i, const QString &path)
+bool GalleryController::FillCell(int i, const QString &path, std::chrono::steady_clock::time_point deadline)
 {
     platform::ImageControl &cell = *m_form.Image1[i];
     // One load serves for both the size and the pixels: the natural size is the file's whatever
     // the size the thumbnail was decoded at.
-    platform::Picture picture = ThumbnailPicture(path, m_form);
+    platform::Picture picture = ThumbnailPicture(path, m_form, deadline);
     if (picture.isEmpty() && !path.isEmpty() && platform::formats::MoreFormats())
         picture = BrokenCard(m_form);
     const double W = NaturalTwips(picture.widthHimetric());
@@ -225,9 +252,37 @@ bool GalleryController::FillCell(int i, const QString &path)
         return false;
     FitThumbnail(cell, W, H, CellLeft(i), CellTop(i));
     cell.setPicture(picture);
-    if (picture.isStandIn())
+    if (!picture.isStandIn())
+        return true;
+    if (platform::SharedPictureCache().cached(path, ThumbnailBound(m_form), platform::Use::Thumbnail)) {
         DecodeSlowly(path);
+    } else if (!m_waited.contains(path)) {
+        m_waited.append(path); // its helper goes on with it
+        m_waitedCheck.start();
+    }
     return true;
+}
+
+// The cells that show a stand-in of a file whose helper was not waited for get what the helper
+// made once it is in the cache: the picture, the card of a file that cannot be read, or, for a
+// picture too costly for a thumbnail, the stand-in of its slow decode.
+void GalleryController::ShowWaited()
+{
+    const QSize bound = ThumbnailBound(m_form);
+    for (qsizetype k = m_waited.size() - 1; k >= 0; --k) {
+        const QString path = m_waited[k];
+        const std::optional<platform::Picture> made =
+                platform::SharedPictureCache().cached(path, bound, platform::Use::Thumbnail);
+        if (!made)
+            continue;
+        m_waited.removeAt(k);
+        if (made->isStandIn())
+            DecodeSlowly(path);
+        else
+            Show(path, *made);
+    }
+    if (m_waited.isEmpty())
+        m_waitedCheck.stop();
 }
 
 // Decodes the picture a cell shows a stand-in of, off the page's way, and shows it.
@@ -239,28 +294,33 @@ void GalleryController::DecodeSlowly(const QString &path)
     });
 }
 
-// The cells of the page shown that still show a stand-in of path get its picture; their size and
-// place stay, being the picture's already. A file that could not be decoded after all gets the
-// card of a file that cannot be read, as the page would have been laid out knowing it.
+// The cells of the page shown that still show a stand-in of path get its picture. A file that
+// could not be decoded after all gets the card of a file that cannot be read, as the page would
+// have been laid out knowing it.
 void GalleryController::ShowDecoded(const QString &path)
 {
     const std::optional<platform::Picture> decoded =
             platform::SharedPictureCache().cached(path, ThumbnailBound(m_form), platform::Use::SlowThumbnail);
     if (!decoded)
         return; // another worker is decoding it, and shows it when done
+    Show(path, *decoded);
+}
+
+// The cells of the page shown that still show a stand-in of path get decoded, or the card of a
+// file that cannot be read when it is empty; fitted to it where its size is not the stand-in's
+// (the stand-in of a file whose header states no size).
+void GalleryController::Show(const QString &path, const platform::Picture &decoded)
+{
     const int v = m_form.VScroll1->value();
     for (int i = 0; i < CellCount; ++i) {
         platform::ImageControl &cell = *m_form.Image1[i];
         if (ImageFileAt(v + i) != path || !cell.picture().isStandIn())
             continue;
-        if (!decoded->isEmpty()) {
-            cell.setPicture(*decoded);
-        } else {
-            const platform::Picture card = BrokenCard(m_form);
-            FitThumbnail(cell, NaturalTwips(card.widthHimetric()), NaturalTwips(card.heightHimetric()), CellLeft(i),
+        const platform::Picture shown = decoded.isEmpty() ? BrokenCard(m_form) : decoded;
+        if (shown.himetricSize() != cell.picture().himetricSize())
+            FitThumbnail(cell, NaturalTwips(shown.widthHimetric()), NaturalTwips(shown.heightHimetric()), CellLeft(i),
                          CellTop(i));
-            cell.setPicture(card);
-        }
+        cell.setPicture(shown);
     }
 }
 
@@ -283,6 +343,7 @@ void GalleryController::StartDecodingPage(int firstSlot)
 {
     m_decoders.clear();
     m_slowDecoders.clear();
+    m_waited.clear();
     DecodeAhead(firstSlot, CurrentPagePriority);
 }
 

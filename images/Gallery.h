@@ -14,9 +14,9 @@
 // it. The workers only fill the cache: every handler and every change to a control runs on the
 // GUI thread, and what a cell shows does not depend on what the workers got done, with one
 // exception: a picture of today's formats too costly to decode while the page waits
-// (pictures/DecodeCost.h) is laid out as a stand-in and decoded on workers of their own, and the
-// cell shows it (or the card of a file that cannot be read) when it comes, if the page still
-// shows that file.
+// (pictures/DecodeCost.h), or that its decoding helper has not made by HelperWait after the page
+// began, is laid out as a stand-in and decoded on workers of their own, and the cell shows it
+// (or the card of a file that cannot be read) when it comes, if the page still shows that file.
 
 #include "pictures/Picture.h"
 
@@ -24,6 +24,9 @@
 #include <QSize>
 #include <QStringList>
 #include <QThreadPool>
+#include <QTimer>
+
+#include <chrono>
 
 class Form1;
 class QWidget;
@@ -41,10 +44,18 @@ inline constexpr double CellTop(int i) { return 2280.0 + 1560.0 * (i / 2); }
 // 119 x 89 logical pixels times the screen's device pixel ratio.
 QSize ThumbnailBound(const QWidget &widget);
 
+// How long the GUI thread waits for a thumbnail that a decoding helper makes (DecoderPool.h)
+// before it shows the picture's stand-in instead: a page of the gallery, all its cells together.
+inline constexpr std::chrono::milliseconds HelperWait{40};
+
 // The picture of path as a gallery cell shows it: decoded at ThumbnailBound and shared through
 // the program's picture cache (or its stand-in, until the costly decode of it is there). The
 // picture slot laid over a cell loads its file this way too, so that it costs no second decode.
+// For the GUI thread: a picture a helper decodes is waited for until deadline at most (now and
+// HelperWait by default), its stand-in given after that while the decode goes on.
 platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget);
+platform::Picture ThumbnailPicture(const QString &path, const QWidget &widget,
+                                   std::chrono::steady_clock::time_point deadline);
 // The same at a bound ThumbnailBound gave; safe on any thread, so that the cache can be filled
 // ahead of the GUI thread's need.
 platform::Picture ThumbnailPicture(const QString &path, const QSize &bound);
@@ -82,7 +93,7 @@ public:
 
 private:
     void PutCellsBack();
-    bool FillCell(int i, const QString &path);
+    bool FillCell(int i, const QString &path, std::chrono::steady_clock::time_point deadline);
     void HideIfNotPlaced(int slot);
     void StartDecodingPage(int firstSlot);
     void DecodeNeighbours(int firstSlot);
@@ -90,10 +101,14 @@ private:
     void Decode(const QString &path, int priority);
     void DecodeSlowly(const QString &path);
     void ShowDecoded(const QString &path);
+    void Show(const QString &path, const platform::Picture &decoded);
+    void ShowWaited();
 
     Form1 &m_form;
     QThreadPool m_decoders; // fills the picture cache; touches no control
     QThreadPool m_slowDecoders; // for the pictures cells show stand-ins of, a core each
+    QStringList m_waited;       // files of the page shown whose helper was not waited for
+    QTimer m_waitedCheck;       // looks for their pictures in the cache while there are any
 };
 
 } // namespace images

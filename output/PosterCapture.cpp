@@ -2,8 +2,10 @@
 #include "output/PosterCapture.h"
 
 #include "platform/Controls.h"
+#include "settings/Settings.h"
 #include "base/Twips.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QTextEdit>
@@ -86,10 +88,20 @@ platform::Picture GrabWindowArea(QWidget *client, int left, int top, int width, 
     const QRect inside = QRect(left, top, width, height) & client->rect();
     // A picture still being decoded for the size it is shown at is finished first, so that no
     // blurred stand-in reaches print or a saved file.
+    std::vector<platform::ImageControl *> unsettled;
     for (auto *image : client->findChildren<platform::ImageControl *>()) {
-        if (image->isVisible() && image->geometry().intersects(inside))
-            image->settle();
+        if (image->isVisible() && image->geometry().intersects(inside) && !image->isSettled())
+            unsettled.push_back(image);
     }
+    // With today's formats a decode may take seconds (a helper decoding a phone's photo, or
+    // running to its limit): the pointer says the program is busy meanwhile.
+    const bool busy = !unsettled.empty() && settings::Current().moreFormats;
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    for (platform::ImageControl *image : unsettled)
+        image->settle();
+    if (busy)
+        QGuiApplication::restoreOverrideCursor();
     if (!inside.isEmpty()) {
         const TypingMarksOff off(client);
         client->render(&bitmap, inside.topLeft() - QPoint(left, top), QRegion(inside),

@@ -9,7 +9,8 @@
 // picture box with its dots, or the still picture with every visible picture and text slot over
 // it, and anything else lying over the area. A picture still being decoded again for the size
 // it is shown at is finished first (platform::ImageControl::settle), so that no blurred stand-in
-// reaches print or a saved file. What marks a text box being typed into (its caret, the block of
+// reaches print or a saved file; with moreFormats the pointer shows the program busy meanwhile.
+// A picture that could not be decoded stays as it is shown: its stand-in or thumbnail. What marks a text box being typed into (its caret, the block of
 // a selected word) is left out, as the selection borders are. The capture is 707 x 499 logical
 // pixels, held at
 // platform::CaptureDensity pixels per logical pixel, so that print is not limited to the

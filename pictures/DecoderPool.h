@@ -68,7 +68,8 @@ QString DecoderProgram();
 
 // What the helper, and only the helper, honours for the tests: with TOVIMARU_DECODER_TEST=1 in
 // its environment, a file whose name starts with "crash" makes it crash, "loop" spin for ever,
-// "allocate" take memory without end.
+// "allocate" take memory without end; a name of those after "sharp-" does so only when the
+// picture is decoded for the poster (Use::Full), its gallery thumbnail being decoded well.
 inline constexpr char TestModeVariable[] = "TOVIMARU_DECODER_TEST";
 
 } // namespace platform::decoding

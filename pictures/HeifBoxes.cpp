@@ -407,4 +407,19 @@ std::optional<qint64> ItemCodedPixels(QByteArrayView file, quint32 item)
     return frames.largest;
 }
 
+std::optional<QSize> PrimarySize(QByteArrayView head)
+{
+    const Items items(head);
+    const std::optional<quint32> primary = items.primary();
+    const std::optional<Full> ispe = full(primary ? items.property(*primary, "ispe") : std::nullopt);
+    if (!ispe || ispe->body.size() < 8)
+        return std::nullopt;
+    const quint32 width = be32At(ispe->body, 0), height = be32At(ispe->body, 4);
+    if (width == 0 || height == 0 || width > 0xFFFFFF || height > 0xFFFFFF)
+        return std::nullopt;
+    const std::optional<QByteArrayView> irot = items.property(*primary, "irot");
+    const bool turned = irot && !irot->isEmpty() && (quint8(irot->at(0)) & 1);
+    return turned ? QSize(int(height), int(width)) : QSize(int(width), int(height));
+}
+
 } // namespace platform::heif

@@ -11,6 +11,7 @@
 // (DecodeCost.h).
 
 #include <QByteArrayView>
+#include <QSize>
 
 #include <optional>
 
@@ -30,5 +31,10 @@ Streams PrimaryStreams(QByteArrayView file);
 
 // The pixels of the frames item's streams ask for (a thumbnail's); nothing when unreadable.
 std::optional<qint64> ItemCodedPixels(QByteArrayView file, quint32 item);
+
+// The size the primary picture is seen at, as its ispe property states it and its irot turns
+// it, read from the first bytes of a file (its meta box); nothing when they do not say. A
+// picture's stand-in takes it while the picture is decoded; its crop (clap) is not counted.
+std::optional<QSize> PrimarySize(QByteArrayView head);
 
 } // namespace platform::heif

@@ -5,6 +5,7 @@
 #include "pictures/DecodeCost.h"
 #include "pictures/DecoderPool.h"
 #include "pictures/Exif.h"
+#include "pictures/HeifBoxes.h"
 #include "pictures/HeifDecode.h"
 #include "pictures/PaletteReduce.h"
 #include "pictures/PictureFormats.h"
@@ -550,9 +551,26 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use)
     return Picture(decodeContents(ReadPictureFile(path), decodeBound, use, path));
 }
 
-Picture DecodePicture(const FileContents &contents, const QSize &decodeBound)
+std::optional<Picture> StandInWhileDecoding(const QString &path, const QSize &decodeBound)
 {
-    return Picture(decodeContents(contents, decodeBound, Use::Full, QString()));
+    constexpr qint64 HeadBytes = 64 << 10; // a HEIF file's meta box, a phone's tiles and all
+    if (path.isEmpty() || !decoding::HelpersInUse())
+        return std::nullopt;
+    const FileHead head = ReadFileHead(path, HeadBytes);
+    const Format format = formats::sniffFormat(head.bytes);
+    if (!formats::isDecodedWhole(format))
+        return std::nullopt;
+    const QSize limit = decodeLimit(decodeBound);
+    std::optional<QSize> natural =
+            format == Format::Heif ? heif::PrimarySize(head.bytes) : formats::headerSize(format, head.bytes);
+    if (!natural || !formats::isPlausibleNaturalSize(QSizeF(*natural)))
+        natural = limit;
+    return Picture(standInData(*natural, fitWithin(*natural, limit)));
+}
+
+Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path)
+{
+    return Picture(decodeContents(contents, decodeBound, Use::Full, path));
 }
 
 Picture PreviewPicture(const FileContents &contents, const QImage &pixels)

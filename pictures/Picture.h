@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QPainter;
 class QRectF;
@@ -93,7 +94,8 @@ public:
 private:
     explicit Picture(std::shared_ptr<const Data> data);
     friend Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use);
-    friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound);
+    friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path);
+    friend std::optional<Picture> StandInWhileDecoding(const QString &path, const QSize &decodeBound);
     friend Picture PreviewPicture(const FileContents &contents, const QImage &pixels);
     friend Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use,
                                      const QString &path);
@@ -118,12 +120,19 @@ private:
 // WebP, HEIF with alpha, GIF) stay transparent.
 Picture LoadPicture(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
 
+// Where the file at path is of a format a decoding helper decodes (DecoderPool.h), the stand-in
+// (Picture::isStandIn()) its picture is shown as until decoded at decodeBound, made from the
+// file's first bytes at once: of the natural size its header states, or of the bound's where
+// it states none. Nothing for other files, which are decoded in this process.
+std::optional<Picture> StandInWhileDecoding(const QString &path, const QSize &decodeBound);
+
 // A picture file read as LoadPicture reads it: whole, within the cap of one picture.
 FileContents ReadPictureFile(const QString &path);
 
 // The picture of contents read by ReadPictureFile: what LoadPicture(path, decodeBound) gives for
-// a file holding those bytes, with their identity.
-Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize());
+// a file holding those bytes, with their identity. path, when given, names the file they were
+// read from to the decoding helper.
+Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize(), const QString &path = QString());
 
 // The picture of contents shown from pixels of it found elsewhere (a poster's own small picture
 // of itself) until they are decoded: a preview (isPreview()) of the picture's natural size with

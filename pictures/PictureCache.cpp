@@ -1,11 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pictures/PictureCache.h"
 
+#include "pictures/DecoderPool.h"
+
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <algorithm>
 
 namespace platform {
+
+namespace {
+
+// The threads that decode what the GUI thread asks for and cannot wait for: one a helper, since
+// such a decode mostly waits for its helper (DecoderPool.h). Owned by the application, so that
+// they are done before it goes.
+QThreadPool &DecodingThreads()
+{
+    static QThreadPool *pool = [] {
+        auto *threads = new QThreadPool(QCoreApplication::instance());
+        threads->setMaxThreadCount(decoding::MaxHelpers);
+        return threads;
+    }();
+    return *pool;
+}
+
+} // namespace
 
 PictureCache::PictureCache(qint64 capacityBytes)
     : m_capacity(capacityBytes)
@@ -46,6 +67,14 @@ void PictureCache::prefetch(const QString &path, const QSize &decodeBound, Use u
         fetch(path, decodeBound, use, Wait::No);
 }
 
+std::optional<Picture> PictureCache::pictureBy(const QString &path, const QSize &decodeBound, Use use,
+                                               std::chrono::steady_clock::time_point deadline)
+{
+    if (path.isEmpty())
+        return Picture();
+    return fetch(path, decodeBound, use, Wait::Until, deadline);
+}
+
 std::optional<Picture> PictureCache::cached(const QString &path, const QSize &decodeBound, Use use)
 {
     if (path.isEmpty())
@@ -60,12 +89,15 @@ std::optional<Picture> PictureCache::cached(const QString &path, const QSize &de
     return found->picture;
 }
 
-std::optional<Picture> PictureCache::fetch(const QString &path, const QSize &decodeBound, Use use, Wait wait)
+std::optional<Picture> PictureCache::fetch(const QString &path, const QSize &decodeBound, Use use, Wait wait,
+                                           std::chrono::steady_clock::time_point deadline)
 {
     const Key key = keyOf(path, decodeBound, use);
-    std::promise<Picture> promise;
+    auto promise = std::make_shared<std::promise<Picture>>();
+    std::shared_future<Picture> result;
+    bool ours = false; // this call has the picture to decode
     {
-        std::unique_lock lock(m_mutex);
+        const std::lock_guard lock(m_mutex);
         if (const auto found = m_entries.find(key); found != m_entries.end()) {
             m_recency.splice(m_recency.begin(), m_recency, found->recency);
             ++m_hits;
@@ -75,16 +107,27 @@ std::optional<Picture> PictureCache::fetch(const QString &path, const QSize &dec
             if (wait == Wait::No)
                 return std::nullopt;
             ++m_hits;
-            const std::shared_future<Picture> result = *decoding;
-            lock.unlock();
-            return result.get();
+            result = *decoding;
+        } else {
+            result = promise->get_future().share();
+            m_decoding.insert(key, result);
+            ++m_decodes;
+            ours = true;
         }
-        m_decoding.insert(key, promise.get_future().share());
-        ++m_decodes;
     }
-
     // Decoded without the lock, so that other threads decode other files meanwhile.
-    const Picture picture = LoadPicture(path, key.bound, use);
+    if (ours && wait != Wait::Until)
+        return decodeInto(key, *promise);
+    if (ours)
+        DecodingThreads().start([this, key, promise] { decodeInto(key, *promise); });
+    if (wait == Wait::Until && result.wait_until(deadline) != std::future_status::ready)
+        return std::nullopt;
+    return result.get();
+}
+
+Picture PictureCache::decodeInto(const Key &key, std::promise<Picture> &promise)
+{
+    const Picture picture = LoadPicture(key.path, key.bound, key.use);
     {
         const std::lock_guard lock(m_mutex);
         insertLocked(key, picture);

@@ -20,6 +20,7 @@
 #include <QSize>
 #include <QString>
 
+#include <chrono>
 #include <future>
 #include <list>
 #include <mutex>
@@ -44,6 +45,12 @@ public:
     // Decodes into the cache unless the picture is there or being decoded already, in which cases
     // it returns at once. For worker threads that warm the cache ahead of the GUI thread.
     void prefetch(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
+
+    // The picture picture() would give, when the cache holds it or its decode ends by deadline;
+    // nothing otherwise, the decode going on into the cache. A decode no thread has started is
+    // started on a thread of the cache's own. For the GUI thread, which waits for no decode long.
+    std::optional<Picture> pictureBy(const QString &path, const QSize &decodeBound, Use use,
+                                     std::chrono::steady_clock::time_point deadline);
 
     // The picture picture() would give, when the cache holds it already; nothing is decoded.
     std::optional<Picture> cached(const QString &path, const QSize &decodeBound = QSize(), Use use = Use::Full);
@@ -88,13 +95,18 @@ private:
         qint64 cost = 0;
         std::list<Key>::iterator recency; // position in m_recency
     };
-    enum class Wait { ForOthers, No };
+    enum class Wait { ForOthers, No, Until };
 
     static Key keyOf(const QString &path, const QSize &decodeBound, Use use);
     static qint64 costOf(const Picture &picture);
     // The cached picture, or the decode of it (by this thread, or awaited from another); an empty
-    // optional when the picture is being decoded elsewhere and wait is No.
-    std::optional<Picture> fetch(const QString &path, const QSize &decodeBound, Use use, Wait wait);
+    // optional when the picture is being decoded elsewhere and wait is No, or its decode (by a
+    // thread of the cache's own when none has started it) has not ended by deadline and wait is
+    // Until.
+    std::optional<Picture> fetch(const QString &path, const QSize &decodeBound, Use use, Wait wait,
+                                 std::chrono::steady_clock::time_point deadline = {});
+    // Decodes the picture of key into the cache and fulfils promise with it.
+    Picture decodeInto(const Key &key, std::promise<Picture> &promise);
     void insertLocked(const Key &key, const Picture &picture);
     void evictLocked();
 

@@ -88,7 +88,7 @@ void SharpDecode::decode()
             contents = HeldOf(m_identity);
         // A stand-in was no picture of the file's: whatever picture of that size it holds now.
         if (m_standIn || (m_identity.isValid() && contents.identity == m_identity))
-            decoded = DecodePicture(contents, CoveringDecodeBound(m_natural, m_target));
+            decoded = DecodePicture(contents, CoveringDecodeBound(m_natural, m_target), m_path);
         if (m_standIn && decoded.logicalSize().toSize() != m_natural)
             decoded = Picture();
     } // the file's bytes go before the pixels are resampled, into the room they leave
