@@ -13,6 +13,7 @@
 // photos stored as phones store them, a grid of 512 x 512 tiles (which libheif decodes on
 // threads of its own), beside the picture of the same size coded whole.
 
+#include "tests/TestPaths.h"
 #include "BenchSupport.h"
 #include "Photos.h"
 #include "pictures/DecodeCost.h"
@@ -135,7 +136,7 @@ int main(int argc, char *argv[])
         make("avif-4000x3000-photo-q100.avif",
              modernpictures::Heif(smaller, {.codec = HeifCodec::Av1, .quality = 100, .fast = true}));
     }
-    const QString corpus = qEnvironmentVariable("TOVIMARU_TESTDATA", QStringLiteral(TOVIMARU_DEFAULT_TESTDATA))
+    const QString corpus = qEnvironmentVariable("TOVIMARU_TESTDATA", testing::SourcePath(QStringLiteral("../shared/testdata")))
                            + QStringLiteral("/images");
     QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext())

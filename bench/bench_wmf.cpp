@@ -7,6 +7,7 @@
 //
 //   bench_wmf [FILE...]      (default: the corpus's wmf/ folder and the samples)
 
+#include "tests/TestPaths.h"
 #include "base/Twips.h"
 #include "wmf/WmfPlayer.h"
 
@@ -42,7 +43,7 @@ double bestOf(const std::function<void()> &work, double *first = nullptr)
 QStringList defaultFiles()
 {
     QStringList files;
-    for (const QString &folder : {QStringLiteral(TOVIMARU_TESTDATA "/images/wmf"), QStringLiteral(TOVIMARU_SAMPLES)}) {
+    for (const QString &folder : {testing::SourcePath(QStringLiteral("../shared/testdata/images/wmf")), testing::SourcePath(QStringLiteral("samples"))}) {
         const QDir dir(folder);
         for (const QString &name : dir.entryList({QStringLiteral("*.wmf"), QStringLiteral("*.WMF")}, QDir::Files, QDir::Name))
             files << dir.filePath(name);

@@ -4,6 +4,8 @@
 // Helpers shared by the program's tests: finding the program's windows and controls by name,
 // and answering the modal dialogs the program opens.
 
+#include "TestPaths.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -67,7 +69,7 @@ inline const struct FreshDataHome
 inline QString TestdataDir()
 {
     const QString chosen = qEnvironmentVariable("TOVIMARU_TESTDATA");
-    return chosen.isEmpty() ? QStringLiteral(TOVIMARU_DEFAULT_TESTDATA) : chosen;
+    return chosen.isEmpty() ? testing::SourcePath(QStringLiteral("../shared/testdata")) : chosen;
 }
 
 inline QString TestdataPath(const QString &relativePath)

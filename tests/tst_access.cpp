@@ -6,6 +6,7 @@
 // puts back what is carried; with the options off a click is only a click. A screen reader places
 // and takes off pictures and texts through their actions, also over the real accessibility bus.
 
+#include "TestPaths.h"
 #include "PosterPointer.h"
 #include "TestSupport.h"
 #include "XServer.h"
@@ -511,7 +512,7 @@ void TestAccess::aScreenReaderPlacesOverTheBus()
     program.setProcessEnvironment(env);
     program.setStandardOutputFile(QProcess::nullDevice());
     program.setStandardErrorFile(QProcess::nullDevice());
-    program.start(QStringLiteral(TOVIMARU_PROGRAM), {m_folder.path()});
+    program.start(testing::ProgramPath(), {m_folder.path()});
     QVERIFY(program.waitForStarted());
 
     reader.setProcessEnvironment(env);

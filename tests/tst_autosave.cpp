@@ -3,6 +3,7 @@
 // start with "つづきから". A poster is built in a child process and ended with "おわり", then
 // taken up again here and compared control for control and pixel for pixel; a child is killed
 // while it writes; damaged, cut and hostile files are set aside.
+#include "TestPaths.h"
 #include "TestSupport.h"
 #include "app/Program.h"
 #include "app/Resume.h"
@@ -557,7 +558,7 @@ void TestAutosave::unreadableFilesAreSetAside()
 // What the fuzz target once found, and its seeds: read in both ways, never a crash.
 void TestAutosave::regressionsAreReadWithoutHarm()
 {
-    const QDir folder(QStringLiteral(TOVIMARU_REGRESSIONS "/posterfile"));
+    const QDir folder(testing::SourcePath(QStringLiteral("tests/regressions/posterfile")));
     const QStringList files = folder.entryList(QDir::Files);
     QVERIFY(!files.isEmpty());
     for (const QString &name : files) {

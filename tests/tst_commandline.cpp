@@ -4,6 +4,7 @@
 // another process for what it prints and its exit status; the start folders are also followed
 // in-process into the running program.
 
+#include "TestPaths.h"
 #include "TestSupport.h"
 #include "app/CommandLine.h"
 #include "app/Program.h"
@@ -29,7 +30,7 @@ using testing::TopLevel;
 
 namespace {
 
-const QString ProgramPath = QStringLiteral(TOVIMARU_PROGRAM);
+const QString ProgramPath = testing::ProgramPath();
 
 struct Run
 {
@@ -142,7 +143,7 @@ void TestCommandLine::cleanup()
 QString TestCommandLine::pictureFolder(const QString &name)
 {
     const QString folder = m_scratch->filePath(name);
-    if (!QDir().mkpath(folder) || !QFile::copy(QStringLiteral(TOVIMARU_SAMPLES "/SUN.BMP"), folder + QStringLiteral("/SUN.BMP")))
+    if (!QDir().mkpath(folder) || !QFile::copy(testing::SourcePath(QStringLiteral("samples/SUN.BMP")), folder + QStringLiteral("/SUN.BMP")))
         return QString();
     return folder;
 }

@@ -5,6 +5,7 @@
 // private print server, and saves through the save dialog by typing a name. Faults of this kind
 // (a dialog that takes no input) cannot be seen by tests that run without a display server.
 
+#include "TestPaths.h"
 #include "PrivateCups.h"
 #include "TestSupport.h"
 #include "XServer.h"
@@ -102,7 +103,7 @@ void TestDesktop::initTestCase()
     m_prefix = m_work.filePath(QStringLiteral("prefix"));
     QProcess install;
     install.setProcessChannelMode(QProcess::MergedChannels);
-    install.start(QStringLiteral(TOVIMARU_CMAKE), {"--install", QStringLiteral(TOVIMARU_BUILD_DIR), "--prefix", m_prefix});
+    install.start(QStringLiteral(TOVIMARU_CMAKE), {"--install", testing::BuildPath(), "--prefix", m_prefix});
     QVERIFY(install.waitForFinished(60000));
     QVERIFY2(install.exitCode() == 0, install.readAll().constData());
 

@@ -6,6 +6,7 @@
 // cache, and main(). Both put folders of pictures together and read the cells and slots off the
 // form with what is below.
 
+#include "TestPaths.h"
 #include "TestSupport.h"
 #include "form/Form1.h"
 #include "form/Module1.h"
@@ -31,7 +32,7 @@ inline QString Corpus(const char *relativePath)
 
 inline QString Sample(const char *fileName)
 {
-    return QStringLiteral(TOVIMARU_SAMPLES "/") + QString::fromUtf8(fileName);
+    return testing::SourcePath(QStringLiteral("samples/")) + QString::fromUtf8(fileName);
 }
 
 // Pictures that decode, in several formats, to fill folders of any length with: the samples, and

@@ -5,6 +5,7 @@
 // manual page every Debian package carries, and the Debian package's files, computed
 // dependencies and lintian's verdict.
 
+#include "TestPaths.h"
 #include "app/AppIcon.h"
 #include "pictures/Picture.h"
 
@@ -23,7 +24,7 @@
 
 namespace {
 
-const QString BuildDir = QStringLiteral(TOVIMARU_BUILD_DIR);
+const QString BuildDir = testing::BuildPath();
 const QString AppId = QStringLiteral(TOVIMARU_APP_ID);
 const QString Homepage = QStringLiteral(TOVIMARU_HOMEPAGE);
 const QString Screenshot = QStringLiteral(TOVIMARU_SCREENSHOT);
@@ -81,10 +82,10 @@ QStringList ExpectedFiles()
     for (int size : IconSizes)
         files.append(QStringLiteral("share/icons/hicolor/%1x%1/apps/tovimaru.png").arg(size));
     // The program's own pictures, as the build drew them.
-    for (const QString &name : QDir(QStringLiteral(TOVIMARU_PICTURES_BUILD_DIR)).entryList(QDir::Files))
+    for (const QString &name : QDir(testing::BuildPath(QStringLiteral(TOVIMARU_INSTALL_PICTURESDIR))).entryList(QDir::Files))
         files.append(PicturesDir + QLatin1Char('/') + name);
     // And its own starters beside them.
-    for (const QString &name : QDir(QStringLiteral(TOVIMARU_STARTERS_BUILD_DIR)).entryList(QDir::Files))
+    for (const QString &name : QDir(testing::BuildPath(QStringLiteral(TOVIMARU_INSTALL_STARTERSDIR))).entryList(QDir::Files))
         files.append(QStringLiteral("share/tovimaru/starters/") + name);
     files.sort();
     return files;

@@ -12,6 +12,7 @@
 // turns clickToCarry, keyboardPointer and dwell (half a second) on besides. A failure names the
 // seed, the event and the events before it, so the same seed repeats it.
 
+#include "TestPaths.h"
 #include "StepTable.h"
 #include "TestSupport.h"
 
@@ -152,7 +153,7 @@ void TestMonkey::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     // The program starts in a folder with a few pictures of its own.
-    const QDir samples(QStringLiteral(TOVIMARU_SAMPLES));
+    const QDir samples(testing::SourcePath(QStringLiteral("samples")));
     for (const QString &name : samples.entryList(QDir::Files)) {
         if (name != QLatin1String("tovi.mdb"))
             QFile::copy(samples.filePath(name), m_dir.filePath(name));

@@ -5,6 +5,7 @@
 // it on the poster, in the capture and on the printed page. Without the option, none of them is
 // listed or decoded.
 
+#include "TestPaths.h"
 #include "PdfPages.h"
 #include "PosterPointer.h"
 #include "TestSupport.h"
@@ -372,7 +373,7 @@ void TestMoreFormats::phoneHeicIsUpright()
 void TestMoreFormats::regressionFilesLoadOrAreRefused()
 {
     platform::formats::SetMoreFormats(true);
-    const QDir folder(QStringLiteral(TOVIMARU_REGRESSIONS "/moreformats"));
+    const QDir folder(testing::SourcePath(QStringLiteral("tests/regressions/moreformats")));
     const QStringList files = folder.entryList(QDir::Files);
     QVERIFY(files.size() >= 10);
     for (const QString &name : files) {

@@ -4,6 +4,7 @@
 // and falls back to decoding the photo where it does not; the shared cache is read and written
 // as file managers do.
 
+#include "TestPaths.h"
 #include "TestSupport.h"
 #include "pictures/Exif.h"
 #include "pictures/Picture.h"
@@ -365,7 +366,7 @@ void TestPhotos::unwritableCacheIsPassedOver()
 void TestPhotos::fuzzFindingsAreHarmless_data()
 {
     QTest::addColumn<QString>("file");
-    const QDir folder(QStringLiteral(TOVIMARU_REGRESSIONS "/exif"));
+    const QDir folder(testing::SourcePath(QStringLiteral("tests/regressions/exif")));
     for (const QString &name : folder.entryList(QDir::Files))
         QTest::newRow(qPrintable(name)) << folder.filePath(name);
 }

@@ -4,6 +4,7 @@
 // and converted, and damaged files kept aside, never overwritten. The cases that need a second
 // process are in tst_phrasestore_processes.cpp.
 
+#include "TestPaths.h"
 #include "tst_phrasestore.h"
 
 #include "TestSupport.h"
@@ -210,7 +211,7 @@ void TestPhraseStore::jetFileWithoutThePhraseTable()
 // reads each through its helper process and carries on.
 void TestPhraseStore::jetRegressionFilesAreReadSafely()
 {
-    const QDir folder(QStringLiteral(TOVIMARU_REGRESSIONS "/jet"));
+    const QDir folder(testing::SourcePath(QStringLiteral("tests/regressions/jet")));
     const QStringList files = folder.entryList(QDir::Files);
     QVERIFY(!files.isEmpty());
     for (const QString &name : files) {
@@ -241,7 +242,7 @@ void TestPhraseStore::jetReaderThatFailsIsAnUnreadableFile()
         Write(reader, script);
         QVERIFY(QFile::setPermissions(reader, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
-    const QByteArray original = Bytes(QStringLiteral(TOVIMARU_REGRESSIONS "/jet/tovi-jet4-mutant-1213.mdb"));
+    const QByteArray original = Bytes(testing::SourcePath(QStringLiteral("tests/regressions/jet/tovi-jet4-mutant-1213.mdb")));
     QVERIFY(!original.isEmpty());
     Write(store(), original);
     if (!reader.isEmpty())

@@ -3,6 +3,7 @@
 // current folder, folder and drive changes, load and confirmation with their messages. The lists
 // themselves are tested in tst_filelists, the phrase store on real files in tst_phrasestore.
 
+#include "TestPaths.h"
 #include "TestSupport.h"
 #include "form/Form1.h"
 #include "form/Module1.h"
@@ -475,7 +476,7 @@ void TestRegistration::unreadableStoreInTheWindow_data()
     QTest::newRow("a folder named tovi.mdb") << true << QByteArray("these are not the phrases\n") << QString();
     // A damaged Jet file on which libmdb dies of a segmentation fault.
     QTest::newRow("a Jet file that crashes its reader")
-        << false << Bytes(QStringLiteral(TOVIMARU_REGRESSIONS "/jet/tovi-jet4-mutant-1213.mdb")) << QStringLiteral(".jet");
+        << false << Bytes(testing::SourcePath(QStringLiteral("tests/regressions/jet/tovi-jet4-mutant-1213.mdb"))) << QStringLiteral(".jet");
 }
 
 void TestRegistration::unreadableStoreInTheWindow()

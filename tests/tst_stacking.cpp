@@ -5,6 +5,7 @@
 // the main window still takes those clicks. Without a window manager every window stays where it
 // was put, so tests without a display server cannot see this.
 
+#include "TestPaths.h"
 #include "TestSupport.h"
 #include "XServer.h"
 
@@ -151,7 +152,7 @@ void TestStacking::secondaryWindowsStayAboveTheMainWindow()
     m_program.setProcessEnvironment(m_env);
     m_program.setWorkingDirectory(folder);
     m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_program.start(QStringLiteral(TOVIMARU_PROGRAM), {});
+    m_program.start(testing::ProgramPath(), {});
     QVERIFY(m_program.waitForStarted());
 
     QString main, registration;

@@ -5,6 +5,7 @@
 // stand-in of the picture's own proportions, the picture comes into its cell when it has been
 // decoded, and only those formats ever stand in.
 
+#include "TestPaths.h"
 #include "PosterPointer.h"
 #include "TestSupport.h"
 #include "tests/support/ExifJpeg.h"
@@ -237,7 +238,7 @@ void TestStandIns::heifStreamsAskingForMoreThanStatedAreRefused_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("taken");
-    QFile found(QStringLiteral(TOVIMARU_REGRESSIONS "/moreformats/grid-canvas-12800x8192.heic"));
+    QFile found(testing::SourcePath(QStringLiteral("tests/regressions/moreformats/grid-canvas-12800x8192.heic")));
     QVERIFY(found.open(QIODevice::ReadOnly));
     // Found by fuzzing: a grid stated 2 x 48 whose canvas, 12800 x 8192, took libheif seconds.
     QTest::newRow("a canvas of 12800 x 8192, stated 2 x 48") << found.readAll() << false;

@@ -7,6 +7,7 @@
 // TOVIMARU_WRITE_REFERENCES=<folder> writes the reference renderings anew into that folder
 // instead of comparing with them.
 
+#include "TestPaths.h"
 #include "TestSupport.h"
 #include "pictures/Picture.h"
 #include "wmf/WmfPlayer.h"
@@ -35,7 +36,7 @@ QString corpusFile(const QString &relative)
 
 QString sampleFile(const QString &name)
 {
-    return QStringLiteral(TOVIMARU_SAMPLES "/") + name;
+    return testing::SourcePath(QStringLiteral("samples/")) + name;
 }
 
 QByteArray readAll(const QString &path)
@@ -330,7 +331,7 @@ void TestWmf::referenceRenders()
         QVERIFY(file.save(QString::fromLocal8Bit(writeTo) + QLatin1Char('/') + reference + ".png"));
         return;
     }
-    const QImage expected(QStringLiteral(TOVIMARU_SOURCE "/tests/reference/") + reference + ".png");
+    const QImage expected(testing::SourcePath(QStringLiteral("tests/reference/")) + reference + ".png");
     QVERIFY2(!expected.isNull(), qPrintable(reference));
     QCOMPARE(render.size(), expected.size());
     // Anti-aliasing and glyph rendering may shift by a pixel here and there; a wrong shape,
@@ -582,7 +583,7 @@ void TestWmf::hostileFiles()
 void TestWmf::corpusAndRegressionFilesEnd_data()
 {
     QTest::addColumn<QString>("path");
-    QStringList folders{QStringLiteral(TOVIMARU_SOURCE "/tests/regressions/wmf")};
+    QStringList folders{testing::SourcePath(QStringLiteral("tests/regressions/wmf"))};
     if (hasCorpus())
         folders << corpusFile(QStringLiteral("wmf")) << corpusFile(QStringLiteral("bad"));
     else
