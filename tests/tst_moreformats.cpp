@@ -6,20 +6,17 @@
 // listed or decoded.
 
 #include "TestPaths.h"
-#include "PdfPages.h"
 #include "PosterPointer.h"
+#include "PrintedPoster.h"
 #include "TestSupport.h"
 #include "tests/support/ExifJpeg.h"
 #include "tests/support/ModernPictures.h"
 #include "tests/support/PictureFiles.h"
 
-#include "app/Program.h"
 #include "app/Startup.h"
 #include "form/Form1.h"
 #include "form/Module1.h"
 #include "images/Gallery.h"
-#include "output/PosterCapture.h"
-#include "output/PrintAndSave.h"
 #include "pictures/DecoderPool.h"
 #include "pictures/Exif.h"
 #include "pictures/Picture.h"
@@ -29,8 +26,6 @@
 
 #include <QElapsedTimer>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
@@ -176,40 +171,6 @@ double BoardContrast(const QImage &image)
     }
     const double count = double(board.width()) * board.height(), mean = sum / count;
     return std::sqrt(std::max(0.0, squares / count - mean * mean));
-}
-
-// The poster printed by the step-4 button to a one-page PDF, and where a point of the capture
-// lies on that page, in points.
-struct PrintedPoster
-{
-    QString pdf;
-    QImage page; // at 72 dpi
-    QRect ink;
-    QSize capture;
-    QPointF onPage(QPointF inCapture) const
-    {
-        return {ink.left() + (inCapture.x() + 0.5) * ink.width() / capture.width(),
-                ink.top() + (inCapture.y() + 0.5) * ink.height() / capture.height()};
-    }
-};
-
-PrintedPoster PrintPoster(Form1 &form, const QString &pdf)
-{
-    QPrinter &printer = CurrentProgram()->printing().printer();
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    testing::AnswerNextModal([](QDialog *dialog) { QVERIFY(qobject_cast<QPrintDialog *>(dialog)); });
-    QTest::mouseClick(form.Command14, Qt::LeftButton);
-    PrintedPoster printed{pdf, testing::PdfPage(pdf), {}, form.Picture2->picture().image().size()};
-    printed.ink = testing::Ink(printed.page);
-    return printed;
-}
-
-// Where a slot on the poster lies in the step-4 capture.
-QRect InCapture(const platform::ImageControl &slot)
-{
-    return {(slot.geometry().topLeft() - output::PosterRect.topLeft()) * platform::CaptureDensity,
-            slot.geometry().size() * platform::CaptureDensity};
 }
 
 } // namespace
@@ -531,13 +492,13 @@ void TestMoreFormats::transparentPngShowsThePaper()
 
     // In the capture: the paper around the square, inside the picture's box, and the square.
     const QImage poster = form->Picture2->picture().image();
-    const QRect box = InCapture(slot);
+    const QRect box = testing::InCapture(slot);
     const QPoint corner = box.topLeft() + QPoint(box.width() / 8, box.height() / 8);
     QVERIFY(Near(poster.pixelColor(corner), PaperColour, 4));
     QVERIFY(Near(poster.pixelColor(box.center()), Qt::red, 4));
 
     // On the printed page: the same, where the picture's box lies on the fitted poster.
-    const PrintedPoster printed = PrintPoster(*form, folder.filePath(QStringLiteral("printed.pdf")));
+    const testing::PrintedPoster printed = testing::PrintPoster(*form, folder.filePath(QStringLiteral("printed.pdf")));
     QVERIFY(!printed.page.isNull());
     const auto onPage = [&](QPoint inCapture) { return printed.onPage(inCapture).toPoint(); };
     QVERIFY(Near(printed.page.pixelColor(onPage(corner)), PaperColour, 6));
@@ -669,16 +630,10 @@ void TestMoreFormats::phonePhotoAppearsAndPrintsSharp()
 
     QTest::mouseClick(form->Command6, Qt::LeftButton); // step 3
     QTest::mouseClick(form->Command4, Qt::LeftButton); // step 4: the poster captured
-    const PrintedPoster printed = PrintPoster(*form, folder.filePath(QStringLiteral("printed.pdf")));
+    const testing::PrintedPoster printed = testing::PrintPoster(*form, folder.filePath(QStringLiteral("printed.pdf")));
     QVERIFY(!printed.page.isNull());
-    // The picture's box on the page, rendered at about one pixel a pixel of the capture.
-    const QRect box = InCapture(slot);
-    const QRectF onPage(printed.onPage(box.topLeft()), printed.onPage(box.bottomRight()));
-    const int dpi = qRound(72.0 * printed.capture.width() / printed.ink.width());
-    const QImage page = testing::PdfPage(printed.pdf, dpi, onPage.toAlignedRect());
-    QVERIFY(!page.isNull());
-    const QRectF inPage((onPage.topLeft() - onPage.toAlignedRect().topLeft()) * dpi / 72.0, onPage.size() * dpi / 72.0);
-    const QImage printedPhoto = page.copy(inPage.toRect());
+    const QImage printedPhoto = testing::PrintedBox(printed, testing::InCapture(slot));
+    QVERIFY(!printedPhoto.isNull());
     QVERIFY2(SameQuarters(printedPhoto, upright), "printed the wrong way up");
     // Sharp: the chequerboard as sharp as in the photo made small, which the thumbnail is not.
     const auto madeSmall = [&](const QImage &image) {
