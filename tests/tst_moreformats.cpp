@@ -583,12 +583,17 @@ void TestMoreFormats::phonePhotoAppearsAndPrintsSharp()
     const QImage sensor = Detailed(stored);
     const QString name = QStringLiteral("photo.") + (kind == PhotoFile::Heic ? "heic" : kind == PhotoFile::Jpeg ? "jpg" : "png");
     if (kind == PhotoFile::Heic) {
-        WriteFile(folder.filePath(name), modernpictures::HeifGrid(sensor, {.quality = 30,
-                                                                           .orientation = orientation,
-                                                                           .exifOrientation = true,
-                                                                           .thumbnailSide = 320,
-                                                                           .fast = true,
-                                                                           .bitDepth = bitDepth}));
+        const QByteArray heic = modernpictures::HeifGrid(sensor, {.quality = 30,
+                                                                  .orientation = orientation,
+                                                                  .exifOrientation = true,
+                                                                  .thumbnailSide = 320,
+                                                                  .fast = true,
+                                                                  .bitDepth = bitDepth});
+        // Coded at that depth (x265 here takes 10 bits): bitDepthLumaMinus8 of the first tile's hvcC.
+        const qsizetype hvcC = heic.indexOf("hvcC");
+        QVERIFY(hvcC > 0 && hvcC + 4 + 17 < heic.size());
+        QCOMPARE(heic[hvcC + 4 + 17] & 7, bitDepth - 8);
+        WriteFile(folder.filePath(name), heic);
     } else if (kind == PhotoFile::Jpeg) {
         const QImage thumbnail = sensor.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         WriteFile(folder.filePath(name), exifjpeg::WithExif(exifjpeg::Encode(sensor, 90), orientation,
