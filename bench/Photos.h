@@ -101,15 +101,31 @@ inline QImage Photo(quint32 seed, QSize size = PhotoSize)
     return image;
 }
 
-// Plain and Camera as above; the others a phone's 12 megapixels (4032 x 3024) in each of today's
+// Plain and Camera as above; then a phone's 12 megapixels (4032 x 3024) in each of today's
 // formats, and as a JPEG of the same pixels to compare them with. The HEIC ones are coded in
-// tiles of 512 pixels and carry a thumbnail, as phones store them.
-enum class PhotoKind { Plain, Camera, PhoneJpeg, PhonePng, PhoneWebp, PhoneHeic };
+// tiles of 512 pixels and carry a thumbnail, as phones store them; those of today's phones, of 24
+// megapixels (5712 x 4284) and 48 (8000 x 6000), are also turned by the file and its EXIF block
+// (every other one held upright: 6), as their camera stores them.
+enum class PhotoKind { Plain, Camera, PhoneJpeg, PhonePng, PhoneWebp, PhoneHeic, Heic24, Heic48 };
 inline constexpr QSize PhoneSize(4032, 3024);
+inline constexpr QSize Heic24Size(5712, 4284);
+inline constexpr QSize Heic48Size(8000, 6000);
+
+inline QSize PhotoSizeOf(PhotoKind kind)
+{
+    switch (kind) {
+    case PhotoKind::Plain: return PhotoSize;
+    case PhotoKind::Camera: return CameraSize;
+    case PhotoKind::Heic24: return Heic24Size;
+    case PhotoKind::Heic48: return Heic48Size;
+    default: return PhoneSize;
+    }
+}
 
 inline QString PhotoName(int k, PhotoKind kind = PhotoKind::Plain)
 {
-    const char *names[] = {"photo%1.jpg", "camera%1.jpg", "jpeg%1.jpg", "png%1.png", "webp%1.webp", "heic%1.heic"};
+    const char *names[] = {"photo%1.jpg", "camera%1.jpg", "jpeg%1.jpg",      "png%1.png",
+                           "webp%1.webp", "heic%1.heic",  "heic24-%1.heic", "heic48-%1.heic"};
     return QString::fromLatin1(names[int(kind)]).arg(k, 3, 10, QLatin1Char('0'));
 }
 
@@ -119,12 +135,16 @@ inline QByteArray PhotoFile(int k, PhotoKind kind)
     if (kind == PhotoKind::Plain)
         return exifjpeg::Encode(Photo(quint32(k) + 1), PhotoQuality);
     if (kind != PhotoKind::Camera) {
-        const QImage photo = Photo(quint32(k) + 2001, PhoneSize);
+        const QImage photo = Photo(quint32(k) + 2001, PhotoSizeOf(kind));
         switch (kind) {
         case PhotoKind::PhonePng: return modernpictures::Png(photo);
         case PhotoKind::PhoneWebp: return modernpictures::Webp(photo, PhotoQuality);
         case PhotoKind::PhoneHeic:
             return modernpictures::HeifGrid(photo, {.quality = 60, .thumbnailSide = 320, .fast = true});
+        case PhotoKind::Heic24:
+        case PhotoKind::Heic48:
+            return modernpictures::HeifGrid(photo, {.quality = 50, .orientation = k % 2 ? 6 : 1,
+                                                    .exifOrientation = true, .thumbnailSide = 320, .fast = true});
         default: return exifjpeg::Encode(photo, PhotoQuality);
         }
     }
@@ -169,9 +189,10 @@ inline QStringList MakePhotos(const QString &folder, int count, PhotoKind kind =
             });
         }
     });
-    const QSize size = kind == PhotoKind::Plain ? PhotoSize : kind == PhotoKind::Camera ? CameraSize : PhoneSize;
-    std::printf("generated %zu photos of %dx%d at quality %d%s in %.1f s\n", missing.size(), size.width(),
-                size.height(), PhotoQuality, kind == PhotoKind::Camera ? " with EXIF thumbnails" : "", ms / 1000);
+    const QSize size = PhotoSizeOf(kind);
+    std::printf("generated %zu photos of %dx%d%s%s in %.1f s\n", missing.size(), size.width(), size.height(),
+                kind == PhotoKind::Heic24 || kind == PhotoKind::Heic48 ? "" : qPrintable(QStringLiteral(" at quality %1").arg(PhotoQuality)),
+                kind == PhotoKind::Camera ? " with EXIF thumbnails" : "", ms / 1000);
     return names;
 }
 

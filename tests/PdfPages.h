@@ -11,12 +11,18 @@
 
 namespace testing {
 
-// The page of a one-page PDF at 72 dpi (one pixel per point); a null image where it cannot be
-// rendered.
-inline QImage PdfPage(const QString &pdf)
+// The page of a one-page PDF at 72 dpi (one pixel per point), or of the part of it within
+// region (in points) at dpi; a null image where it cannot be rendered.
+inline QImage PdfPage(const QString &pdf, int dpi = 72, const QRect &region = QRect())
 {
     const QString base = pdf + QStringLiteral(".page");
-    Run(QStringLiteral("pdftoppm"), {"-r", "72", "-png", "-singlefile", pdf, base});
+    QStringList arguments{"-r", QString::number(dpi), "-png", "-singlefile"};
+    if (region.isValid()) {
+        const auto at = [dpi](int points) { return QString::number(points * dpi / 72); };
+        arguments << "-x" << at(region.x()) << "-y" << at(region.y()) << "-W" << at(region.width()) << "-H"
+                  << at(region.height());
+    }
+    Run(QStringLiteral("pdftoppm"), arguments << pdf << base);
     return QImage(base + QStringLiteral(".png"));
 }
 

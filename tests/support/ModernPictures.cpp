@@ -2,6 +2,8 @@
 #include "tests/support/ModernPictures.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
+#include <QHash>
 #include <QImageWriter>
 #include <QList>
 #include <QtEndian>
@@ -475,11 +477,22 @@ QByteArray HeifGrid(const QImage &image, const HeifOptions &options, int tileSid
 
     Reference tiles{"dimg", grid, {}};
     QList<Property> first; // the first tile's properties
+    // Tiles of the same pixels are coded once: the large pictures of the tests are mostly of
+    // plain colour, and an encoder started for every tile would take most of their time.
+    QHash<QByteArray, CodedItem> codedTiles;
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {
-            const auto coded = PrimaryItem(Heif(Tile(pixels, column * tileSide, row * tileSide, tileSide), alone));
-            if (!coded)
-                return {};
+            const QImage pixelsOfTile = Tile(pixels, column * tileSide, row * tileSide, tileSide);
+            const QByteArray key = QCryptographicHash::hash(
+                    QByteArrayView(pixelsOfTile.constBits(), pixelsOfTile.sizeInBytes()), QCryptographicHash::Sha1);
+            auto known = codedTiles.constFind(key);
+            if (known == codedTiles.cend()) {
+                const auto made = PrimaryItem(Heif(pixelsOfTile, alone));
+                if (!made)
+                    return {};
+                known = codedTiles.insert(key, *made);
+            }
+            const CodedItem *coded = &*known;
             const quint16 tile = writer.add({hevc ? "hvc1" : "av01", true, coded->data, {}});
             tiles.to.append(tile);
             for (const Property &property : coded->properties) {
