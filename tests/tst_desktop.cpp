@@ -203,19 +203,21 @@ void TestDesktop::initTestCase()
     m_places.edit = Centre(form->Command21);
     for (int key : {10, 7, 40, 64}) // さ く ら ＯＫ
         m_places.keys.append(Centre(form->Label1[key]));
-    QPrinter printer;
-    QPrintDialog dialog(&printer, form);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *box = dialog.findChild<QDialogButtonBox *>();
-    QVERIFY(box);
-    for (QAbstractButton *button : box->buttons()) {
-        if (box->buttonRole(button) == QDialogButtonBox::AcceptRole)
-            m_places.printFromCorner = QPoint(dialog.width(), dialog.height()) - button->mapTo(&dialog, button->rect().center());
+    {
+        QPrinter printer;
+        QPrintDialog dialog(&printer, form);
+        dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *box = dialog.findChild<QDialogButtonBox *>();
+        QVERIFY(box);
+        for (QAbstractButton *button : box->buttons()) {
+            if (box->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                m_places.printFromCorner = QPoint(dialog.width(), dialog.height()) - button->mapTo(&dialog, button->rect().center());
+        }
+        QVERIFY(!m_places.printFromCorner.isNull());
+        dialog.hide();
     }
-    QVERIFY(!m_places.printFromCorner.isNull());
-    dialog.hide();
     m_shots = qEnvironmentVariable("TOVIMARU_DESKTOP_SHOTS");
     m_places.end = Centre(form->Command3);
     {
