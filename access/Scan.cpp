@@ -527,8 +527,10 @@ void Scanner::takeItem(const ScanChoice &choice)
     const QPoint at = view->viewport()->mapToGlobal(view->visualRect(index).center());
     // Afterwards the light comes back to the item, or to the list's first where it went.
     const QStringList path = pathIds(m_path.size());
+    // The choice lives in the list that offering the controls again rebuilds.
+    const QString id = choice.id;
     clickAt(at, again);
-    offerControls(path, choice.id);
+    offerControls(path, id);
 }
 
 void Scanner::putDown(QPoint at)
