@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <functional>
 
 namespace platform::heif {
 
@@ -188,7 +189,7 @@ void CodedFrames::add(const std::optional<QSize> &size)
     largest = std::max(largest, qint64(size->width()) * size->height());
 }
 
-std::optional<int> AddHvcc(QByteArrayView hvcC, CodedFrames *frames)
+std::optional<int> ForEachHvccNal(QByteArrayView hvcC, const std::function<void(QByteArrayView)> &visit)
 {
     constexpr qsizetype Arrays = 22; // after the fixed part of the configuration record
     if (hvcC.size() < Arrays + 1)
@@ -198,7 +199,6 @@ std::optional<int> AddHvcc(QByteArrayView hvcC, CodedFrames *frames)
     for (int array = quint8(hvcC[Arrays]); array > 0; --array) {
         if (at + 3 > hvcC.size())
             return std::nullopt;
-        const int type = quint8(hvcC[at]) & 0x3F;
         int units = int(bytes::beAt(hvcC, at + 1, 2));
         at += 3;
         for (; units > 0; --units) {
@@ -207,26 +207,50 @@ std::optional<int> AddHvcc(QByteArrayView hvcC, CodedFrames *frames)
             const qsizetype length = qsizetype(bytes::beAt(hvcC, at, 2));
             if (length > hvcC.size() - at - 2)
                 return std::nullopt;
-            if (type == HevcSps)
-                frames->add(HevcSpsSize(hvcC.sliced(at + 2, length)));
+            visit(hvcC.sliced(at + 2, length));
             at += 2 + length;
         }
     }
     return lengthBytes;
 }
 
-void AddHevcNals(QByteArrayView units, int lengthBytes, CodedFrames *frames)
+bool ForEachHevcNal(QByteArrayView units, int lengthBytes, const std::function<void(QByteArrayView)> &visit)
 {
     qsizetype at = 0;
     while (at + lengthBytes <= units.size()) {
         const quint64 length = bytes::beAt(units, at, lengthBytes);
         at += lengthBytes;
         if (length > quint64(units.size() - at))
-            return; // the decoder stops here too
-        if (length >= 2 && ((quint8(units[at]) >> 1) & 0x3F) == HevcSps)
-            frames->add(HevcSpsSize(units.sliced(at, qsizetype(length))));
+            return false; // the decoder stops here too
+        visit(units.sliced(at, qsizetype(length)));
         at += qsizetype(length);
     }
+    return at == units.size();
+}
+
+namespace {
+
+bool isSps(QByteArrayView nal)
+{
+    return nal.size() >= 2 && ((quint8(nal[0]) >> 1) & 0x3F) == HevcSps;
+}
+
+} // namespace
+
+std::optional<int> AddHvcc(QByteArrayView hvcC, CodedFrames *frames)
+{
+    return ForEachHvccNal(hvcC, [frames](QByteArrayView nal) {
+        if (isSps(nal))
+            frames->add(HevcSpsSize(nal));
+    });
+}
+
+void AddHevcNals(QByteArrayView units, int lengthBytes, CodedFrames *frames)
+{
+    ForEachHevcNal(units, lengthBytes, [frames](QByteArrayView nal) {
+        if (isSps(nal))
+            frames->add(HevcSpsSize(nal));
+    });
 }
 
 void AddAv1Obus(QByteArrayView obus, CodedFrames *frames)

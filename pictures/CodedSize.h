@@ -10,6 +10,7 @@
 #include <QByteArrayView>
 #include <QSize>
 
+#include <functional>
 #include <optional>
 
 namespace platform::heif {
@@ -38,6 +39,12 @@ std::optional<int> AddHvcc(QByteArrayView hvcC, CodedFrames *frames);
 // The parameter sets among HEVC NAL units, each with a length of lengthBytes before it (an
 // item's data).
 void AddHevcNals(QByteArrayView units, int lengthBytes, CodedFrames *frames);
+// Each NAL unit of an hvcC box's arrays, header in; the bytes of the length before each NAL unit
+// of the item's data, or nothing when the box cannot be read.
+std::optional<int> ForEachHvccNal(QByteArrayView hvcC, const std::function<void(QByteArrayView)> &visit);
+// Each NAL unit of an item's data, each with a length of lengthBytes before it; whether the
+// data ended where its last unit did.
+bool ForEachHevcNal(QByteArrayView units, int lengthBytes, const std::function<void(QByteArrayView)> &visit);
 // The sequence headers among AV1 OBUs (av1C's configOBUs and the items' data).
 void AddAv1Obus(QByteArrayView obus, CodedFrames *frames);
 

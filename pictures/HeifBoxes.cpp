@@ -154,6 +154,17 @@ public:
         }
         return std::nullopt;
     }
+    // The bodies of all item id's properties of type, in the order they are associated.
+    std::vector<QByteArrayView> properties(quint32 id, const char *type) const
+    {
+        std::vector<QByteArrayView> found;
+        for (const int index : m_associations.value(id)) {
+            if (index >= 1 && index <= int(m_properties.size())
+                && m_properties[size_t(index - 1)].first == QByteArrayView(type, 4))
+                found.push_back(m_properties[size_t(index - 1)].second);
+        }
+        return found;
+    }
     // Item id's data, its extents one after another; nothing when they cannot be found, or when
     // reading them would pass *budget bytes (taken from it).
     std::optional<QByteArray> data(quint32 id, qint64 *budget) const
@@ -405,6 +416,91 @@ std::optional<qint64> ItemCodedPixels(QByteArrayView file, quint32 item)
     if (frames.unreadable)
         return std::nullopt;
     return frames.largest;
+}
+
+namespace {
+
+std::optional<QSize> ispeSize(const Items &items, quint32 id)
+{
+    const std::optional<Full> ispe = full(items.property(id, "ispe"));
+    if (!ispe || ispe->body.size() < 8)
+        return std::nullopt;
+    const quint32 width = be32At(ispe->body, 0), height = be32At(ispe->body, 4);
+    if (width == 0 || height == 0 || width > 0xFFFFFF || height > 0xFFFFFF)
+        return std::nullopt;
+    return QSize(int(width), int(height));
+}
+
+// The grid's rows and columns from its data; nothing when they cannot be read.
+std::optional<std::pair<int, int>> gridShape(const std::optional<QByteArray> &data)
+{
+    if (!data || data->size() < 4)
+        return std::nullopt;
+    return std::pair{quint8(data->at(2)) + 1, quint8(data->at(3)) + 1};
+}
+
+} // namespace
+
+std::optional<HevcPicture> PrimaryHevc(QByteArrayView file)
+{
+    const Items items(file);
+    const std::optional<quint32> primary = items.primary();
+    if (!primary || !items.referencing("auxl", *primary).empty() || items.property(*primary, "clap")
+        || items.property(*primary, "imir"))
+        return std::nullopt;
+    HevcPicture picture;
+    qint64 budget = 2 * qint64(file.size());
+    std::vector<quint32> tiles{*primary};
+    const std::optional<QSize> stated = ispeSize(items, *primary);
+    if (!stated)
+        return std::nullopt;
+    picture.coded = *stated;
+    if (items.type(*primary) == "grid") {
+        const std::optional<QByteArray> data = items.data(*primary, &budget);
+        const std::optional<std::pair<int, int>> shape = gridShape(data);
+        const std::optional<QSize> canvas = canvasSize(data, false);
+        tiles = items.references("dimg", *primary);
+        if (!shape || !canvas || *canvas != picture.coded || tiles.size() != size_t(shape->first * shape->second))
+            return std::nullopt;
+        picture.rows = shape->first;
+        picture.columns = shape->second;
+    } else if (items.type(*primary) != "hvc1") {
+        return std::nullopt;
+    }
+    // Every tile coded alike, with no turn of its own.
+    const std::optional<QByteArrayView> hvcC = items.property(tiles.front(), "hvcC");
+    const std::optional<QSize> tile = ispeSize(items, tiles.front());
+    if (!hvcC || !tile || picture.columns * tile->width() < picture.coded.width()
+        || picture.rows * tile->height() < picture.coded.height())
+        return std::nullopt;
+    picture.tile = *tile;
+    for (const quint32 id : tiles) {
+        if (items.type(id) != "hvc1" || items.property(id, "hvcC") != hvcC || ispeSize(items, id) != tile
+            || (id != *primary && (items.property(id, "irot") || items.property(id, "imir") || items.property(id, "clap"))))
+            return std::nullopt;
+        const std::optional<QByteArray> data = items.data(id, &budget);
+        if (!data)
+            return std::nullopt;
+        picture.tiles.push_back(*data);
+    }
+    const std::optional<int> lengthBytes = ForEachHvccNal(*hvcC, [&picture](QByteArrayView nal) {
+        const quint32 length = quint32(nal.size());
+        const char prefix[4] = {char(length >> 24), char(length >> 16), char(length >> 8), char(length)};
+        picture.parameterSets.append(prefix, 4).append(nal.data(), nal.size());
+    });
+    if (!lengthBytes)
+        return std::nullopt;
+    picture.lengthBytes = *lengthBytes;
+    if (const std::optional<QByteArrayView> irot = items.property(*primary, "irot"); irot && !irot->isEmpty())
+        picture.quarterTurns = quint8(irot->at(0)) & 3;
+    for (const QByteArrayView colr : items.properties(*primary, "colr")) {
+        if (colr.size() >= 11 && colr.first(4) == "nclx") {
+            picture.matrix = be16At(colr, 8);
+            picture.fullRange = quint8(colr[10]) & 0x80;
+            break;
+        }
+    }
+    return picture;
 }
 
 std::optional<QSize> PrimarySize(QByteArrayView head)

@@ -10,10 +10,12 @@
 // pixels cost half the time on two cores. What a file's decode is allowed to cost counts that
 // (DecodeCost.h).
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QSize>
 
 #include <optional>
+#include <vector>
 
 namespace platform::heif {
 
@@ -36,5 +38,24 @@ std::optional<qint64> ItemCodedPixels(QByteArrayView file, quint32 item);
 // it, read from the first bytes of a file (its meta box); nothing when they do not say. A
 // picture's stand-in takes it while the picture is decoded; its crop (clap) is not counted.
 std::optional<QSize> PrimarySize(QByteArrayView head);
+
+// The primary picture where it is coded in HEVC, whole or as a grid of tiles that share one
+// configuration, has no alpha plane and no crop, and is at most turned (irot): what a phone
+// writes, and what is decoded here without libheif (HevcDecode.h).
+struct HevcPicture
+{
+    QByteArray parameterSets; // the configuration's NAL units, each after 4 bytes of its length
+    int lengthBytes = 4;      // before each NAL unit of a tile's data
+    // Row by row; one when coded whole. Each lies in the file's bytes, which it outlives not.
+    std::vector<QByteArray> tiles;
+    int columns = 1, rows = 1;
+    QSize coded;           // the picture before it is turned: the grid's canvas, or the item's ispe
+    QSize tile;            // each tile's ispe (the picture's own when coded whole)
+    int quarterTurns = 0;  // anticlockwise
+    // Its colours (an nclx colr property; otherwise BT.601, full range).
+    int matrix = 6;
+    bool fullRange = true;
+};
+std::optional<HevcPicture> PrimaryHevc(QByteArrayView file);
 
 } // namespace platform::heif

@@ -4,6 +4,7 @@
 #include "pictures/AreaReduce.h"
 #include "pictures/DecodeCost.h"
 #include "pictures/HeifBoxes.h"
+#include "pictures/HevcDecode.h"
 #include "pictures/PictureFormats.h"
 
 #include <libheif/heif.h>
@@ -260,6 +261,11 @@ QImage HeifFile::decode(const QSize &size)
         return {};
     // A picture that does not come out at the size its header promised is not the one measured.
     const QSize want = size.isValid() ? size.boundedTo(natural()) : natural();
+    // A phone's photo without libheif in between; anything else, or what fails there, by it.
+    if (const std::optional<HevcPicture> hevc = PrimaryHevc(d->bytes)) {
+        if (const QImage direct = DecodeHevc(*hevc, want); direct.size() == want)
+            return direct;
+    }
     const QImage image = Decode(d->primary.get(), want);
     return image.size() == want ? image : QImage();
 }

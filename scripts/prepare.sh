@@ -14,7 +14,7 @@ packages=(
   poppler-utils cups printer-driver-cups-pdf qt6-translations-l10n
   xvfb xdotool openbox x11-utils
   at-spi2-core python3-pyatspi dbus-daemon dbus-session-bus-common
-  qt6-svg-dev qt6-image-formats-plugins libheif-dev libpng-dev libwebp-dev
+  qt6-svg-dev qt6-image-formats-plugins libheif-dev libde265-dev libpng-dev libwebp-dev
   qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng alsa-utils
   desktop-file-utils appstream dpkg-dev file lintian
 )

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // HEIC photos as phones store them (moreFormats): a grid of hidden tiles cropped to the picture's
-// size, which the loader shows whole, upright, in its colours; and damaged grids, which give the
-// empty picture.
+// size, which the loader shows whole, upright, in its colours, the colours libheif gives them
+// (the loader decodes a phone's HEVC photo without it); and damaged grids, which give the empty
+// picture.
 
 #include "TestSupport.h"
 #include "pictures/Exif.h"
@@ -112,12 +113,14 @@ void TestHeifGrid::gridLoadsWholeAndUpright_data()
     QTest::addColumn<HeifCodec>("codec");
     QTest::addColumn<int>("orientation");
     QTest::addColumn<int>("tiles");
-    QTest::newRow("150x100 in 3x2 tiles of 64") << QSize(150, 100) << 64 << HeifCodec::Hevc << 1 << 6;
-    QTest::newRow("256x64, tiles filling it") << QSize(256, 64) << 64 << HeifCodec::Hevc << 1 << 4;
-    QTest::newRow("40x30 in one tile") << QSize(40, 30) << 64 << HeifCodec::Hevc << 1 << 1;
-    QTest::newRow("AVIF") << QSize(150, 100) << 64 << HeifCodec::Av1 << 1 << 6;
-    QTest::newRow("a phone held upright") << QSize(200, 150) << 64 << HeifCodec::Hevc << 6 << 12;
-    QTest::newRow("turned and mirrored") << QSize(150, 100) << 64 << HeifCodec::Hevc << 5 << 6;
+    QTest::addColumn<int>("bitDepth");
+    QTest::newRow("150x100 in 3x2 tiles of 64") << QSize(150, 100) << 64 << HeifCodec::Hevc << 1 << 6 << 8;
+    QTest::newRow("256x64, tiles filling it") << QSize(256, 64) << 64 << HeifCodec::Hevc << 1 << 4 << 8;
+    QTest::newRow("40x30 in one tile") << QSize(40, 30) << 64 << HeifCodec::Hevc << 1 << 1 << 8;
+    QTest::newRow("AVIF") << QSize(150, 100) << 64 << HeifCodec::Av1 << 1 << 6 << 8;
+    QTest::newRow("a phone held upright") << QSize(200, 150) << 64 << HeifCodec::Hevc << 6 << 12 << 8;
+    QTest::newRow("a phone held the other way up, 10 bits") << QSize(200, 150) << 64 << HeifCodec::Hevc << 8 << 12 << 10;
+    QTest::newRow("turned and mirrored") << QSize(150, 100) << 64 << HeifCodec::Hevc << 5 << 6 << 8;
 }
 
 void TestHeifGrid::gridLoadsWholeAndUpright()
@@ -127,11 +130,12 @@ void TestHeifGrid::gridLoadsWholeAndUpright()
     QFETCH(HeifCodec, codec);
     QFETCH(int, orientation);
     QFETCH(int, tiles);
+    QFETCH(int, bitDepth);
     const QImage stored = Blocks(size);
     // A phone's: the rotation written twice over, and a thumbnail.
     const bool phone = orientation != 1;
     const HeifOptions options{.codec = codec, .quality = 90, .orientation = orientation, .exifOrientation = phone,
-                              .thumbnailSide = phone ? 96 : 0};
+                              .thumbnailSide = phone ? 96 : 0, .bitDepth = bitDepth};
     const QByteArray bytes = modernpictures::HeifGrid(stored, options, tileSide);
     QVERIFY(!bytes.isEmpty());
     const QImage upright = platform::exif::Upright(stored, orientation);
@@ -155,6 +159,26 @@ void TestHeifGrid::gridLoadsWholeAndUpright()
     const Picture full = LoadPicture(path);
     QCOMPARE(full.logicalSize(), QSizeF(upright.size()));
     QCOMPARE(Difference(full.image(), upright), QString());
+    // Pixel for pixel the colours libheif decodes, but for rounding.
+    heif_decoding_options *decoding = heif_decoding_options_alloc();
+    decoding->convert_hdr_to_8bit = 1;
+    heif_image *decoded = nullptr;
+    QCOMPARE(heif_decode_image(handle, &decoded, heif_colorspace_RGB, heif_chroma_interleaved_RGB, decoding).code,
+             heif_error_Ok);
+    heif_decoding_options_free(decoding);
+    int stride = 0;
+    const uint8_t *rgb = heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+    int worst = 0;
+    for (int y = 0; y < upright.height(); ++y) {
+        for (int x = 0; x < upright.width(); ++x) {
+            const uint8_t *theirs = rgb + y * stride + x * 3;
+            const QRgb ours = full.image().pixel(x, y);
+            worst = std::max({worst, qAbs(qRed(ours) - theirs[0]), qAbs(qGreen(ours) - theirs[1]),
+                              qAbs(qBlue(ours) - theirs[2])});
+        }
+    }
+    heif_image_release(decoded);
+    QVERIFY2(worst <= 3, qPrintable(QStringLiteral("a channel %1 levels off libheif's").arg(worst)));
     if (phone) {
         const Picture cell = LoadPicture(path, QSize(119, 89), platform::Use::Thumbnail);
         QVERIFY(cell.isPreview());
