@@ -253,6 +253,7 @@ int GalleryPart(const QString &folder, PhotoKind kind)
                 size.width() * size.height() / 1e6, QThread::idealThreadCount());
 
     if (kind == PhotoKind::Heic24) {
+        ShowGallery(*form, folder, {}); // step 2 first: its change of step is not the gallery's
         for (const char *round : {"helpers still to start", "helpers running"}) {
             platform::SharedPictureCache().clear();
             QTemporaryDir sharedThumbnails; // the desktop's, empty

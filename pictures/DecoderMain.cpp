@@ -91,16 +91,14 @@ Answer AnswerFor(const Picture &picture, int &fd)
     fd = NewMemoryFile(length);
     if (fd < 0)
         return answer;
-    void *mapped = mmap(nullptr, size_t(length), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (mapped == MAP_FAILED) {
-        close(fd);
-        fd = -1;
-        return answer;
+    bool written = true;
+    if (image.bytesPerLine() == stride) {
+        written = WriteMemoryFile(fd, reinterpret_cast<const char *>(image.constBits()), length);
+    } else {
+        for (int y = 0; y < image.height() && written; ++y)
+            written = WriteMemoryFile(fd, reinterpret_cast<const char *>(image.constScanLine(y)), stride, y * stride);
     }
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(static_cast<char *>(mapped) + y * stride, image.constScanLine(y), size_t(stride));
-    munmap(mapped, size_t(length));
-    if (!SealMemoryFile(fd)) {
+    if (!written || !SealMemoryFile(fd)) {
         close(fd);
         fd = -1;
         return answer;
@@ -134,7 +132,7 @@ int main(int argc, char *argv[])
             return 2;
         void *mapped = nullptr;
         if (request->fileBytes > 0) {
-            mapped = mmap(nullptr, size_t(request->fileBytes), PROT_READ, MAP_PRIVATE, received->fd, 0);
+            mapped = mmap(nullptr, size_t(request->fileBytes), PROT_READ, MAP_PRIVATE | MAP_POPULATE, received->fd, 0);
             if (mapped == MAP_FAILED)
                 return 2;
         }

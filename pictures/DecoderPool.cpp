@@ -176,14 +176,7 @@ int MemoryFileOf(const QByteArray &bytes)
     const int fd = NewMemoryFile(bytes.size());
     if (fd < 0 || bytes.isEmpty())
         return fd;
-    void *mapped = mmap(nullptr, size_t(bytes.size()), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (mapped == MAP_FAILED) {
-        close(fd);
-        return -1;
-    }
-    std::memcpy(mapped, bytes.constData(), size_t(bytes.size()));
-    munmap(mapped, size_t(bytes.size()));
-    if (!SealMemoryFile(fd)) {
+    if (!WriteMemoryFile(fd, bytes.constData(), bytes.size()) || !SealMemoryFile(fd)) {
         close(fd);
         return -1;
     }
@@ -205,7 +198,7 @@ QImage PixelsOf(const Answer &answer, int fd)
     if (fd < 0 || !IsSealedMemoryFile(fd, length))
         return {};
     // Private: the pixels are the program's own from here, whatever the helper does next.
-    void *address = mmap(nullptr, size_t(length), PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+    void *address = mmap(nullptr, size_t(length), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (address == MAP_FAILED)
         return {};
     auto *mapping = new Mapping{address, size_t(length)};

@@ -226,6 +226,21 @@ int NewMemoryFile(qint64 bytes)
     return fd;
 }
 
+bool WriteMemoryFile(int fd, const char *data, qint64 bytes, qint64 offset)
+{
+    while (bytes > 0) {
+        const ssize_t written = pwrite(fd, data, size_t(bytes), off_t(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        bytes -= written;
+        offset += written;
+    }
+    return true;
+}
+
 bool SealMemoryFile(int fd)
 {
     return fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW) == 0;

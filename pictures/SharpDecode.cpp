@@ -125,8 +125,12 @@ bool ServesSharply(const Picture &picture, const QSize &want)
 {
     if (picture.isPreview())
         return false; // a stored thumbnail: the file itself is decoded for the poster
-    const QSize have = picture.image().size();
-    return have.width() >= want.width() && have.height() >= want.height()
+    return SuitsSharply(picture.image().size(), want);
+}
+
+bool SuitsSharply(const QSize &have, const QSize &want)
+{
+    return have.width() >= want.width() - CaptureDensity && have.height() >= want.height() - CaptureDensity
             && std::max(have.width(), have.height()) <= 2 * std::max(want.width(), want.height());
 }
 

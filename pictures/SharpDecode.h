@@ -71,9 +71,14 @@ void HoldFileContents(std::vector<FileContents> contents);
 // more than MaxDecodedSide on either side.
 QSize SharpPixels(const Picture &picture, const QSize &shownPixels);
 
-// Whether a picture's pixels serve for want: decoded from the file (not a preview), at least as
-// many on each side, and not more than twice as many on the long side (a picture made much
-// smaller lets its large decode go).
+// Whether a picture's pixels serve for want: decoded from the file (not a preview), and of a
+// size that suits it (SuitsSharply).
 bool ServesSharply(const Picture &picture, const QSize &want);
+
+// Whether a decode of have pixels suits want: as many on each side, or one shown pixel short at
+// most, and not more than twice as many on the long side (a picture made much smaller lets its
+// large decode go). A picture's shown size is rounded from its twips, and flips by a pixel back
+// and forth as it is dragged; that costs no new decode of a 24-megapixel photo.
+bool SuitsSharply(const QSize &have, const QSize &want);
 
 } // namespace platform

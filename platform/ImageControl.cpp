@@ -105,7 +105,7 @@ void ImageControl::startSharpening()
         dropSharpening();
         return;
     }
-    if (m_decode && m_decode->target() == want)
+    if (m_decode && SuitsSharply(m_decode->target(), want))
         return;
     dropSharpening();
     m_decode = SharpDecode::Start(m_source, m_picture, want);
