@@ -199,8 +199,11 @@ void PosterKeeper::takeUp(const posterfile::Poster &poster)
     m_form.setUpdatesEnabled(false);
     // Through the wizard's own moves, so the step's controls are as after a child's moves.
     m_wizard.ForwardTo(poster.step);
-    history::ApplySavedPoster(m_form, poster,
-                              [this](const QString &file) { return images::ThumbnailPicture(file, m_form); });
+    // The helpers' pictures are waited for once for the whole poster, not once a picture.
+    const auto deadline = std::chrono::steady_clock::now() + images::HelperWait;
+    history::ApplySavedPoster(m_form, poster, [this, deadline](const QString &file) {
+        return images::ThumbnailPicture(file, m_form, deadline);
+    });
     m_form.setUpdatesEnabled(true);
     // With undo, the poster taken up is where taking back stops.
     if (history::PosterHistory *steps = history::PosterHistory::Of(m_form))
