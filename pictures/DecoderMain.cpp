@@ -24,6 +24,7 @@
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -32,6 +33,7 @@ using namespace platform::decoding;
 namespace {
 
 constexpr int Socket = 3;
+constexpr int IdleMsecs = 300; // after a picture, before the helper gives its memory back
 
 double CpuSecondsUsed()
 {
@@ -124,6 +126,14 @@ int main(int argc, char *argv[])
     const bool testing = qEnvironmentVariable(TestModeVariable) == QLatin1String("1");
     formats::SetMoreFormats(true);
     for (;;) {
+#ifdef __GLIBC__
+        // An idle helper keeps no decode's memory; one asked again at once (a page of the
+        // gallery, pictures placed one after another) keeps it for the next picture, which
+        // would otherwise fault every page of it in anew.
+        pollfd next{Socket, POLLIN, 0};
+        if (poll(&next, 1, IdleMsecs) == 0)
+            malloc_trim(0);
+#endif
         const std::optional<Received> received = ReceiveFrame(Socket, 64 + MaxPathBytes, -1);
         if (!received)
             return 0; // the program is gone
@@ -153,9 +163,6 @@ int main(int argc, char *argv[])
         }
         if (mapped)
             munmap(mapped, size_t(request->fileBytes));
-#ifdef __GLIBC__
-        malloc_trim(0); // an idle helper keeps no decode's memory
-#endif
         answer.retiring = !LimitThisPicture(request->cpuSeconds);
         const bool sent = SendFrame(Socket, EncodeAnswer(answer), pixels);
         if (pixels >= 0)

@@ -77,10 +77,10 @@ std::optional<Received> ReceiveFrame(int socket, int maxBytes, int timeoutMsecs)
 // A sealed memory file: cannot be made shorter, so that a mapping of it never faults. -1 when
 // the system refuses one.
 int NewMemoryFile(qint64 bytes);
-// Seals fd against shrinking and growing; false when it cannot be.
 // Writes bytes into the memory file fd at offset, through the kernel rather than through a
 // mapping, which would fault each of its pages in one by one; whether all were written.
 bool WriteMemoryFile(int fd, const char *data, qint64 bytes, qint64 offset = 0);
+// Seals fd against shrinking and growing; false when it cannot be.
 bool SealMemoryFile(int fd);
 // Whether fd is a memory file sealed against shrinking, of at least bytes.
 bool IsSealedMemoryFile(int fd, qint64 bytes);
