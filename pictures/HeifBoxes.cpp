@@ -144,16 +144,6 @@ public:
                 from.push_back(reference.from);
         return from;
     }
-    // The body of item id's property of type; nothing when it has none.
-    std::optional<QByteArrayView> property(quint32 id, const char *type) const
-    {
-        for (const int index : m_associations.value(id)) {
-            if (index >= 1 && index <= int(m_properties.size())
-                && m_properties[size_t(index - 1)].first == QByteArrayView(type, 4))
-                return m_properties[size_t(index - 1)].second;
-        }
-        return std::nullopt;
-    }
     // The bodies of all item id's properties of type, in the order they are associated.
     std::vector<QByteArrayView> properties(quint32 id, const char *type) const
     {
@@ -164,6 +154,12 @@ public:
                 found.push_back(m_properties[size_t(index - 1)].second);
         }
         return found;
+    }
+    // The body of item id's (first) property of type; nothing when it has none.
+    std::optional<QByteArrayView> property(quint32 id, const char *type) const
+    {
+        const std::vector<QByteArrayView> found = properties(id, type);
+        return found.empty() ? std::nullopt : std::optional(found.front());
     }
     // Item id's data, its extents one after another; nothing when they cannot be found, or when
     // reading them would pass *budget bytes (taken from it).
@@ -507,15 +503,12 @@ std::optional<QSize> PrimarySize(QByteArrayView head)
 {
     const Items items(head);
     const std::optional<quint32> primary = items.primary();
-    const std::optional<Full> ispe = full(primary ? items.property(*primary, "ispe") : std::nullopt);
-    if (!ispe || ispe->body.size() < 8)
-        return std::nullopt;
-    const quint32 width = be32At(ispe->body, 0), height = be32At(ispe->body, 4);
-    if (width == 0 || height == 0 || width > 0xFFFFFF || height > 0xFFFFFF)
+    const std::optional<QSize> stated = primary ? ispeSize(items, *primary) : std::nullopt;
+    if (!stated)
         return std::nullopt;
     const std::optional<QByteArrayView> irot = items.property(*primary, "irot");
     const bool turned = irot && !irot->isEmpty() && (quint8(irot->at(0)) & 1);
-    return turned ? QSize(int(height), int(width)) : QSize(int(width), int(height));
+    return turned ? stated->transposed() : *stated;
 }
 
 } // namespace platform::heif
