@@ -72,10 +72,13 @@ struct Colours
     }
 };
 
-// A decoded tile's pixels within width x height into rows of out, stride pixels apart.
+// A decoded tile's pixels within width x height into rows of out, stride pixels apart: in RGB,
+// or (packed) as their YCbCr samples cut to 8 bits in the places of R, G and B, for a picture
+// made smaller before it is converted (the conversion is linear: the mean of converted pixels
+// is the converted mean), which converts a twentieth of the pixels.
 template <typename Sample>
-void ConvertTile(const de265_image *image, const Colours &colours, quint32 *out, qsizetype stride, int width,
-                 int height)
+void ConvertTile(const de265_image *image, const Colours &colours, bool packed, quint32 *out, qsizetype stride,
+                 int width, int height)
 {
     const de265_chroma format = de265_get_chroma_format(image);
     const int shiftX = format == de265_chroma_420 || format == de265_chroma_422 ? 1 : 0;
@@ -92,8 +95,15 @@ void ConvertTile(const de265_image *image, const Colours &colours, quint32 *out,
         const auto *cr = planes[2] ? reinterpret_cast<const Sample *>(planes[2] + qsizetype(y >> shiftY) * strides[2])
                                    : grey.data();
         quint32 *row = out + qsizetype(y) * stride;
-        for (int x = 0; x < width; ++x)
-            row[x] = colours.rgb(luma[x], cb[x >> shiftX], cr[x >> shiftX]);
+        const int cut = colours.bits - 8;
+        if (packed) {
+            for (int x = 0; x < width; ++x)
+                row[x] = 0xFF000000u | quint32(luma[x] >> cut) << 16 | quint32(cb[x >> shiftX] >> cut) << 8
+                        | quint32(cr[x >> shiftX] >> cut);
+        } else {
+            for (int x = 0; x < width; ++x)
+                row[x] = colours.rgb(luma[x], cb[x >> shiftX], cr[x >> shiftX]);
+        }
     }
 }
 
@@ -186,9 +196,9 @@ QImage DecodeHevc(const HevcPicture &picture, const QSize &size)
                 const int bits = de265_get_bits_per_pixel(tile, 0);
                 const Colours colours(picture.matrix, picture.fullRange, bits);
                 if (bits > 8)
-                    ConvertTile<quint16>(tile, colours, out + left, stride, width, height);
+                    ConvertTile<quint16>(tile, colours, smaller, out + left, stride, width, height);
                 else
-                    ConvertTile<quint8>(tile, colours, out + left, stride, width, height);
+                    ConvertTile<quint8>(tile, colours, smaller, out + left, stride, width, height);
             }
         };
         std::vector<std::thread> helpers;
@@ -204,6 +214,14 @@ QImage DecodeHevc(const HevcPicture &picture, const QSize &size)
                 std::memcpy(reduced->row(top + y), band.data() + qsizetype(y) * stride, size_t(coded.width()) * 4);
                 reduced->take(top + y);
             }
+        }
+    }
+    if (smaller) {
+        const Colours colours(picture.matrix, picture.fullRange, 8);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *row = reinterpret_cast<quint32 *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                row[x] = colours.rgb(qRed(row[x]), qGreen(row[x]), qBlue(row[x]));
         }
     }
     if (picture.quarterTurns == 0)
