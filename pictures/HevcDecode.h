@@ -5,8 +5,9 @@
 // decodes each tile of a grid with a decoder made for it, converts it into RGB planes of the
 // whole picture's size, and leaves the putting together of its pixels to us: for a 24-megapixel
 // photo those steps cost as much as decoding the video stream itself. Here each thread keeps one
-// decoder for all the tiles it takes, and each tile is converted from YCbCr straight into the
-// 32-bit rows of a band of tiles, which is made smaller by area as it comes (AreaReduce.h).
+// decoder for all the tiles it takes, and each tile goes straight into the 32-bit rows of a band
+// of tiles, which is made smaller by area as it comes (AreaReduce.h) and converted from YCbCr
+// once it is smaller.
 
 #include <QImage>
 #include <QSize>
