@@ -46,7 +46,7 @@ struct HevcPicture
 {
     QByteArray parameterSets; // the configuration's NAL units, each after 4 bytes of its length
     int lengthBytes = 4;      // before each NAL unit of a tile's data
-    // Row by row; one when coded whole. Each lies in the file's bytes, which it outlives not.
+    // Row by row; one when coded whole. Each lies in the file's bytes: good only while they are.
     std::vector<QByteArray> tiles;
     int columns = 1, rows = 1;
     QSize coded;           // the picture before it is turned: the grid's canvas, or the item's ispe
