@@ -376,8 +376,13 @@ void GalleryController::Decode(const QString &path, int priority)
 {
     if (path.isEmpty())
         return;
-    m_decoders.start([path, bound = ThumbnailBound(m_form)] {
+    m_decoders.start([this, path, bound = ThumbnailBound(m_form)] {
         platform::SharedPictureCache().prefetch(path, bound, platform::Use::Thumbnail);
+        // A cell that was laid out with a stand-in while this went on gets its picture now.
+        QMetaObject::invokeMethod(this, [this, path] {
+            if (m_waited.contains(path))
+                ShowWaited();
+        }, Qt::QueuedConnection);
     }, priority);
 }
 
