@@ -435,32 +435,29 @@ std::optional<std::pair<int, int>> gridShape(const std::optional<QByteArray> &da
     return std::pair{quint8(data->at(2)) + 1, quint8(data->at(3)) + 1};
 }
 
-} // namespace
-
-std::optional<HevcPicture> PrimaryHevc(QByteArrayView file)
+// The HEVC picture of item (the primary picture or a thumbnail), as PrimaryHevc describes it.
+std::optional<HevcPicture> ItemHevc(QByteArrayView file, const Items &items, std::optional<quint32> item)
 {
-    const Items items(file);
-    const std::optional<quint32> primary = items.primary();
-    if (!primary || !items.referencing("auxl", *primary).empty() || items.property(*primary, "clap")
-        || items.property(*primary, "imir"))
+    if (!item || !items.referencing("auxl", *item).empty() || items.property(*item, "clap")
+        || items.property(*item, "imir"))
         return std::nullopt;
     HevcPicture picture;
     qint64 budget = 2 * qint64(file.size());
-    std::vector<quint32> tiles{*primary};
-    const std::optional<QSize> stated = ispeSize(items, *primary);
+    std::vector<quint32> tiles{*item};
+    const std::optional<QSize> stated = ispeSize(items, *item);
     if (!stated)
         return std::nullopt;
     picture.coded = *stated;
-    if (items.type(*primary) == "grid") {
-        const std::optional<QByteArray> data = items.data(*primary, &budget);
+    if (items.type(*item) == "grid") {
+        const std::optional<QByteArray> data = items.data(*item, &budget);
         const std::optional<std::pair<int, int>> shape = gridShape(data);
         const std::optional<QSize> canvas = canvasSize(data, false);
-        tiles = items.references("dimg", *primary);
+        tiles = items.references("dimg", *item);
         if (!shape || !canvas || *canvas != picture.coded || tiles.size() != size_t(shape->first * shape->second))
             return std::nullopt;
         picture.rows = shape->first;
         picture.columns = shape->second;
-    } else if (items.type(*primary) != "hvc1") {
+    } else if (items.type(*item) != "hvc1") {
         return std::nullopt;
     }
     // Every tile coded alike, with no turn of its own.
@@ -472,7 +469,7 @@ std::optional<HevcPicture> PrimaryHevc(QByteArrayView file)
     picture.tile = *tile;
     for (const quint32 id : tiles) {
         if (items.type(id) != "hvc1" || items.property(id, "hvcC") != hvcC || ispeSize(items, id) != tile
-            || (id != *primary && (items.property(id, "irot") || items.property(id, "imir") || items.property(id, "clap"))))
+            || (id != *item && (items.property(id, "irot") || items.property(id, "imir") || items.property(id, "clap"))))
             return std::nullopt;
         const std::optional<QByteArray> data = items.data(id, &budget);
         if (!data)
@@ -487,9 +484,9 @@ std::optional<HevcPicture> PrimaryHevc(QByteArrayView file)
     if (!lengthBytes)
         return std::nullopt;
     picture.lengthBytes = *lengthBytes;
-    if (const std::optional<QByteArrayView> irot = items.property(*primary, "irot"); irot && !irot->isEmpty())
+    if (const std::optional<QByteArrayView> irot = items.property(*item, "irot"); irot && !irot->isEmpty())
         picture.quarterTurns = quint8(irot->at(0)) & 3;
-    for (const QByteArrayView colr : items.properties(*primary, "colr")) {
+    for (const QByteArrayView colr : items.properties(*item, "colr")) {
         if (colr.size() >= 11 && colr.first(4) == "nclx") {
             picture.matrix = be16At(colr, 8);
             picture.fullRange = quint8(colr[10]) & 0x80;
@@ -497,6 +494,19 @@ std::optional<HevcPicture> PrimaryHevc(QByteArrayView file)
         }
     }
     return picture;
+}
+
+} // namespace
+
+std::optional<HevcPicture> PrimaryHevc(QByteArrayView file)
+{
+    const Items items(file);
+    return ItemHevc(file, items, items.primary());
+}
+
+std::optional<HevcPicture> ItemHevc(QByteArrayView file, quint32 item)
+{
+    return ItemHevc(file, Items(file), item);
 }
 
 std::optional<QSize> PrimarySize(QByteArrayView head)

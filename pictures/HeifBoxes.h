@@ -57,5 +57,7 @@ struct HevcPicture
     bool fullRange = true;
 };
 std::optional<HevcPicture> PrimaryHevc(QByteArrayView file);
+// The same of another item of the file, a thumbnail (the item's own rotation, if any).
+std::optional<HevcPicture> ItemHevc(QByteArrayView file, quint32 item);
 
 } // namespace platform::heif

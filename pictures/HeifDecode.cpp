@@ -280,6 +280,7 @@ QImage HeifFile::thumbnail(const QSize &want)
     std::vector<heif_item_id> ids(static_cast<size_t>(count));
     const int listed = heif_image_handle_get_list_of_thumbnail_IDs(d->primary.get(), ids.data(), count);
     Handle best;
+    heif_item_id bestId = 0;
     for (int k = 0; k < listed; ++k) {
         heif_image_handle *candidate = nullptr;
         if (heif_image_handle_get_thumbnail(d->primary.get(), ids[size_t(k)], &candidate).code != heif_error_Ok
@@ -291,10 +292,21 @@ QImage HeifFile::thumbnail(const QSize &want)
         if (width < want.width() || height < want.height() || width > MaxThumbnailSide || height > MaxThumbnailSide
             || !isUsable(candidate) || !coded || *coded > qint64(MaxThumbnailSide) * MaxThumbnailSide)
             continue;
-        if (!best || width < heif_image_handle_get_width(best.get()))
+        if (!best || width < heif_image_handle_get_width(best.get())) {
             best = std::move(thumbnail);
+            bestId = ids[size_t(k)];
+        }
     }
-    return best ? Decode(best.get()) : QImage();
+    if (!best)
+        return {};
+    // A phone's thumbnail, a small picture coded whole, as its photo: without libheif, whose
+    // decoder set up for it costs more than decoding it.
+    const QSize size(heif_image_handle_get_width(best.get()), heif_image_handle_get_height(best.get()));
+    if (const std::optional<HevcPicture> hevc = ItemHevc(d->bytes, bestId)) {
+        if (const QImage direct = DecodeHevc(*hevc, size); direct.size() == size)
+            return direct;
+    }
+    return Decode(best.get());
 }
 
 } // namespace platform::heif

@@ -519,8 +519,19 @@ QByteArray HeifGrid(const QImage &image, const HeifOptions &options, int tileSid
         if (!coded)
             return {};
         const quint16 thumbnail = writer.add({hevc ? "hvc1" : "av01", false, coded->data, {}});
-        for (const Property &property : coded->properties)
-            writer.associate(thumbnail, property.box, property.essential || IsCoding(property.type));
+        // As a phone writes it: its size as coded, then its turn (libheif states the size turned,
+        // and the turn before it).
+        QByteArray ispe;
+        Put(ispe, quint64(small.width()), 4);
+        Put(ispe, quint64(small.height()), 4);
+        for (const bool transforms : {false, true}) {
+            for (const Property &property : coded->properties) {
+                if (IsTransform(property.type) == transforms) {
+                    writer.associate(thumbnail, property.type == "ispe" ? MakeFullBox("ispe", 0, 0, ispe) : property.box,
+                                     property.essential || transforms || IsCoding(property.type));
+                }
+            }
+        }
         writer.refer({"thmb", thumbnail, {grid}});
     }
     if (options.exifOrientation) {
