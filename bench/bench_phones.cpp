@@ -293,8 +293,9 @@ int GalleryPart(const QString &folder, PhotoKind kind)
     const platform::Picture sharp = form->Image3[0]->picture();
     std::printf("  a placed picture holds %dx%d pixels for %dx%d shown\n", sharp.image().width(),
                 sharp.image().height(), form->Image3[0]->width(), form->Image3[0]->height());
-    // Idle for a moment, so that what is resident is what stays.
-    RunUntil([] { return false; }, {}, EventMsecs, 1000);
+    // Idle for longer than a helper keeps a decode's memory for the next picture (2 s), so that
+    // what is resident is what stays.
+    RunUntil([] { return false; }, {}, EventMsecs, 2500);
     const auto [helpers, count] = HelpersMiB();
     std::printf("  resident with ten placed: the program %.0f MiB (%.0f before placing, peak %.0f), its %d helpers "
                 "%.0f MiB\n", bench::StatusMiB("VmRSS"), before, bench::StatusMiB("VmHWM"), count, helpers);

@@ -33,7 +33,7 @@ using namespace platform::decoding;
 namespace {
 
 constexpr int Socket = 3;
-constexpr int IdleMsecs = 300; // after a picture, before the helper gives its memory back
+constexpr int IdleMsecs = 2000; // after a picture, before the helper gives its memory back
 
 double CpuSecondsUsed()
 {

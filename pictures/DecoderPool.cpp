@@ -249,7 +249,7 @@ QString DecoderProgram()
 }
 
 std::optional<Decoded> DecodeInHelper(const FileContents &contents, const QSize &decodeBound, int use,
-                                      const QString &path)
+                                      const QString &path, int memoryFile)
 {
     Request request;
     request.bound = decodeBound.isValid() ? decodeBound : QSize();
@@ -260,7 +260,7 @@ std::optional<Decoded> DecodeInHelper(const FileContents &contents, const QSize 
     request.path = path.isEmpty() ? QByteArray() : QFileInfo(path).absoluteFilePath().toUtf8();
     if (request.path.size() > MaxPathBytes)
         request.path.clear(); // decoded without the desktop's shared thumbnails
-    const int bytes = MemoryFileOf(contents.bytes);
+    const int bytes = memoryFile >= 0 ? fcntl(memoryFile, F_DUPFD_CLOEXEC, 0) : MemoryFileOf(contents.bytes);
     if (bytes < 0)
         return std::nullopt;
     const QByteArray frame = EncodeRequest(request);

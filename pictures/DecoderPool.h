@@ -54,9 +54,10 @@ struct Decoded
 
 // The picture a helper makes of contents, read from path, as DecodePictureHere (Picture.h) makes
 // it at decodeBound for use. Nothing when the file cannot be read, or its helper crashed, hung or
-// ran over.
+// ran over. memoryFile, when given, is a sealed memory file that holds the contents' bytes
+// (SharedFileContents), handed to the helper as it is.
 std::optional<Decoded> DecodeInHelper(const FileContents &contents, const QSize &decodeBound, int use,
-                                      const QString &path);
+                                      const QString &path, int memoryFile = -1);
 
 // The helpers ended because they went wrong (crashed, hung, ran over or answered nonsense) since
 // the program started.

@@ -11,6 +11,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <memory>
+
 namespace platform {
 
 struct ContentIdentity
@@ -48,5 +50,32 @@ struct FileHead
     qint64 modifiedSecs = 0;
 };
 FileHead ReadFileHead(const QString &path, qint64 headBytes);
+
+// A file read whole as ReadFileContents reads it, its bytes copied by the kernel into a sealed
+// memory file for a decoding helper to take as they are. The contents' bytes are a read-only
+// mapping of that memory file: good while this lives, and never to be kept beyond it. Reading a
+// photo of megabytes into the program's own memory, a fresh page at a time, can cost more than
+// the helper takes to decode its thumbnail.
+class SharedFileContents
+{
+public:
+    ~SharedFileContents();
+    SharedFileContents(const SharedFileContents &) = delete;
+    SharedFileContents &operator=(const SharedFileContents &) = delete;
+
+    const FileContents &contents() const { return m_contents; }
+    int memoryFile() const { return m_fd; }
+
+private:
+    SharedFileContents() = default;
+    friend std::unique_ptr<SharedFileContents> ReadSharedFileContents(const QString &path, qint64 maxBytes);
+
+    FileContents m_contents;
+    int m_fd = -1;
+    void *m_address = nullptr;
+    size_t m_length = 0;
+};
+// Null for what ReadFileContents gives nothing for, or when no memory file can be had.
+std::unique_ptr<SharedFileContents> ReadSharedFileContents(const QString &path, qint64 maxBytes);
 
 } // namespace platform

@@ -360,18 +360,25 @@ std::optional<std::shared_ptr<Picture::Data>> judgedFromHead(const QString &path
 
 // The picture in a file's contents. path names the file for the desktop's shared thumbnails; a
 // thumbnail is decoded without them when it is empty.
+// The picture a decoding helper makes of contents (DecoderPool.h).
+std::shared_ptr<const Picture::Data> decodedByHelper(const FileContents &contents, const QSize &decodeBound, Use use,
+                                                     const QString &path, int memoryFile = -1)
+{
+    std::shared_ptr<Picture::Data> data;
+    if (auto decoded = decoding::DecodeInHelper(contents, decodeBound, int(use), path, memoryFile)) {
+        data = helperData(std::move(*decoded));
+        data->source = contents.identity;
+    }
+    return data;
+}
+
 std::shared_ptr<const Picture::Data> decodeContents(const FileContents &contents, const QSize &decodeBound,
                                                     Use use, const QString &path)
 {
     std::shared_ptr<Picture::Data> data;
     const Format format = formats::sniffFormat(contents.bytes);
-    if (formats::isDecodedWhole(format) && decoding::HelpersInUse()) {
-        if (auto decoded = decoding::DecodeInHelper(contents, decodeBound, int(use), path)) {
-            data = helperData(std::move(*decoded));
-            data->source = contents.identity;
-        }
-        return data;
-    }
+    if (formats::isDecodedWhole(format) && decoding::HelpersInUse())
+        return decodedByHelper(contents, decodeBound, use, path);
     const auto load = [&](auto &&file) {
         if (!file.isValid())
             return;
@@ -545,6 +552,15 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use)
     if (use == Use::Thumbnail && decodeBound.isValid()) {
         if (const auto judged = judgedFromHead(path, decodeLimit(decodeBound)))
             return Picture(*judged);
+    }
+    // A format decoded whole goes to a helper in a memory file the kernel fills, not through the
+    // program's own memory; the format is told again from what was read.
+    constexpr qint64 SniffBytes = 256; // a format's signature, a HEIF file's type box and all
+    if (decoding::HelpersInUse()
+        && formats::isDecodedWhole(formats::sniffFormat(ReadFileHead(path, SniffBytes).bytes))) {
+        const std::unique_ptr<SharedFileContents> shared = ReadSharedFileContents(path, formats::MaxPictureBytes);
+        if (shared && formats::isDecodedWhole(formats::sniffFormat(shared->contents().bytes)))
+            return Picture(decodedByHelper(shared->contents(), decodeBound, use, path, shared->memoryFile()));
     }
     // The modification time a shared thumbnail records is taken before the bytes are read: a
     // file rewritten meanwhile leaves a thumbnail that is stale, never one that looks current.
