@@ -13,6 +13,12 @@
 
 namespace testing {
 
+// A point inside gallery cell i: 900 twips from its left edge, 600 from its top.
+inline QPointF InCell(int i)
+{
+    return {images::CellLeft(i) + 900, images::CellTop(i) + 600};
+}
+
 // The pointer over the main window, at points in twips of its client area (whole pixels).
 class Pointer
 {
@@ -30,6 +36,15 @@ public:
             event(Move, from + (twips - from) * k / steps);
     }
     QPointF at() const { return m_at; }
+    // Carries the picture of gallery cell i as a user drags it, over the cell, pressed and
+    // dragged, until its slot's top-left corner is at corner; released there.
+    void carryCell(int i, QPointF corner)
+    {
+        hover(InCell(i));
+        press(InCell(i));
+        dragTo(corner + QPointF(m_form.GrabX, m_form.GrabY));
+        release();
+    }
 
 private:
     enum Action { Move, Press, Release };
@@ -48,11 +63,5 @@ private:
     Form1 &m_form;
     QPointF m_at;
 };
-
-// A point inside gallery cell i: 900 twips from its left edge, 600 from its top.
-inline QPointF InCell(int i)
-{
-    return {images::CellLeft(i) + 900, images::CellTop(i) + 600};
-}
 
 } // namespace testing

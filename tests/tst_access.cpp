@@ -8,6 +8,7 @@
 
 #include "TestPaths.h"
 #include "PosterPointer.h"
+#include "StartedProgram.h"
 #include "TestSupport.h"
 #include "XServer.h"
 
@@ -138,17 +139,7 @@ void TestAccess::start(Way way)
     chosen.keyboardPointer = way == Way::Keys;
     chosen.dwell = way == Way::Dwell ? DwellSeconds : 0;
     settings::SetCurrent(chosen);
-    StartTovimaru();
-    m_form = qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
-    QVERIFY(m_form);
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    if (frmList *registration = CurrentProgram()->registration())
-        registration->hide();
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form));
-    Module1::ImageDir = m_folder.path() + QLatin1Char('/');
-    CurrentProgram()->gallery().ScanImageFolder({QStringLiteral("0.jpg")});
-    m_form->Command13->setBackColor(Qt::black); // a pen that shows on the white paper
+    testing::StartOnGallery(m_folder.path(), {QStringLiteral("0.jpg")}, &m_form);
     m_held = false;
 }
 

@@ -289,10 +289,7 @@ void TestMoreFormats::transparentPngShowsThePaper()
 
     // Carried from the gallery onto the poster, where it grows.
     testing::Pointer pointer(*form);
-    pointer.hover(testing::InCell(0));
-    pointer.press(testing::InCell(0));
-    pointer.dragTo(QPointF(3000 + form->GrabX, 4000 + form->GrabY));
-    pointer.release();
+    pointer.carryCell(0, QPointF(3000, 4000));
     const platform::ImageControl &slot = *form->Image3[0];
     QVERIFY(slot.twipsLeft() < 9300);
     QTest::mouseClick(form->Command6, Qt::LeftButton); // step 3

@@ -40,10 +40,7 @@ void TestMoreFormats::decodersGoingWrongLeaveTheOthers()
     testing::Pointer pointer(*form);
     pointer.hover(testing::InCell(4));
     QVERIFY(!form->Image3[0]->isVisible());
-    pointer.hover(testing::InCell(5));
-    pointer.press(testing::InCell(5));
-    pointer.dragTo(QPointF(3000 + form->GrabX, 4000 + form->GrabY));
-    pointer.release();
+    pointer.carryCell(5, QPointF(3000, 4000));
     QVERIFY(form->Image3[0]->isVisible());
     QVERIFY(Near(QuarterColours(form->Image3[0]->picture().image())[0], QColor(230, 30, 30)));
 }
@@ -106,14 +103,8 @@ void TestMoreFormats::aHangingDecodeHoldsUpOnlyTheCapture()
 
     // Placed while its helper spins, then a picture that decodes: it comes sharp without a capture.
     testing::Pointer pointer(*form);
-    const auto place = [&](int cell, QPointF at) {
-        pointer.hover(testing::InCell(cell));
-        pointer.press(testing::InCell(cell));
-        pointer.dragTo(QPointF(at.x() + form->GrabX, at.y() + form->GrabY));
-        pointer.release();
-    };
-    place(2, QPointF(1000, 3500));
-    place(0, QPointF(5000, 3500));
+    pointer.carryCell(2, QPointF(1000, 3500));
+    pointer.carryCell(0, QPointF(5000, 3500));
     const platform::ImageControl &hanging = *form->Image3[0], &good = *form->Image3[1];
     QVERIFY(hanging.isVisible() && good.isVisible() && hanging.keepsSharp() && good.keepsSharp());
     QTRY_VERIFY(good.isSettled());
@@ -223,10 +214,7 @@ void TestMoreFormats::phonePhotoAppearsAndPrintsSharp()
     QVERIFY(SameQuarters(cell.picture().image(), upright));
 
     testing::Pointer pointer(*form);
-    pointer.hover(testing::InCell(0));
-    pointer.press(testing::InCell(0));
-    pointer.dragTo(QPointF(3000 + form->GrabX, 4000 + form->GrabY));
-    pointer.release();
+    pointer.carryCell(0, QPointF(3000, 4000));
     const platform::ImageControl &slot = *form->Image3[0];
     QVERIFY(slot.isVisible());
     const qint64 shown = timer.restart();

@@ -4,6 +4,8 @@
 
 #include "tst_scan.h"
 
+#include "StartedProgram.h"
+
 void TestScan::start(int switches, bool saveFormats, bool speech)
 {
     settings::Settings chosen;
@@ -12,17 +14,9 @@ void TestScan::start(int switches, bool saveFormats, bool speech)
     chosen.saveFormats = saveFormats;
     settings::SetCurrent(chosen);
     m_switches = switches;
-    StartTovimaru();
-    m_form = qobject_cast<Form1 *>(testing::TopLevel(QStringLiteral("Form1")));
-    QVERIFY(m_form);
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    if (frmList *registration = CurrentProgram()->registration())
-        registration->hide();
-    m_form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form));
-    Module1::ImageDir = m_folder.path() + QLatin1Char('/');
-    CurrentProgram()->gallery().ScanImageFolder({QStringLiteral("0.jpg"), QStringLiteral("1.jpg")});
-    m_form->Command13->setBackColor(Qt::black); // a pen that shows on the white paper
+    testing::StartOnGallery(m_folder.path(), {QStringLiteral("0.jpg"), QStringLiteral("1.jpg")}, &m_form);
+    if (QTest::currentTestFailed())
+        return;
     if (switches != 0) {
         QVERIFY(scanner());
         scanner()->setTimes(StepMs, StepMs);

@@ -341,10 +341,7 @@ void TestStandIns::galleryShowsThePictureWhenItComes()
 
     // Carried onto the poster, it is the picture that is placed.
     testing::Pointer pointer(*form);
-    pointer.hover(testing::InCell(1));
-    pointer.press(testing::InCell(1));
-    pointer.dragTo(QPointF(3000 + form->GrabX, 4000 + form->GrabY));
-    pointer.release();
+    pointer.carryCell(1, QPointF(3000, 4000));
     const platform::ImageControl &slot = *form->Image3[0];
     QVERIFY(slot.isVisible() && !slot.picture().isStandIn());
     QVERIFY(Near(CentreOf(slot.picture().image()), Green));
