@@ -7,7 +7,8 @@
 // photo those steps cost as much as decoding the video stream itself. Here each thread keeps one
 // decoder for all the tiles it takes, and each tile goes straight into the 32-bit rows of a band
 // of tiles, which is made smaller by area as it comes (AreaReduce.h) and converted from YCbCr
-// once it is smaller.
+// once it is smaller. The thumbnail stored with a photo, a small picture coded whole, is
+// decoded here too: libheif's set-up for it costs as much as decoding it.
 
 #include <QImage>
 #include <QSize>
