@@ -540,6 +540,18 @@ QSize CoveringDecodeBound(const QSize &naturalPixels, const QSize &target)
     return naturalPixels;
 }
 
+std::unique_ptr<SharedFileContents> ReadPictureFileShared(const QString &path)
+{
+    constexpr qint64 SniffBytes = 256; // a format's signature, a HEIF file's type box and all
+    if (!decoding::HelpersInUse()
+        || !formats::isDecodedWhole(formats::sniffFormat(ReadFileHead(path, SniffBytes).bytes)))
+        return nullptr;
+    // The format told again from what was read.
+    std::unique_ptr<SharedFileContents> shared = ReadSharedFileContents(path, formats::MaxPictureBytes);
+    return shared && formats::isDecodedWhole(formats::sniffFormat(shared->contents().bytes)) ? std::move(shared)
+                                                                                               : nullptr;
+}
+
 FileContents ReadPictureFile(const QString &path)
 {
     return ReadFileContents(path, formats::MaxPictureBytes);
@@ -555,13 +567,8 @@ Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use)
     }
     // A format decoded whole goes to a helper in a memory file the kernel fills, not through the
     // program's own memory; the format is told again from what was read.
-    constexpr qint64 SniffBytes = 256; // a format's signature, a HEIF file's type box and all
-    if (decoding::HelpersInUse()
-        && formats::isDecodedWhole(formats::sniffFormat(ReadFileHead(path, SniffBytes).bytes))) {
-        const std::unique_ptr<SharedFileContents> shared = ReadSharedFileContents(path, formats::MaxPictureBytes);
-        if (shared && formats::isDecodedWhole(formats::sniffFormat(shared->contents().bytes)))
-            return Picture(decodedByHelper(shared->contents(), decodeBound, use, path, shared->memoryFile()));
-    }
+    if (const std::unique_ptr<SharedFileContents> shared = ReadPictureFileShared(path))
+        return Picture(decodedByHelper(shared->contents(), decodeBound, use, path, shared->memoryFile()));
     // The modification time a shared thumbnail records is taken before the bytes are read: a
     // file rewritten meanwhile leaves a thumbnail that is stale, never one that looks current.
     return Picture(decodeContents(ReadPictureFile(path), decodeBound, use, path));
@@ -584,8 +591,10 @@ std::optional<Picture> StandInWhileDecoding(const QString &path, const QSize &de
     return Picture(standInData(*natural, fitWithin(*natural, limit)));
 }
 
-Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path)
+Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path, int memoryFile)
 {
+    if (memoryFile >= 0)
+        return Picture(decodedByHelper(contents, decodeBound, Use::Full, path, memoryFile));
     return Picture(decodeContents(contents, decodeBound, Use::Full, path));
 }
 

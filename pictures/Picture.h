@@ -94,7 +94,8 @@ public:
 private:
     explicit Picture(std::shared_ptr<const Data> data);
     friend Picture LoadPicture(const QString &path, const QSize &decodeBound, Use use);
-    friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path);
+    friend Picture DecodePicture(const FileContents &contents, const QSize &decodeBound, const QString &path,
+                                 int memoryFile);
     friend std::optional<Picture> StandInWhileDecoding(const QString &path, const QSize &decodeBound);
     friend Picture PreviewPicture(const FileContents &contents, const QImage &pixels);
     friend Picture DecodePictureHere(const FileContents &contents, const QSize &decodeBound, Use use,
@@ -129,10 +130,17 @@ std::optional<Picture> StandInWhileDecoding(const QString &path, const QSize &de
 // A picture file read as LoadPicture reads it: whole, within the cap of one picture.
 FileContents ReadPictureFile(const QString &path);
 
+// The file at path read as LoadPicture reads a picture for a decoding helper (DecoderPool.h):
+// with the helpers in use and of a format they decode, in a memory file the kernel fills
+// (FileContents.h). Null otherwise: ReadPictureFile reads it.
+std::unique_ptr<SharedFileContents> ReadPictureFileShared(const QString &path);
+
 // The picture of contents read by ReadPictureFile: what LoadPicture(path, decodeBound) gives for
 // a file holding those bytes, with their identity. path, when given, names the file they were
-// read from to the decoding helper.
-Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize(), const QString &path = QString());
+// read from to the decoding helper; memoryFile, when given, is the memory file of
+// ReadPictureFileShared that holds them.
+Picture DecodePicture(const FileContents &contents, const QSize &decodeBound = QSize(), const QString &path = QString(),
+                      int memoryFile = -1);
 
 // The picture of contents shown from pixels of it found elsewhere (a poster's own small picture
 // of itself) until they are decoded: a preview (isPreview()) of the picture's natural size with

@@ -82,13 +82,15 @@ void SharpDecode::decode()
     Picture decoded;
     {
         // Checked and decoded from one read: a file rewritten while it is read cannot give a
-        // picture made of two.
-        FileContents contents = ReadPictureFile(m_path);
+        // picture made of two. A photo for a decoding helper goes to it as it was read.
+        const std::unique_ptr<SharedFileContents> shared = ReadPictureFileShared(m_path);
+        FileContents contents = shared ? shared->contents() : ReadPictureFile(m_path);
         if (!m_standIn && m_identity.isValid() && contents.identity != m_identity)
             contents = HeldOf(m_identity);
+        const int memoryFile = shared && contents.identity == shared->contents().identity ? shared->memoryFile() : -1;
         // A stand-in was no picture of the file's: whatever picture of that size it holds now.
         if (m_standIn || (m_identity.isValid() && contents.identity == m_identity))
-            decoded = DecodePicture(contents, CoveringDecodeBound(m_natural, m_target), m_path);
+            decoded = DecodePicture(contents, CoveringDecodeBound(m_natural, m_target), m_path, memoryFile);
         if (m_standIn && decoded.logicalSize().toSize() != m_natural)
             decoded = Picture();
     } // the file's bytes go before the pixels are resampled, into the room they leave
